@@ -1,0 +1,263 @@
+#include "elf_reader.h"
+
+#include "geometry_decoder.h"
+#include "text_conversion.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace korvex {
+
+static_assert(std::endian::native == std::endian::little, "records are copied straight from little-endian files");
+
+namespace {
+
+constexpr uint8_t ElfMagic[4] = {0x7F, 'E', 'L', 'F'};
+constexpr std::size_t ElfHeaderSize = 52;
+constexpr uint16_t SectionHeaderSize = 40;
+
+enum SectionType : uint32_t { ProgBits = 1, SymTab = 2, StrTab = 3 };
+
+struct ElfHeader {
+    uint8_t bytes[ElfHeaderSize];
+
+    template <typename T>
+    T At(std::size_t offset) const {
+        T value;
+        std::memcpy(&value, bytes + offset, sizeof value);
+        return value;
+    }
+    bool HasMagic() const { return std::memcmp(bytes, ElfMagic, sizeof ElfMagic) == 0; }
+    uint32_t SectionHeaderOffset() const { return At<uint32_t>(32); }
+    uint16_t SectionHeaderEntrySize() const { return At<uint16_t>(46); }
+    uint16_t SectionHeaderCount() const { return At<uint16_t>(48); }
+};
+
+struct SectionHeader {
+    uint32_t sh_name, sh_type, sh_flags, sh_addr, sh_offset, sh_size, sh_link, sh_info, sh_addralign, sh_entsize;
+};
+static_assert(sizeof(SectionHeader) == SectionHeaderSize);
+
+struct SymbolEntry {
+    uint32_t st_name, st_value, st_size;
+    uint8_t st_info, st_other;
+    uint16_t st_shndx;
+};
+static_assert(sizeof(SymbolEntry) == 16);
+
+void LogMessageLine(LogSink& log, const std::exception& failure) {
+    log.LogLine(std::string("Message: \"") + failure.what() + "\"");
+}
+
+// Runs one stage; on failure logs `failureLine`, the message line, and answers false.
+template <typename Stage>
+bool RunStage(LogSink& log, const std::string& failureLine, Stage&& stage) {
+    try {
+        stage();
+        return true;
+    } catch (const std::exception& failure) {
+        log.LogLine(failureLine);
+        LogMessageLine(log, failure);
+        return false;
+    }
+}
+
+std::vector<SectionHeader> ReadSectionHeaders(ModelStream& stream, const ElfHeader& header, LogSink& log) {
+    std::vector<SectionHeader> headers(header.SectionHeaderCount());
+    log.LogLine("");
+    log.LogLine("LOADING Section Headers...");
+    stream.Seek(header.SectionHeaderOffset());
+    stream.Read(headers.data(), headers.size() * sizeof(SectionHeader));
+    return headers;
+}
+
+std::vector<char> ReadSectionBytes(ModelStream& stream, const SectionHeader& section) {
+    stream.Seek(section.sh_offset);
+    if (!stream.CanHold(section.sh_size, 1)) throw LoadError(StreamReadError);
+    std::vector<char> bytes(section.sh_size);
+    stream.Read(bytes.data(), bytes.size());
+    return bytes;
+}
+
+std::vector<SymbolEntry> ReadSymbols(ModelStream& stream, const std::vector<SectionHeader>& headers) {
+    const auto table = std::find_if(headers.begin(), headers.end(), [](const SectionHeader& h) { return h.sh_type == SymTab; });
+    if (table == headers.end()) return {};
+    // A size that is not a multiple of the entry size still ends with a whole entry.
+    const int64_t count = (int64_t{table->sh_size} + sizeof(SymbolEntry) - 1) / int64_t{sizeof(SymbolEntry)};
+    stream.Seek(table->sh_offset);
+    if (!stream.CanHold(count, sizeof(SymbolEntry))) throw LoadError(StreamReadError);
+    std::vector<SymbolEntry> symbols(static_cast<std::size_t>(count));
+    stream.Read(symbols.data(), symbols.size() * sizeof(SymbolEntry));
+    return symbols;
+}
+
+// The part's name while it is decoded: up to ten characters after the first
+// "r_", or from the second character when there is no "r_".
+std::string DecodingName(std::string_view symbolName) {
+    const auto marker = symbolName.find("r_");
+    const std::size_t start = marker == std::string_view::npos ? 1 : marker + 2;
+    return std::string(symbolName.substr(std::min(start, symbolName.size()), 10));
+}
+
+void DecodeParts(ProgramState& state, ModelStream& stream, const std::vector<SymbolEntry>& symbols,
+                 const SectionHeader& progBits, Prompts& prompts) {
+    PartList& list = state.partList;
+    for (const SymbolEntry& symbol : symbols) {
+        const std::string_view name = SymbolName(state.stringTables, symbol.st_name);
+        if (name.find("geo") == std::string_view::npos) continue;
+
+        const auto i = static_cast<std::size_t>(list.PartCount);
+        // Records at indices a previous model used keep their appearance.
+        list.Grow(i + 1);
+        list.PartVisible[i] = 1;
+        list.Parts[i].Name = DecodingName(name);
+        list.PartVertices[i].clear();
+        list.PartIndices[i].clear();
+
+        stream.Seek(int64_t{symbol.st_value} + progBits.sh_offset);
+        if (!DecodeGeometry(stream, list.PartVertices[i], list.PartIndices[i], progBits.sh_offset, prompts))
+            throw LoadError("Error Loading Geometry Part.");
+        list.Parts[i].IndicesInRange = IndicesInRange(list.PartIndices[i], list.PartVertices[i].size());
+        ++list.PartCount;
+    }
+}
+
+// Records left over from a bigger model that was open before are no parts of this one.
+void DropRecordsBeyond(PartList& list, int32_t count) {
+    if (list.Parts.size() > static_cast<std::size_t>(count)) list.Resize(static_cast<std::size_t>(count));
+}
+
+void LogUndrawableParts(const PartList& list, LogSink& log) {
+    for (int32_t i = 0; i < list.PartCount; ++i) {
+        if (!list.Parts[static_cast<std::size_t>(i)].IndicesInRange)
+            log.LogLine("WARNING! Part " + std::to_string(i) + " has vertex indices out of range; it will not be drawn.");
+    }
+}
+
+}  // namespace
+
+void LoadModel(ProgramState& state, const std::filesystem::path& path, UserIo io) {
+    io.log.Clear();
+    state.ModelLoaded = false;
+    io.log.LogLine("Opening " + path.string());
+    ModelStream stream = ModelStream::Open(path);
+    LoadModelFromStream(state, stream, Utf8ToWide(path.filename().string()), io);
+}
+
+void LoadModelFromStream(ProgramState& state, ModelStream& stream, std::u16string_view fileName, UserIo io) {
+    LogSink& log = io.log;
+    state.ModelLoaded = false;
+    log.LogLine("File has a size of: " + std::to_string(stream.Size()));
+
+    ElfHeader header;
+    stream.Read(header.bytes, sizeof header.bytes);  // too short a file escapes
+    if (!header.HasMagic()) {
+        log.LogLine("BAD FILE! No Identification found.");
+        return stream.Close();
+    }
+    log.LogLine("Identification Found.");
+    if (header.SectionHeaderEntrySize() != SectionHeaderSize) {
+        log.LogLine("Section Header Size Mismatch.");
+        return stream.Close();
+    }
+
+    std::vector<SectionHeader> headers;
+    if (!RunStage(log, "ERROR! while loading Section Headers.", [&] { headers = ReadSectionHeaders(stream, header, log); }))
+        return stream.Close();
+
+    log.LogLine("LOADING String Tables");
+    state.stringTables.clear();
+    int tableNumber = 0;
+    for (const SectionHeader& section : headers) {
+        if (section.sh_type != StrTab) continue;
+        if (!RunStage(log, "ERROR! while loading string table number " + std::to_string(tableNumber),
+                      [&] { ParseStringTable(state.stringTables, ReadSectionBytes(stream, section), tableNumber); }))
+            return stream.Close();
+        ++tableNumber;
+    }
+
+    log.LogLine("LOADING Symbol Table");
+    log.LogLine("");
+    std::vector<SymbolEntry> symbols;
+    if (!RunStage(log, "ERROR! while loading symbol table.", [&] { symbols = ReadSymbols(stream, headers); }))
+        return stream.Close();
+
+    const auto progBits = std::find_if(headers.rbegin(), headers.rend(), [](const SectionHeader& h) { return h.sh_type == ProgBits; });
+    if (progBits == headers.rend()) {
+        log.LogLine("ERROR! Could not find the Progbits Section of this file.");
+        log.LogLine("This file may be corrupt.");
+        return stream.Close();
+    }
+
+    SetFileRoot(state, fileName);
+
+    PartList& list = state.partList;
+    list.PartCount = 0;
+    log.LogLine("Loading Model Geometry.");
+    try {
+        DecodeParts(state, stream, symbols, *progBits, io.prompts);
+        DropRecordsBeyond(list, list.PartCount);
+    } catch (const std::exception& failure) {
+        DropRecordsBeyond(list, list.PartCount + 1);
+        log.LogLine("ERROR! while loading model geometry.");
+        log.LogLine("Got up to geometry section " + std::to_string(list.PartCount));
+        LogMessageLine(log, failure);
+        return stream.Close();
+    }
+    log.LogLine("Loaded " + std::to_string(list.PartCount) + " parts successfully.");
+    LogUndrawableParts(list, log);
+
+    for (int32_t i = 0; i < list.PartCount; ++i) AddPartNode(state, i);
+    state.ModelLoaded = true;
+    stream.Close();
+}
+
+void ParseStringTable(StringTables& tables, std::vector<char> bytes, int number) {
+    tables.resize(static_cast<std::size_t>(number) + 1);
+    StringTable& table = tables[static_cast<std::size_t>(number)];
+    table = StringTable{};
+    // An empty section holds no names at all.
+    if (bytes.empty()) return;
+    if (bytes[0] != 0)
+        throw LoadError("First Character of string table not #0 in string table number " + std::to_string(number));
+
+    table.Bytes = std::move(bytes);
+    const char* const begin = table.Bytes.data();
+    const char* const end = begin + table.Bytes.size();
+    for (const char* previous = begin;;) {
+        const auto* zero = static_cast<const char*>(std::memchr(previous + 1, 0, static_cast<std::size_t>(end - previous - 1)));
+        if (zero == nullptr) break;
+        table.Entries.push_back({static_cast<uint32_t>(previous + 1 - begin), static_cast<uint32_t>(zero - previous - 1)});
+        previous = zero;
+    }
+}
+
+std::string_view SymbolName(const StringTables& tables, uint32_t offset) {
+    if (tables.size() < 2) return {};
+    const StringTable& table = tables[1];
+    // The last entry starting at or before `offset`.
+    const auto after = std::upper_bound(table.Entries.begin(), table.Entries.end(), offset,
+                                        [](uint32_t value, const StringTableEntry& entry) { return value < entry.Offset; });
+    if (after == table.Entries.begin()) return {};
+    const StringTableEntry& entry = *(after - 1);
+    const std::string_view text = table.Text(entry);
+    const std::size_t skip = offset - entry.Offset;
+    return skip <= text.size() ? text.substr(skip) : std::string_view{};
+}
+
+void AddPartNode(ProgramState& state, int32_t index) {
+    const auto i = static_cast<std::size_t>(index);
+    GeometryPart& part = state.partList.Parts[i];
+    const auto underscore = part.Name.find('_');
+    part.Name = underscore == std::string::npos ? std::string() : part.Name.substr(0, underscore);
+    part.SettingsRow = StrToInt(part.Name);
+    part.Colour[0] = part.Colour[1] = part.Colour[2] = 0.7f;
+
+    const auto vertexCount = static_cast<int32_t>(state.partList.PartVertices[i].size());
+    state.tree.PartNodes.push_back(PartNodeData{Latin1ToWide(part.Name), PartNodeImage, vertexCount - 1, index});
+}
+
+}  // namespace korvex

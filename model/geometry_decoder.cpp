@@ -1,0 +1,93 @@
+#include "geometry_decoder.h"
+
+#include <algorithm>
+#include <string>
+
+namespace korvex {
+
+namespace {
+
+constexpr int MarkerLength = 8;
+constexpr int SearchLimit = 1000;  // bytes read at most while looking for the marker
+constexpr int64_t SkippedHeaderBytes = 32;
+
+// Moves the stream past the marker. The marker counts only when its last
+// byte is among the first SearchLimit - 1 bytes; reading past the end throws.
+bool FindMarker(ModelStream& stream) {
+    const auto available = stream.Remaining();
+    int run = 0;
+    for (int read = 1; read <= SearchLimit; ++read) {
+        if (static_cast<std::size_t>(read) > available.size()) {
+            stream.Skip(read - 1);
+            throw LoadError(StreamReadError);
+        }
+        run = available[read - 1] == 0xFF ? run + 1 : 0;
+        if (run == MarkerLength) {
+            stream.Skip(read);
+            return read < SearchLimit;
+        }
+    }
+    stream.Skip(SearchLimit);
+    return false;
+}
+
+void ShowFailure(Prompts& prompts, std::string_view what, const std::exception& failure) {
+    prompts.Message("Error", std::string(what) + "\rMessage: " + failure.what(), BoxIcon::Error);
+}
+
+// Sizes `records` from a count in the file only once the file is known to hold them.
+template <typename Record>
+void ReadRecords(ModelStream& stream, std::vector<Record>& records, int32_t count) {
+    if (!stream.CanHold(count, sizeof(Record))) throw LoadError(StreamReadError);
+    records.resize(static_cast<std::size_t>(count));
+    stream.Read(records.data(), records.size() * sizeof(Record));
+}
+
+}  // namespace
+
+bool DecodeGeometry(ModelStream& stream, VertexArray& vertices, TriArray& indices, int64_t base,
+                    Prompts& prompts) {
+    if (!FindMarker(stream)) {
+        prompts.Message("Error", "Could not find the start of the geometry section in the file.", BoxIcon::Error);
+        return false;
+    }
+
+    int32_t vertexOffset = 0, vertexCount = 0, indexOffset = 0, indexCount = 0;
+    try {
+        vertexOffset = stream.ReadValue<int32_t>();
+        vertexCount = stream.ReadValue<int32_t>();
+        stream.Skip(SkippedHeaderBytes);
+        indexOffset = stream.ReadValue<int32_t>();
+        indexCount = stream.ReadValue<int32_t>();
+    } catch (const LoadError& failure) {
+        ShowFailure(prompts, "Error while loading geometry offsets and lengths. ", failure);
+        return false;
+    }
+
+    try {
+        stream.Seek(base + vertexOffset);
+        ReadRecords(stream, vertices, vertexCount);
+        for (ModelVertex& vertex : vertices) vertex.TexCoord[1] = 1.0f - vertex.TexCoord[1];
+    } catch (const LoadError& failure) {
+        ShowFailure(prompts, "Error while loading vertexes. ", failure);
+        return false;
+    }
+
+    try {
+        stream.Seek(base + indexOffset);
+        ReadRecords(stream, indices, indexCount);
+    } catch (const LoadError& failure) {
+        ShowFailure(prompts, "Error while loading triangle list. ", failure);
+        return false;
+    }
+    // Files often end the strip with a filler index; only the very last one is checked.
+    if (!indices.empty() && (indices.back() == 0 || int64_t{indices.back()} > int64_t{vertexCount} - 1))
+        indices.pop_back();
+    return true;
+}
+
+bool IndicesInRange(const TriArray& indices, std::size_t vertexCount) {
+    return std::all_of(indices.begin(), indices.end(), [&](uint16_t index) { return index < vertexCount; });
+}
+
+}  // namespace korvex

@@ -1,0 +1,75 @@
+#pragma once
+// The in-memory records of the one model the viewer holds at a time.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// One vertex exactly as it lies in a model file, so a part's vertices can be
+// handed to OpenGL as they are (position at 0, normal at 16, uv at 32).
+struct ModelVertex {
+    float Position[3];
+    uint32_t Reserved1;  // kept as read, never interpreted
+    float Normal[3];
+    uint32_t Reserved2;  // kept as read, never interpreted
+    float TexCoord[2];   // v is stored flipped: 1.0 - v of the file
+};
+static_assert(sizeof(ModelVertex) == 40, "a vertex record is 40 bytes");
+
+using VertexArray = std::vector<ModelVertex>;
+using TriArray = std::vector<uint16_t>;  // one triangle strip
+
+// Texts kept in part and settings records hold at most this many bytes.
+inline constexpr std::size_t MaxNameLength = 255;
+
+inline std::string CutName(std::string_view text) {
+    return std::string(text.substr(0, MaxNameLength));
+}
+
+struct GeometryPart {
+    float Colour[3] = {0.0f, 0.0f, 0.0f};
+    uint8_t EnvironmentMapped = 0;
+    int32_t TextureIndex = 0;  // 0 = none, k = texture library entry k - 1
+    uint8_t Transparent = 0;
+    std::string Name;  // single-byte characters, at most MaxNameLength
+    int32_t SettingsRow = 0;
+    // False when the part's strip refers to a vertex it does not have; such a
+    // part is kept for the tree and the settings but never drawn.
+    bool IndicesInRange = true;
+};
+
+struct PartList {
+    std::vector<GeometryPart> Parts;
+    std::vector<VertexArray> PartVertices;
+    std::vector<TriArray> PartIndices;
+    std::vector<uint8_t> PartVisible;
+    int32_t PartCount = 0;  // parts decoded by the last load
+
+    // Sets all four sequences to exactly n elements, keeping the ones that exist.
+    void Resize(std::size_t n);
+    // Lengthens the four sequences to at least n elements, keeping the ones that exist.
+    void Grow(std::size_t n);
+    void Clear();
+};
+
+struct StringTableEntry {
+    uint32_t Offset = 0;  // byte offset of the first character within the section
+    uint32_t Length = 0;  // characters up to the terminating NUL
+};
+
+// One string-table section: its bytes and the names found in them.
+struct StringTable {
+    std::vector<char> Bytes;
+    std::vector<StringTableEntry> Entries;  // in section order, so by rising Offset
+
+    std::string_view Text(const StringTableEntry& entry) const {
+        return {Bytes.data() + entry.Offset, entry.Length};
+    }
+};
+
+using StringTables = std::vector<StringTable>;
+
+}  // namespace korvex

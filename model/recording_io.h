@@ -1,0 +1,42 @@
+#pragma once
+// A log and prompts that keep everything in memory and answer from a script,
+// for the command-line inspector and the tests.
+
+#include "user_io.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+class RecordingLog : public LogSink {
+public:
+    void Clear() override { lines.clear(); }
+    void LogLine(std::string_view text) override { lines.emplace_back(text); }
+
+    std::vector<std::string> lines;
+};
+
+struct ShownBox {
+    enum class Kind { Message, Question, FileRequest };
+    Kind kind;
+    std::string caption;
+    std::string text;
+    BoxIcon icon = BoxIcon::None;
+};
+
+class ScriptedPrompts : public Prompts {
+public:
+    void Message(std::string_view caption, std::string_view text, BoxIcon icon) override;
+    bool AskYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
+    std::optional<std::filesystem::path> ChooseFile(std::string_view filter) override;
+
+    std::vector<ShownBox> shown;
+    // Answers given in turn; when a queue runs dry the default applies.
+    std::deque<bool> yesNoAnswers;
+    bool defaultYesNo = true;
+    std::deque<std::optional<std::filesystem::path>> fileAnswers;  // default: cancel
+};
+
+}  // namespace korvex

@@ -1,0 +1,74 @@
+#include "text_conversion.h"
+
+#include "load_error.h"
+
+#include <limits>
+
+namespace korvex {
+
+int32_t StrToInt(std::string_view text) {
+    auto fail = [&]() -> int32_t { throw LoadError("'" + std::string(text) + "' is not a valid integer value"); };
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return fail();
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return fail();
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return fail();
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max()) return fail();
+    return static_cast<int32_t>(value);
+}
+
+std::u16string Latin1ToWide(std::string_view text) {
+    std::u16string wide;
+    wide.reserve(text.size());
+    for (unsigned char c : text) wide.push_back(c);
+    return wide;
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence at s[i] and its code point, or 0.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const unsigned char lead = b(0);
+    std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return 0;
+    cp = len == 1 ? lead : lead & (0x7F >> len);
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((b(k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(k) & 0x3F);
+    }
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < smallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+}  // namespace
+
+std::u16string Utf8ToWide(std::string_view text) {
+    std::u16string wide;
+    wide.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        std::size_t len = DecodeUtf8(text, i, cp);
+        if (len == 0) {
+            cp = static_cast<unsigned char>(text[i]);
+            len = 1;
+        }
+        if (cp >= 0x10000) {
+            wide.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            wide.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            wide.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return wide;
+}
+
+}  // namespace korvex

@@ -1,0 +1,38 @@
+#pragma once
+// How core code talks to the user: a log it appends lines to, and prompts it
+// shows. The window implements both with widgets; the inspector and the tests
+// record them and answer from a script.
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace korvex {
+
+enum class BoxIcon { None, Information, Error };
+
+class LogSink {
+public:
+    virtual ~LogSink() = default;
+    virtual void Clear() = 0;
+    // Appends one line; an empty text appends an empty line.
+    virtual void LogLine(std::string_view text) = 0;
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A modal box with a single OK button.
+    virtual void Message(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
+    // A modal Yes/No question; true for Yes.
+    virtual bool AskYesNo(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
+    // A file-open dialog; nothing when the user cancels.
+    virtual std::optional<std::filesystem::path> ChooseFile(std::string_view filter) = 0;
+};
+
+struct UserIo {
+    LogSink& log;
+    Prompts& prompts;
+};
+
+}  // namespace korvex

@@ -1,0 +1,108 @@
+#include "inspect.h"
+
+#include "model/elf_reader.h"
+#include "model/load_error.h"
+#include "model/recording_io.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace korvex {
+
+namespace {
+
+constexpr const char* Usage = "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n";
+
+struct ModelCommand {
+    std::string path;
+    bool answerYes = true;
+    bool dump = false;
+};
+
+std::optional<ModelCommand> ParseModelCommand(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[0] != "model") return std::nullopt;
+    ModelCommand command;
+    command.path = args[1];
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--dump") {
+            command.dump = true;
+        } else if (args[i] == "--answer" && i + 1 < args.size() && (args[i + 1] == "yes" || args[i + 1] == "no")) {
+            command.answerYes = args[++i] == "yes";
+        } else {
+            return std::nullopt;
+        }
+    }
+    return command;
+}
+
+// Box texts may hold carriage returns; they are printed as the two characters \r.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r') line += "\\r";
+        else line += c;
+    }
+    return line;
+}
+
+std::string Float(float value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
+    return buffer;
+}
+
+void PrintParts(const PartList& list, bool dump, std::ostream& out) {
+    for (std::size_t i = 0; i < list.Parts.size(); ++i) {
+        const GeometryPart& part = list.Parts[i];
+        out << i << '\t' << part.Name << '\t' << part.SettingsRow << '\t' << list.PartVertices[i].size() << '\t'
+            << list.PartIndices[i].size() << '\n';
+    }
+    if (!dump) return;
+    for (std::size_t i = 0; i < list.Parts.size(); ++i) {
+        for (const ModelVertex& v : list.PartVertices[i]) {
+            out << "v " << Float(v.Position[0]) << ' ' << Float(v.Position[1]) << ' ' << Float(v.Position[2]) << ' '
+                << Float(v.Normal[0]) << ' ' << Float(v.Normal[1]) << ' ' << Float(v.Normal[2]) << ' '
+                << Float(v.TexCoord[0]) << ' ' << Float(v.TexCoord[1]) << '\n';
+        }
+        out << 'i';
+        for (uint16_t index : list.PartIndices[i]) out << ' ' << index;
+        out << '\n';
+    }
+}
+
+int InspectModel(const ModelCommand& command, std::ostream& out) {
+    ProgramState state;
+    RecordingLog log;
+    ScriptedPrompts prompts;
+    prompts.defaultYesNo = command.answerYes;
+
+    std::optional<std::string> escaped;
+    try {
+        LoadModel(state, command.path, UserIo{log, prompts});
+    } catch (const std::exception& failure) {
+        escaped = failure.what();
+    }
+
+    for (const std::string& line : log.lines) out << line << '\n';
+    out << "---\n";
+    PrintParts(state.partList, command.dump, out);
+    for (const ShownBox& box : prompts.shown) {
+        if (box.kind == ShownBox::Kind::FileRequest) continue;
+        out << "box\t" << OneLine(box.caption) << '\t' << OneLine(box.text) << '\n';
+    }
+    if (escaped) out << "error\t" << OneLine(*escaped) << '\n';
+    return 0;
+}
+
+}  // namespace
+
+int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const auto command = ParseModelCommand(args);
+    if (!command) {
+        err << Usage;
+        return 2;
+    }
+    return InspectModel(*command, out);
+}
+
+}  // namespace korvex
