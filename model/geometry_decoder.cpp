@@ -14,7 +14,7 @@ constexpr int64_t SkippedHeaderBytes = 32;
 // Moves the stream past the marker. The marker counts only when its last
 // byte is among the first SearchLimit - 1 bytes; reading past the end throws.
 bool FindMarker(ModelStream& stream) {
-    const auto available = stream.Remaining();
+    const auto available = stream.Peek(SearchLimit);
     int run = 0;
     for (int read = 1; read <= SearchLimit; ++read) {
         if (static_cast<std::size_t>(read) > available.size()) {
@@ -36,11 +36,17 @@ void ShowFailure(Prompts& prompts, std::string_view what, const std::exception& 
 }
 
 // Sizes `records` from a count in the file only once the file is known to hold them.
-template <typename Record>
-void ReadRecords(ModelStream& stream, std::vector<Record>& records, int32_t count) {
+template <typename Records>
+void ReadRecords(ModelStream& stream, Records& records, int32_t count) {
+    using Record = typename Records::value_type;
     if (!stream.CanHold(count, sizeof(Record))) throw LoadError(StreamReadError);
     records.resize(static_cast<std::size_t>(count));
-    stream.Read(records.data(), records.size() * sizeof(Record));
+    try {
+        stream.Read(records.data(), records.size() * sizeof(Record));
+    } catch (...) {
+        records.clear();  // never keep records that were not read
+        throw;
+    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "model_stream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,59 +14,119 @@ namespace korvex {
 
 namespace {
 
-[[noreturn]] void FailToOpen(const std::filesystem::path& path, const std::string& reason) {
+constexpr std::size_t WindowSize = 64 * 1024;
+
+[[noreturn]] void FailToOpen(const std::filesystem::path& path, const std::string& reason, int fd) {
+    if (fd >= 0) ::close(fd);
     throw LoadError("Cannot open file \"" + path.string() + "\". " + reason);
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
-ModelStream ModelStream::Open(const std::filesystem::path& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) FailToOpen(path, std::strerror(errno));
+ModelStream::ModelStream(int fd, int64_t size, std::vector<uint8_t> bytes)
+    : fd_(fd), bytes_(std::move(bytes)), size_(size) {}
 
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) FailToOpen(path, std::strerror(errno));
-    if (S_ISDIR(info.st_mode)) FailToOpen(path, std::strerror(EISDIR));
-    // Only a regular file has a size to trust; a device or pipe could stream forever.
-    if (!S_ISREG(info.st_mode)) FailToOpen(path, "Not a regular file");
+ModelStream::ModelStream(ModelStream&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      bytes_(std::move(other.bytes_)),
+      size_(other.size_),
+      position_(other.position_),
+      window_(std::move(other.window_)),
+      windowStart_(other.windowStart_) {}
 
-    const auto size = static_cast<int64_t>(info.st_size);
-    auto data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<std::size_t>(size));
-    int64_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(file.get(), data.get() + done, static_cast<std::size_t>(size - done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) FailToOpen(path, std::strerror(errno));
-        if (got == 0) break;  // the file shrank while we read it: keep what is there
-        done += got;
+ModelStream& ModelStream::operator=(ModelStream&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        bytes_ = std::move(other.bytes_);
+        size_ = other.size_;
+        position_ = other.position_;
+        window_ = std::move(other.window_);
+        windowStart_ = other.windowStart_;
     }
-    return ModelStream(std::move(data), done);
+    return *this;
+}
+
+ModelStream::~ModelStream() { Close(); }
+
+ModelStream ModelStream::Open(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) FailToOpen(path, std::strerror(errno), -1);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) FailToOpen(path, std::strerror(errno), fd);
+    if (S_ISDIR(info.st_mode)) FailToOpen(path, std::strerror(EISDIR), fd);
+    // Only a regular file has a size to trust; a device or a pipe could stream forever.
+    if (!S_ISREG(info.st_mode)) FailToOpen(path, "Not a regular file", fd);
+    return ModelStream(fd, static_cast<int64_t>(info.st_size), {});
 }
 
 ModelStream ModelStream::FromBytes(std::vector<uint8_t> bytes) {
-    auto data = std::make_unique_for_overwrite<uint8_t[]>(bytes.size());
-    if (!bytes.empty()) std::memcpy(data.get(), bytes.data(), bytes.size());
-    return ModelStream(std::move(data), static_cast<int64_t>(bytes.size()));
+    const auto size = static_cast<int64_t>(bytes.size());
+    return ModelStream(-1, size, std::move(bytes));
 }
 
 void ModelStream::Close() {
-    data_.reset();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    bytes_ = {};
+    window_ = {};
     size_ = 0;
     position_ = 0;
+}
+
+void ModelStream::Fetch(int64_t offset, void* destination, std::size_t count) {
+    if (fd_ < 0) {
+        std::memcpy(destination, bytes_.data() + offset, count);
+        return;
+    }
+    auto* out = static_cast<uint8_t*>(destination);
+    while (count > 0) {
+        const ssize_t got = ::pread(fd_, out, count, offset);
+        if (got < 0 && errno == EINTR) continue;
+        // An error, or a file that shrank after it was opened.
+        if (got <= 0) throw LoadError(StreamReadError);
+        out += got;
+        offset += got;
+        count -= static_cast<std::size_t>(got);
+    }
+}
+
+bool ModelStream::InWindow(int64_t offset, std::size_t count) const {
+    return offset >= windowStart_ && offset - windowStart_ + static_cast<int64_t>(count) <= static_cast<int64_t>(window_.size());
+}
+
+void ModelStream::FillWindow(int64_t offset, std::size_t atLeast) {
+    const auto length = static_cast<std::size_t>(std::min<int64_t>(std::max(WindowSize, atLeast), size_ - offset));
+    window_.resize(length);
+    windowStart_ = offset;
+    try {
+        Fetch(offset, window_.data(), length);
+    } catch (...) {
+        window_.clear();
+        throw;
+    }
+}
+
+void ModelStream::Read(void* destination, std::size_t count) {
+    if (count == 0) return;
+    if (position_ < 0 || position_ > size_ || count > static_cast<uint64_t>(size_ - position_))
+        throw LoadError(StreamReadError);
+    if (InWindow(position_, count)) {
+        std::memcpy(destination, window_.data() + (position_ - windowStart_), count);
+    } else if (count >= WindowSize / 2) {
+        Fetch(position_, destination, count);
+    } else {
+        FillWindow(position_, count);
+        std::memcpy(destination, window_.data(), count);
+    }
+    position_ += static_cast<int64_t>(count);
+}
+
+std::span<const uint8_t> ModelStream::Peek(std::size_t count) {
+    if (position_ < 0 || position_ >= size_) return {};
+    count = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(count), size_ - position_));
+    if (!InWindow(position_, count)) FillWindow(position_, count);
+    return {window_.data() + (position_ - windowStart_), count};
 }
 
 }  // namespace korvex

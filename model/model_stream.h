@@ -1,25 +1,33 @@
 #pragma once
-// A model file held in memory, read with the semantics of a file stream:
-// a position, seeks anywhere, and reads that deliver exactly what was asked
-// or fail with "Stream read error".
+// A model file read with the semantics of a file stream: a position, seeks
+// anywhere, and reads that deliver exactly what was asked or fail with
+// "Stream read error".
+//
+// Large reads (vertex and index records) go straight from the file into
+// their destination; small ones are served from a window kept in memory, so
+// the marker search and the header fields cost no system call per byte. The
+// file is never copied whole: for a big model that would double both the
+// memory and the time that fresh pages cost.
+
+#include "load_error.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <span>
 #include <vector>
-
-#include "load_error.h"
 
 namespace korvex {
 
 class ModelStream {
 public:
-    // Reads the whole file; throws LoadError("Cannot open file \"PATH\". REASON").
+    // Throws LoadError("Cannot open file \"PATH\". REASON").
     static ModelStream Open(const std::filesystem::path& path);
     static ModelStream FromBytes(std::vector<uint8_t> bytes);
+
+    ModelStream(ModelStream&& other) noexcept;
+    ModelStream& operator=(ModelStream&& other) noexcept;
+    ~ModelStream();
 
     int64_t Size() const { return size_; }
     int64_t Position() const { return position_; }
@@ -39,37 +47,34 @@ public:
         Read(&value, sizeof value);
         return value;
     }
-    // The bytes from the position to the end of the file (empty outside it).
-    std::span<const uint8_t> Remaining() const;
 
-    // Frees the file's bytes; nothing can be read afterwards.
+    // Up to `count` bytes from the position on, fewer near the end of the
+    // file, none outside it. The position does not move; the bytes stay
+    // valid until the next read.
+    std::span<const uint8_t> Peek(std::size_t count);
+
+    // Releases the file; nothing can be read afterwards.
     void Close();
 
 private:
-    ModelStream(std::unique_ptr<uint8_t[]> data, int64_t size) : data_(std::move(data)), size_(size) {}
+    ModelStream(int fd, int64_t size, std::vector<uint8_t> bytes);
+    // Copies [offset, offset + count) of the file, which lies within Size().
+    void Fetch(int64_t offset, void* destination, std::size_t count);
+    bool InWindow(int64_t offset, std::size_t count) const;
+    void FillWindow(int64_t offset, std::size_t atLeast);
 
-    std::unique_ptr<uint8_t[]> data_;
+    int fd_ = -1;                // the open file, or -1 for a stream over bytes_
+    std::vector<uint8_t> bytes_;  // the whole "file" of a stream made from bytes
     int64_t size_ = 0;
     int64_t position_ = 0;
+    std::vector<uint8_t> window_;
+    int64_t windowStart_ = 0;
 };
 
 inline bool ModelStream::CanHold(int64_t count, int64_t recordSize) const {
     if (count == 0) return true;  // nothing to read fits anywhere
     if (count < 0 || position_ < 0 || position_ > size_) return false;
     return count <= (size_ - position_) / recordSize;
-}
-
-inline void ModelStream::Read(void* destination, std::size_t count) {
-    if (count == 0) return;
-    if (position_ < 0 || position_ > size_ || count > static_cast<uint64_t>(size_ - position_))
-        throw LoadError(StreamReadError);
-    std::memcpy(destination, data_.get() + position_, count);
-    position_ += static_cast<int64_t>(count);
-}
-
-inline std::span<const uint8_t> ModelStream::Remaining() const {
-    if (position_ < 0 || position_ >= size_) return {};
-    return {data_.get() + position_, static_cast<std::size_t>(size_ - position_)};
 }
 
 }  // namespace korvex

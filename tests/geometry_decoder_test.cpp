@@ -109,7 +109,7 @@ TEST(DecodeGeometry, OnlyTheLastIndexIsDroppedWhenZeroOrPastTheLastVertex) {
     for (const TrailingCase& c : cases) {
         GeometryBlock block = fixtures::QuadBlock();
         block.vertices.resize(static_cast<std::size_t>(c.vertexCount), fixtures::Vertex(0, 0, 0));
-        block.indices = c.file;
+        block.indices.assign(c.file.begin(), c.file.end());
         const Decoded d = Decode(block);
         ASSERT_TRUE(d.ok);
         EXPECT_EQ(d.indices, c.kept) << "from " << testing::PrintToString(c.file);
