@@ -7,6 +7,6 @@ namespace korvex::bench {
 
 // `parts` parts of `verticesPerPart` vertices each (a wavy sheet), each drawn
 // as one strip through all of its vertices.
-fixtures::ModelDescription BigModel(int parts, int verticesPerPart);
+fixtures::ModelDescription bigModel(int parts, int verticesPerPart);
 
 }  // namespace korvex::bench

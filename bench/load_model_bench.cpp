@@ -13,7 +13,7 @@ namespace {
 void LoadModelBench(benchmark::State& bench) {
     const auto parts = static_cast<int>(bench.range(0));
     const auto path = std::filesystem::temp_directory_path() / ("korvex-bench-" + std::to_string(parts) + ".o");
-    korvex::fixtures::WriteFile(path, korvex::bench::BigModel(parts, 12500).Build());
+    korvex::fixtures::writeFile(path, korvex::bench::bigModel(parts, 12500).build());
     const auto size = static_cast<int64_t>(std::filesystem::file_size(path));
 
     for (auto _ : bench) {

@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
     }
     const int parts = argc == 4 ? std::stoi(argv[2]) : 200;
     const int vertices = argc == 4 ? std::stoi(argv[3]) : 12500;
-    korvex::fixtures::WriteFile(argv[1], korvex::bench::BigModel(parts, vertices).Build());
+    korvex::fixtures::writeFile(argv[1], korvex::bench::bigModel(parts, vertices).build());
     return 0;
 }

@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     korvex::ProgramState state;
     korvex::RecordingLog log;
     korvex::ScriptedPrompts prompts;
-    korvex::ModelStream stream = korvex::ModelStream::FromBytes(std::vector<uint8_t>(data, data + size));
+    korvex::ModelStream stream = korvex::ModelStream::fromBytes(std::vector<uint8_t>(data, data + size));
     try {
-        korvex::LoadModelFromStream(state, stream, u"fuzz.o", korvex::UserIo{log, prompts});
+        korvex::loadModelFromStream(state, stream, u"fuzz.o", korvex::UserIo{log, prompts});
     } catch (const korvex::LoadError&) {
     }
     return 0;

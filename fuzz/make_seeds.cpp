@@ -14,19 +14,19 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
 
     ModelDescription two;
-    two.parts.push_back({"geo_r_0_FRNShape", QuadBlock()});
-    two.parts.push_back({"geo_r_1_WINShape", QuadBlock()});
+    two.parts.push_back({"geo_r_0_FRNShape", quadBlock()});
+    two.parts.push_back({"geo_r_1_WINShape", quadBlock()});
     two.parts[1].block.padding = {1, 2, 3};
     two.parts[1].block.indices = {0, 1, 2, 3, 0};
-    WriteFile(folder / "two-parts.o", two.Build());
+    writeFile(folder / "two-parts.o", two.build());
 
     ModelDescription shared = two;
     shared.extraSymbols.push_back({"", 5u, 0});
     shared.parts[0].block.markerLength = 9;
-    WriteFile(folder / "shared-name.o", shared.Build());
+    writeFile(folder / "shared-name.o", shared.build());
 
     ModelDescription none;
     none.extraSymbols.push_back({"wheel", std::nullopt, 0});
-    WriteFile(folder / "no-parts.o", none.Build());
+    writeFile(folder / "no-parts.o", none.build());
     return 0;
 }

@@ -25,15 +25,15 @@ struct ElfHeader {
     uint8_t bytes[ElfHeaderSize];
 
     template <typename T>
-    T At(std::size_t offset) const {
+    T at(std::size_t offset) const {
         T value;
         std::memcpy(&value, bytes + offset, sizeof value);
         return value;
     }
-    bool HasMagic() const { return std::memcmp(bytes, ElfMagic, sizeof ElfMagic) == 0; }
-    uint32_t SectionHeaderOffset() const { return At<uint32_t>(32); }
-    uint16_t SectionHeaderEntrySize() const { return At<uint16_t>(46); }
-    uint16_t SectionHeaderCount() const { return At<uint16_t>(48); }
+    bool hasMagic() const { return std::memcmp(bytes, ElfMagic, sizeof ElfMagic) == 0; }
+    uint32_t sectionHeaderOffset() const { return at<uint32_t>(32); }
+    uint16_t sectionHeaderEntrySize() const { return at<uint16_t>(46); }
+    uint16_t sectionHeaderCount() const { return at<uint16_t>(48); }
 };
 
 struct SectionHeader {
@@ -48,61 +48,61 @@ struct SymbolEntry {
 };
 static_assert(sizeof(SymbolEntry) == 16);
 
-void LogMessageLine(LogSink& log, const std::exception& failure) {
+void logMessageLine(LogSink& log, const std::exception& failure) {
     log.LogLine(std::string("Message: \"") + failure.what() + "\"");
 }
 
 // Runs one stage; on failure logs `failureLine`, the message line, and answers false.
 template <typename Stage>
-bool RunStage(LogSink& log, const std::string& failureLine, Stage&& stage) {
+bool runStage(LogSink& log, const std::string& failureLine, Stage&& stage) {
     try {
         stage();
         return true;
     } catch (const std::exception& failure) {
         log.LogLine(failureLine);
-        LogMessageLine(log, failure);
+        logMessageLine(log, failure);
         return false;
     }
 }
 
-std::vector<SectionHeader> ReadSectionHeaders(ModelStream& stream, const ElfHeader& header, LogSink& log) {
-    std::vector<SectionHeader> headers(header.SectionHeaderCount());
+std::vector<SectionHeader> readSectionHeaders(ModelStream& stream, const ElfHeader& header, LogSink& log) {
+    std::vector<SectionHeader> headers(header.sectionHeaderCount());
     log.LogLine("");
     log.LogLine("LOADING Section Headers...");
-    stream.Seek(header.SectionHeaderOffset());
-    stream.Read(headers.data(), headers.size() * sizeof(SectionHeader));
+    stream.seek(header.sectionHeaderOffset());
+    stream.read(headers.data(), headers.size() * sizeof(SectionHeader));
     return headers;
 }
 
-std::vector<char> ReadSectionBytes(ModelStream& stream, const SectionHeader& section) {
-    stream.Seek(section.sh_offset);
-    if (!stream.CanHold(section.sh_size, 1)) throw LoadError(StreamReadError);
+std::vector<char> readSectionBytes(ModelStream& stream, const SectionHeader& section) {
+    stream.seek(section.sh_offset);
+    if (!stream.canHold(section.sh_size, 1)) throw LoadError(StreamReadError);
     std::vector<char> bytes(section.sh_size);
-    stream.Read(bytes.data(), bytes.size());
+    stream.read(bytes.data(), bytes.size());
     return bytes;
 }
 
-std::vector<SymbolEntry> ReadSymbols(ModelStream& stream, const std::vector<SectionHeader>& headers) {
+std::vector<SymbolEntry> readSymbols(ModelStream& stream, const std::vector<SectionHeader>& headers) {
     const auto table = std::find_if(headers.begin(), headers.end(), [](const SectionHeader& h) { return h.sh_type == SymTab; });
     if (table == headers.end()) return {};
     // A size that is not a multiple of the entry size still ends with a whole entry.
     const int64_t count = (int64_t{table->sh_size} + sizeof(SymbolEntry) - 1) / int64_t{sizeof(SymbolEntry)};
-    stream.Seek(table->sh_offset);
-    if (!stream.CanHold(count, sizeof(SymbolEntry))) throw LoadError(StreamReadError);
+    stream.seek(table->sh_offset);
+    if (!stream.canHold(count, sizeof(SymbolEntry))) throw LoadError(StreamReadError);
     std::vector<SymbolEntry> symbols(static_cast<std::size_t>(count));
-    stream.Read(symbols.data(), symbols.size() * sizeof(SymbolEntry));
+    stream.read(symbols.data(), symbols.size() * sizeof(SymbolEntry));
     return symbols;
 }
 
 // The part's name while it is decoded: up to ten characters after the first
 // "r_", or from the second character when there is no "r_".
-std::string DecodingName(std::string_view symbolName) {
+std::string decodingName(std::string_view symbolName) {
     const auto marker = symbolName.find("r_");
     const std::size_t start = marker == std::string_view::npos ? 1 : marker + 2;
     return std::string(symbolName.substr(std::min(start, symbolName.size()), 10));
 }
 
-void DecodeParts(ProgramState& state, ModelStream& stream, const std::vector<SymbolEntry>& symbols,
+void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<SymbolEntry>& symbols,
                  const SectionHeader& progBits, Prompts& prompts) {
     PartList& list = state.partList;
     for (const SymbolEntry& symbol : symbols) {
@@ -111,26 +111,26 @@ void DecodeParts(ProgramState& state, ModelStream& stream, const std::vector<Sym
 
         const auto i = static_cast<std::size_t>(list.PartCount);
         // Records at indices a previous model used keep their appearance.
-        list.Grow(i + 1);
+        list.grow(i + 1);
         list.PartVisible[i] = 1;
-        list.Parts[i].Name = DecodingName(name);
+        list.Parts[i].Name = decodingName(name);
         list.PartVertices[i].clear();
         list.PartIndices[i].clear();
 
-        stream.Seek(int64_t{symbol.st_value} + progBits.sh_offset);
+        stream.seek(int64_t{symbol.st_value} + progBits.sh_offset);
         if (!DecodeGeometry(stream, list.PartVertices[i], list.PartIndices[i], progBits.sh_offset, prompts))
             throw LoadError("Error Loading Geometry Part.");
-        list.Parts[i].IndicesInRange = IndicesInRange(list.PartIndices[i], list.PartVertices[i].size());
+        list.Parts[i].IndicesInRange = indicesInRange(list.PartIndices[i], list.PartVertices[i].size());
         ++list.PartCount;
     }
 }
 
 // Records left over from a bigger model that was open before are no parts of this one.
-void DropRecordsBeyond(PartList& list, int32_t count) {
-    if (list.Parts.size() > static_cast<std::size_t>(count)) list.Resize(static_cast<std::size_t>(count));
+void dropRecordsBeyond(PartList& list, int32_t count) {
+    if (list.Parts.size() > static_cast<std::size_t>(count)) list.resize(static_cast<std::size_t>(count));
 }
 
-void LogUndrawableParts(const PartList& list, LogSink& log) {
+void logUndrawableParts(const PartList& list, LogSink& log) {
     for (int32_t i = 0; i < list.PartCount; ++i) {
         if (!list.Parts[static_cast<std::size_t>(i)].IndicesInRange)
             log.LogLine("WARNING! Part " + std::to_string(i) + " has vertex indices out of range; it will not be drawn.");
@@ -140,56 +140,56 @@ void LogUndrawableParts(const PartList& list, LogSink& log) {
 }  // namespace
 
 void LoadModel(ProgramState& state, const std::filesystem::path& path, UserIo io) {
-    io.log.Clear();
+    io.log.clear();
     state.ModelLoaded = false;
     io.log.LogLine("Opening " + path.string());
-    ModelStream stream = ModelStream::Open(path);
-    LoadModelFromStream(state, stream, Utf8ToWide(path.filename().string()), io);
+    ModelStream stream = ModelStream::open(path);
+    loadModelFromStream(state, stream, utf8ToWide(path.filename().string()), io);
 }
 
-void LoadModelFromStream(ProgramState& state, ModelStream& stream, std::u16string_view fileName, UserIo io) {
+void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16string_view fileName, UserIo io) {
     LogSink& log = io.log;
     state.ModelLoaded = false;
-    log.LogLine("File has a size of: " + std::to_string(stream.Size()));
+    log.LogLine("File has a size of: " + std::to_string(stream.size()));
 
     ElfHeader header;
-    stream.Read(header.bytes, sizeof header.bytes);  // too short a file escapes
-    if (!header.HasMagic()) {
+    stream.read(header.bytes, sizeof header.bytes);  // too short a file escapes
+    if (!header.hasMagic()) {
         log.LogLine("BAD FILE! No Identification found.");
-        return stream.Close();
+        return stream.close();
     }
     log.LogLine("Identification Found.");
-    if (header.SectionHeaderEntrySize() != SectionHeaderSize) {
+    if (header.sectionHeaderEntrySize() != SectionHeaderSize) {
         log.LogLine("Section Header Size Mismatch.");
-        return stream.Close();
+        return stream.close();
     }
 
     std::vector<SectionHeader> headers;
-    if (!RunStage(log, "ERROR! while loading Section Headers.", [&] { headers = ReadSectionHeaders(stream, header, log); }))
-        return stream.Close();
+    if (!runStage(log, "ERROR! while loading Section Headers.", [&] { headers = readSectionHeaders(stream, header, log); }))
+        return stream.close();
 
     log.LogLine("LOADING String Tables");
     state.stringTables.clear();
     int tableNumber = 0;
     for (const SectionHeader& section : headers) {
         if (section.sh_type != StrTab) continue;
-        if (!RunStage(log, "ERROR! while loading string table number " + std::to_string(tableNumber),
-                      [&] { ParseStringTable(state.stringTables, ReadSectionBytes(stream, section), tableNumber); }))
-            return stream.Close();
+        if (!runStage(log, "ERROR! while loading string table number " + std::to_string(tableNumber),
+                      [&] { ParseStringTable(state.stringTables, readSectionBytes(stream, section), tableNumber); }))
+            return stream.close();
         ++tableNumber;
     }
 
     log.LogLine("LOADING Symbol Table");
     log.LogLine("");
     std::vector<SymbolEntry> symbols;
-    if (!RunStage(log, "ERROR! while loading symbol table.", [&] { symbols = ReadSymbols(stream, headers); }))
-        return stream.Close();
+    if (!runStage(log, "ERROR! while loading symbol table.", [&] { symbols = readSymbols(stream, headers); }))
+        return stream.close();
 
     const auto progBits = std::find_if(headers.rbegin(), headers.rend(), [](const SectionHeader& h) { return h.sh_type == ProgBits; });
     if (progBits == headers.rend()) {
         log.LogLine("ERROR! Could not find the Progbits Section of this file.");
         log.LogLine("This file may be corrupt.");
-        return stream.Close();
+        return stream.close();
     }
 
     SetFileRoot(state, fileName);
@@ -198,21 +198,21 @@ void LoadModelFromStream(ProgramState& state, ModelStream& stream, std::u16strin
     list.PartCount = 0;
     log.LogLine("Loading Model Geometry.");
     try {
-        DecodeParts(state, stream, symbols, *progBits, io.prompts);
-        DropRecordsBeyond(list, list.PartCount);
+        decodeParts(state, stream, symbols, *progBits, io.prompts);
+        dropRecordsBeyond(list, list.PartCount);
     } catch (const std::exception& failure) {
-        DropRecordsBeyond(list, list.PartCount + 1);
+        dropRecordsBeyond(list, list.PartCount + 1);
         log.LogLine("ERROR! while loading model geometry.");
         log.LogLine("Got up to geometry section " + std::to_string(list.PartCount));
-        LogMessageLine(log, failure);
-        return stream.Close();
+        logMessageLine(log, failure);
+        return stream.close();
     }
     log.LogLine("Loaded " + std::to_string(list.PartCount) + " parts successfully.");
-    LogUndrawableParts(list, log);
+    logUndrawableParts(list, log);
 
     for (int32_t i = 0; i < list.PartCount; ++i) AddPartNode(state, i);
     state.ModelLoaded = true;
-    stream.Close();
+    stream.close();
 }
 
 void ParseStringTable(StringTables& tables, std::vector<char> bytes, int number) {
@@ -243,7 +243,7 @@ std::string_view SymbolName(const StringTables& tables, uint32_t offset) {
                                         [](uint32_t value, const StringTableEntry& entry) { return value < entry.Offset; });
     if (after == table.Entries.begin()) return {};
     const StringTableEntry& entry = *(after - 1);
-    const std::string_view text = table.Text(entry);
+    const std::string_view text = table.text(entry);
     const std::size_t skip = offset - entry.Offset;
     return skip <= text.size() ? text.substr(skip) : std::string_view{};
 }
@@ -253,11 +253,11 @@ void AddPartNode(ProgramState& state, int32_t index) {
     GeometryPart& part = state.partList.Parts[i];
     const auto underscore = part.Name.find('_');
     part.Name = underscore == std::string::npos ? std::string() : part.Name.substr(0, underscore);
-    part.SettingsRow = StrToInt(part.Name);
+    part.SettingsRow = strToInt(part.Name);
     part.Colour[0] = part.Colour[1] = part.Colour[2] = 0.7f;
 
     const auto vertexCount = static_cast<int32_t>(state.partList.PartVertices[i].size());
-    state.tree.PartNodes.push_back(PartNodeData{Latin1ToWide(part.Name), PartNodeImage, vertexCount - 1, index});
+    state.tree.PartNodes.push_back(PartNodeData{latin1ToWide(part.Name), PartNodeImage, vertexCount - 1, index});
 }
 
 }  // namespace korvex

@@ -19,7 +19,7 @@ namespace korvex {
 void LoadModel(ProgramState& state, const std::filesystem::path& path, UserIo io);
 
 // The same from an already opened stream, from the size line on.
-void LoadModelFromStream(ProgramState& state, ModelStream& stream, std::u16string_view fileName, UserIo io);
+void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16string_view fileName, UserIo io);
 
 // Makes tables[number] the names found in one string-table section.
 void ParseStringTable(StringTables& tables, std::vector<char> bytes, int number);

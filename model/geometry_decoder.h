@@ -17,6 +17,6 @@ bool DecodeGeometry(ModelStream& stream, VertexArray& vertices, TriArray& indice
                     Prompts& prompts);
 
 // True when every index of the strip names one of the part's vertices.
-bool IndicesInRange(const TriArray& indices, std::size_t vertexCount);
+bool indicesInRange(const TriArray& indices, std::size_t vertexCount);
 
 }  // namespace korvex

@@ -2,17 +2,17 @@
 
 namespace korvex {
 
-void PartList::Resize(std::size_t n) {
+void PartList::resize(std::size_t n) {
     Parts.resize(n);
     PartVertices.resize(n);
     PartIndices.resize(n);
     PartVisible.resize(n);
 }
 
-void PartList::Grow(std::size_t n) {
-    if (Parts.size() < n) Resize(n);
+void PartList::grow(std::size_t n) {
+    if (Parts.size() < n) resize(n);
 }
 
-void PartList::Clear() { Resize(0); }
+void PartList::clear() { resize(0); }
 
 }  // namespace korvex

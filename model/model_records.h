@@ -52,7 +52,7 @@ using TriArray = std::vector<uint16_t, UninitialisedAllocator<uint16_t>>;  // on
 // Texts kept in part and settings records hold at most this many bytes.
 inline constexpr std::size_t MaxNameLength = 255;
 
-inline std::string CutName(std::string_view text) {
+inline std::string cutName(std::string_view text) {
     return std::string(text.substr(0, MaxNameLength));
 }
 
@@ -76,10 +76,10 @@ struct PartList {
     int32_t PartCount = 0;  // parts decoded by the last load
 
     // Sets all four sequences to exactly n elements, keeping the ones that exist.
-    void Resize(std::size_t n);
+    void resize(std::size_t n);
     // Lengthens the four sequences to at least n elements, keeping the ones that exist.
-    void Grow(std::size_t n);
-    void Clear();
+    void grow(std::size_t n);
+    void clear();
 };
 
 struct StringTableEntry {
@@ -92,7 +92,7 @@ struct StringTable {
     std::vector<char> Bytes;
     std::vector<StringTableEntry> Entries;  // in section order, so by rising Offset
 
-    std::string_view Text(const StringTableEntry& entry) const {
+    std::string_view text(const StringTableEntry& entry) const {
         return {Bytes.data() + entry.Offset, entry.Length};
     }
 };

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t WindowSize = 64 * 1024;
 
-[[noreturn]] void FailToOpen(const std::filesystem::path& path, const std::string& reason, int fd) {
+[[noreturn]] void failToOpen(const std::filesystem::path& path, const std::string& reason, int fd) {
     if (fd >= 0) ::close(fd);
     throw LoadError("Cannot open file \"" + path.string() + "\". " + reason);
 }
@@ -36,7 +36,7 @@ ModelStream::ModelStream(ModelStream&& other) noexcept
 
 ModelStream& ModelStream::operator=(ModelStream&& other) noexcept {
     if (this != &other) {
-        Close();
+        close();
         fd_ = std::exchange(other.fd_, -1);
         bytes_ = std::move(other.bytes_);
         size_ = other.size_;
@@ -47,25 +47,25 @@ ModelStream& ModelStream::operator=(ModelStream&& other) noexcept {
     return *this;
 }
 
-ModelStream::~ModelStream() { Close(); }
+ModelStream::~ModelStream() { close(); }
 
-ModelStream ModelStream::Open(const std::filesystem::path& path) {
+ModelStream ModelStream::open(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) FailToOpen(path, std::strerror(errno), -1);
+    if (fd < 0) failToOpen(path, std::strerror(errno), -1);
     struct stat info {};
-    if (::fstat(fd, &info) != 0) FailToOpen(path, std::strerror(errno), fd);
-    if (S_ISDIR(info.st_mode)) FailToOpen(path, std::strerror(EISDIR), fd);
+    if (::fstat(fd, &info) != 0) failToOpen(path, std::strerror(errno), fd);
+    if (S_ISDIR(info.st_mode)) failToOpen(path, std::strerror(EISDIR), fd);
     // Only a regular file has a size to trust; a device or a pipe could stream forever.
-    if (!S_ISREG(info.st_mode)) FailToOpen(path, "Not a regular file", fd);
+    if (!S_ISREG(info.st_mode)) failToOpen(path, "Not a regular file", fd);
     return ModelStream(fd, static_cast<int64_t>(info.st_size), {});
 }
 
-ModelStream ModelStream::FromBytes(std::vector<uint8_t> bytes) {
+ModelStream ModelStream::fromBytes(std::vector<uint8_t> bytes) {
     const auto size = static_cast<int64_t>(bytes.size());
     return ModelStream(-1, size, std::move(bytes));
 }
 
-void ModelStream::Close() {
+void ModelStream::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     bytes_ = {};
@@ -74,7 +74,7 @@ void ModelStream::Close() {
     position_ = 0;
 }
 
-void ModelStream::Fetch(int64_t offset, void* destination, std::size_t count) {
+void ModelStream::fetch(int64_t offset, void* destination, std::size_t count) {
     if (fd_ < 0) {
         std::memcpy(destination, bytes_.data() + offset, count);
         return;
@@ -91,41 +91,41 @@ void ModelStream::Fetch(int64_t offset, void* destination, std::size_t count) {
     }
 }
 
-bool ModelStream::InWindow(int64_t offset, std::size_t count) const {
+bool ModelStream::inWindow(int64_t offset, std::size_t count) const {
     return offset >= windowStart_ && offset - windowStart_ + static_cast<int64_t>(count) <= static_cast<int64_t>(window_.size());
 }
 
-void ModelStream::FillWindow(int64_t offset, std::size_t atLeast) {
+void ModelStream::fillWindow(int64_t offset, std::size_t atLeast) {
     const auto length = static_cast<std::size_t>(std::min<int64_t>(std::max(WindowSize, atLeast), size_ - offset));
     window_.resize(length);
     windowStart_ = offset;
     try {
-        Fetch(offset, window_.data(), length);
+        fetch(offset, window_.data(), length);
     } catch (...) {
         window_.clear();
         throw;
     }
 }
 
-void ModelStream::Read(void* destination, std::size_t count) {
+void ModelStream::read(void* destination, std::size_t count) {
     if (count == 0) return;
     if (position_ < 0 || position_ > size_ || count > static_cast<uint64_t>(size_ - position_))
         throw LoadError(StreamReadError);
-    if (InWindow(position_, count)) {
+    if (inWindow(position_, count)) {
         std::memcpy(destination, window_.data() + (position_ - windowStart_), count);
     } else if (count >= WindowSize / 2) {
-        Fetch(position_, destination, count);
+        fetch(position_, destination, count);
     } else {
-        FillWindow(position_, count);
+        fillWindow(position_, count);
         std::memcpy(destination, window_.data(), count);
     }
     position_ += static_cast<int64_t>(count);
 }
 
-std::span<const uint8_t> ModelStream::Peek(std::size_t count) {
+std::span<const uint8_t> ModelStream::peek(std::size_t count) {
     if (position_ < 0 || position_ >= size_) return {};
     count = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(count), size_ - position_));
-    if (!InWindow(position_, count)) FillWindow(position_, count);
+    if (!inWindow(position_, count)) fillWindow(position_, count);
     return {window_.data() + (position_ - windowStart_), count};
 }
 

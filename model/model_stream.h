@@ -22,46 +22,46 @@ namespace korvex {
 class ModelStream {
 public:
     // Throws LoadError("Cannot open file \"PATH\". REASON").
-    static ModelStream Open(const std::filesystem::path& path);
-    static ModelStream FromBytes(std::vector<uint8_t> bytes);
+    static ModelStream open(const std::filesystem::path& path);
+    static ModelStream fromBytes(std::vector<uint8_t> bytes);
 
     ModelStream(ModelStream&& other) noexcept;
     ModelStream& operator=(ModelStream&& other) noexcept;
     ~ModelStream();
 
-    int64_t Size() const { return size_; }
-    int64_t Position() const { return position_; }
+    int64_t size() const { return size_; }
+    int64_t position() const { return position_; }
     // Any position is allowed; reading from outside the file fails.
-    void Seek(int64_t position) { position_ = position; }
-    void Skip(int64_t count) { position_ += count; }
+    void seek(int64_t position) { position_ = position; }
+    void skip(int64_t count) { position_ += count; }
 
     // True when `count` records of `recordSize` bytes lie between the
     // position and the end of the file; written so that no product can overflow.
     // Checked before a vector is sized from a count found in a file.
-    bool CanHold(int64_t count, int64_t recordSize) const;
+    bool canHold(int64_t count, int64_t recordSize) const;
 
-    void Read(void* destination, std::size_t count);
+    void read(void* destination, std::size_t count);
     template <typename T>
-    T ReadValue() {
+    T readValue() {
         T value;
-        Read(&value, sizeof value);
+        read(&value, sizeof value);
         return value;
     }
 
     // Up to `count` bytes from the position on, fewer near the end of the
     // file, none outside it. The position does not move; the bytes stay
     // valid until the next read.
-    std::span<const uint8_t> Peek(std::size_t count);
+    std::span<const uint8_t> peek(std::size_t count);
 
     // Releases the file; nothing can be read afterwards.
-    void Close();
+    void close();
 
 private:
     ModelStream(int fd, int64_t size, std::vector<uint8_t> bytes);
-    // Copies [offset, offset + count) of the file, which lies within Size().
-    void Fetch(int64_t offset, void* destination, std::size_t count);
-    bool InWindow(int64_t offset, std::size_t count) const;
-    void FillWindow(int64_t offset, std::size_t atLeast);
+    // Copies [offset, offset + count) of the file, which lies within size().
+    void fetch(int64_t offset, void* destination, std::size_t count);
+    bool inWindow(int64_t offset, std::size_t count) const;
+    void fillWindow(int64_t offset, std::size_t atLeast);
 
     int fd_ = -1;                // the open file, or -1 for a stream over bytes_
     std::vector<uint8_t> bytes_;  // the whole "file" of a stream made from bytes
@@ -71,7 +71,7 @@ private:
     int64_t windowStart_ = 0;
 };
 
-inline bool ModelStream::CanHold(int64_t count, int64_t recordSize) const {
+inline bool ModelStream::canHold(int64_t count, int64_t recordSize) const {
     if (count == 0) return true;  // nothing to read fits anywhere
     if (count < 0 || position_ < 0 || position_ > size_) return false;
     return count <= (size_ - position_) / recordSize;

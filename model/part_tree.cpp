@@ -4,7 +4,7 @@
 
 namespace korvex {
 
-uint8_t* VisibleFlag(PartList& parts, const PartNodeData& node) {
+uint8_t* visibleFlag(PartList& parts, const PartNodeData& node) {
     if (node.PartIndex < 0 || static_cast<std::size_t>(node.PartIndex) >= parts.PartVisible.size()) return nullptr;
     return &parts.PartVisible[static_cast<std::size_t>(node.PartIndex)];
 }

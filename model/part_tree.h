@@ -36,7 +36,7 @@ struct PartTree {
 };
 
 // The part's visibility flag behind a node, or nullptr for a node without a part.
-uint8_t* VisibleFlag(PartList& parts, const PartNodeData& node);
+uint8_t* visibleFlag(PartList& parts, const PartNodeData& node);
 
 }  // namespace korvex
 

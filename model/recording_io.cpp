@@ -2,11 +2,11 @@
 
 namespace korvex {
 
-void ScriptedPrompts::Message(std::string_view caption, std::string_view text, BoxIcon icon) {
+void ScriptedPrompts::message(std::string_view caption, std::string_view text, BoxIcon icon) {
     shown.push_back({ShownBox::Kind::Message, std::string(caption), std::string(text), icon});
 }
 
-bool ScriptedPrompts::AskYesNo(std::string_view caption, std::string_view text, BoxIcon icon) {
+bool ScriptedPrompts::askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) {
     shown.push_back({ShownBox::Kind::Question, std::string(caption), std::string(text), icon});
     if (yesNoAnswers.empty()) return defaultYesNo;
     const bool answer = yesNoAnswers.front();
@@ -14,7 +14,7 @@ bool ScriptedPrompts::AskYesNo(std::string_view caption, std::string_view text, 
     return answer;
 }
 
-std::optional<std::filesystem::path> ScriptedPrompts::ChooseFile(std::string_view filter) {
+std::optional<std::filesystem::path> ScriptedPrompts::chooseFile(std::string_view filter) {
     shown.push_back({ShownBox::Kind::FileRequest, "", std::string(filter), BoxIcon::None});
     if (fileAnswers.empty()) return std::nullopt;
     auto answer = fileAnswers.front();

@@ -12,7 +12,7 @@ namespace korvex {
 
 class RecordingLog : public LogSink {
 public:
-    void Clear() override { lines.clear(); }
+    void clear() override { lines.clear(); }
     void LogLine(std::string_view text) override { lines.emplace_back(text); }
 
     std::vector<std::string> lines;
@@ -28,9 +28,9 @@ struct ShownBox {
 
 class ScriptedPrompts : public Prompts {
 public:
-    void Message(std::string_view caption, std::string_view text, BoxIcon icon) override;
-    bool AskYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
-    std::optional<std::filesystem::path> ChooseFile(std::string_view filter) override;
+    void message(std::string_view caption, std::string_view text, BoxIcon icon) override;
+    bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
+    std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
 
     std::vector<ShownBox> shown;
     // Answers given in turn; when a queue runs dry the default applies.

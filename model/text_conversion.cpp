@@ -6,7 +6,7 @@
 
 namespace korvex {
 
-int32_t StrToInt(std::string_view text) {
+int32_t strToInt(std::string_view text) {
     auto fail = [&]() -> int32_t { throw LoadError("'" + std::string(text) + "' is not a valid integer value"); };
     std::size_t i = 0;
     bool negative = false;
@@ -23,7 +23,7 @@ int32_t StrToInt(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
-std::u16string Latin1ToWide(std::string_view text) {
+std::u16string latin1ToWide(std::string_view text) {
     std::u16string wide;
     wide.reserve(text.size());
     for (unsigned char c : text) wide.push_back(c);
@@ -33,7 +33,7 @@ std::u16string Latin1ToWide(std::string_view text) {
 namespace {
 
 // Length of the valid UTF-8 sequence at s[i] and its code point, or 0.
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
     const unsigned char lead = b(0);
     std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
@@ -50,12 +50,12 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
 
 }  // namespace
 
-std::u16string Utf8ToWide(std::string_view text) {
+std::u16string utf8ToWide(std::string_view text) {
     std::u16string wide;
     wide.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t cp = 0;
-        std::size_t len = DecodeUtf8(text, i, cp);
+        std::size_t len = decodeUtf8(text, i, cp);
         if (len == 0) {
             cp = static_cast<unsigned char>(text[i]);
             len = 1;

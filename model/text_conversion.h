@@ -8,12 +8,12 @@ namespace korvex {
 
 // A decimal integer with an optional sign that fits 32 bits; anything else
 // throws LoadError("'TEXT' is not a valid integer value").
-int32_t StrToInt(std::string_view text);
+int32_t strToInt(std::string_view text);
 
 // Single-byte text (part names, settings rows) as shown in the tree.
-std::u16string Latin1ToWide(std::string_view text);
+std::u16string latin1ToWide(std::string_view text);
 
 // A file name from the system; bytes that are not valid UTF-8 are taken as Latin-1.
-std::u16string Utf8ToWide(std::string_view text);
+std::u16string utf8ToWide(std::string_view text);
 
 }  // namespace korvex

@@ -14,7 +14,7 @@ enum class BoxIcon { None, Information, Error };
 class LogSink {
 public:
     virtual ~LogSink() = default;
-    virtual void Clear() = 0;
+    virtual void clear() = 0;
     // Appends one line; an empty text appends an empty line.
     virtual void LogLine(std::string_view text) = 0;
 };
@@ -23,11 +23,11 @@ class Prompts {
 public:
     virtual ~Prompts() = default;
     // A modal box with a single OK button.
-    virtual void Message(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
+    virtual void message(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
     // A modal Yes/No question; true for Yes.
-    virtual bool AskYesNo(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
+    virtual bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
     // A file-open dialog; nothing when the user cancels.
-    virtual std::optional<std::filesystem::path> ChooseFile(std::string_view filter) = 0;
+    virtual std::optional<std::filesystem::path> chooseFile(std::string_view filter) = 0;
 };
 
 struct UserIo {

@@ -13,34 +13,34 @@ namespace {
 using fixtures::Bytes;
 using fixtures::ElfImage;
 using fixtures::ModelDescription;
-using fixtures::QuadBlock;
+using fixtures::quadBlock;
 using Lines = std::vector<std::string>;
 
-ModelDescription TwoQuads(const std::string& first = "geo_r_0_FRNShape", const std::string& second = "geo_r_1_WINShape") {
+ModelDescription twoQuads(const std::string& first = "geo_r_0_FRNShape", const std::string& second = "geo_r_1_WINShape") {
     ModelDescription model;
-    model.parts.push_back({first, QuadBlock()});
-    model.parts.push_back({second, QuadBlock()});
+    model.parts.push_back({first, quadBlock()});
+    model.parts.push_back({second, quadBlock()});
     return model;
 }
 
-Lines OpeningLines(const fixtures::TempDir& dir, const Bytes& bytes) {
+Lines openingLines(const fixtures::TempDir& dir, const Bytes& bytes) {
     return {"Opening " + (dir / "car.o").string(), "File has a size of: " + std::to_string(bytes.size())};
 }
 
-Lines Concat(Lines a, const Lines& b) {
+Lines concat(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
 const Lines HeadersRead = {"Identification Found.", "", "LOADING Section Headers..."};
-const Lines TablesRead = Concat(HeadersRead, {"LOADING String Tables", "LOADING Symbol Table", ""});
+const Lines TablesRead = concat(HeadersRead, {"LOADING String Tables", "LOADING Symbol Table", ""});
 
 TEST(LoadModel, GoodModelLogsEveryStageAndBuildsTheTree) {
     fixtures::TempDir dir;
-    const Bytes bytes = TwoQuads().Build();
-    auto loaded = fixtures::LoadBytes(dir, bytes);
+    const Bytes bytes = twoQuads().build();
+    auto loaded = fixtures::loadBytes(dir, bytes);
 
-    EXPECT_EQ(loaded.log.lines, Concat(OpeningLines(dir, bytes), Concat(TablesRead, {"Loading Model Geometry.", "Loaded 2 parts successfully."})));
+    EXPECT_EQ(loaded.log.lines, concat(openingLines(dir, bytes), concat(TablesRead, {"Loading Model Geometry.", "Loaded 2 parts successfully."})));
     EXPECT_FALSE(loaded.escaped);
     EXPECT_TRUE(loaded.prompts.shown.empty());
     ASSERT_TRUE(loaded.state.ModelLoaded);
@@ -67,8 +67,8 @@ TEST(LoadModel, GoodModelLogsEveryStageAndBuildsTheTree) {
     EXPECT_EQ(tree.PartNodes[1].ImageIndex, PartNodeImage);
     EXPECT_EQ(tree.PartNodes[1].LastVertexIndex, 3);
     EXPECT_EQ(tree.PartNodes[1].PartIndex, 1);
-    EXPECT_EQ(VisibleFlag(loaded.state.partList, tree.PartNodes[1]), &loaded.state.partList.PartVisible[1]);
-    EXPECT_EQ(VisibleFlag(loaded.state.partList, tree.RootNode), nullptr);
+    EXPECT_EQ(visibleFlag(loaded.state.partList, tree.PartNodes[1]), &loaded.state.partList.PartVisible[1]);
+    EXPECT_EQ(visibleFlag(loaded.state.partList, tree.RootNode), nullptr);
 }
 
 // Each case damages one thing of a good two-part model; the log after the size line tells the stage that stopped.
@@ -78,87 +78,87 @@ struct FailureCase {
     Lines logAfterSize;
 };
 
-ElfImage GoodElf() { return TwoQuads().ToElf(); }
+ElfImage goodElf() { return twoQuads().toElf(); }
 
 const FailureCase FailureCases[] = {
     {"NotElf", [] { return Bytes(64, 'x'); }, {"BAD FILE! No Identification found."}},
     {"SixtyFourBitHeaderSize",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sectionHeaderEntrySize = 64;
-         return elf.Build();
+         return elf.build();
      },
      {"Identification Found.", "Section Header Size Mismatch."}},
     {"SectionHeadersPastTheEnd",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sectionHeaderCount = 6;  // one more than the file holds
-         return elf.Build();
+         return elf.build();
      },
-     Concat(HeadersRead, {"ERROR! while loading Section Headers.", "Message: \"Stream read error\""})},
+     concat(HeadersRead, {"ERROR! while loading Section Headers.", "Message: \"Stream read error\""})},
     {"SectionHeaderOffsetFarAway",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sectionHeaderOffset = 0xFFFFFFF0u;
          elf.omitSectionHeaderTable = true;
-         return elf.Build();
+         return elf.build();
      },
-     Concat(HeadersRead, {"ERROR! while loading Section Headers.", "Message: \"Stream read error\""})},
+     concat(HeadersRead, {"ERROR! while loading Section Headers.", "Message: \"Stream read error\""})},
     {"StringTableNotStartingWithNul",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sections[2].contents[0] = 'g';
-         return elf.Build();
+         return elf.build();
      },
-     Concat(HeadersRead, {"LOADING String Tables", "ERROR! while loading string table number 1",
+     concat(HeadersRead, {"LOADING String Tables", "ERROR! while loading string table number 1",
                           "Message: \"First Character of string table not #0 in string table number 1\""})},
     {"StringTablePastTheEnd",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sections[1].size = 0x7FFFFFFFu;
-         return elf.Build();
+         return elf.build();
      },
-     Concat(HeadersRead, {"LOADING String Tables", "ERROR! while loading string table number 0", "Message: \"Stream read error\""})},
+     concat(HeadersRead, {"LOADING String Tables", "ERROR! while loading string table number 0", "Message: \"Stream read error\""})},
     {"SymbolTablePastTheEnd",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sections[3].size = 0xFFFFFFF0u;
-         return elf.Build();
+         return elf.build();
      },
-     Concat(TablesRead, {"ERROR! while loading symbol table.", "Message: \"Stream read error\""})},
+     concat(TablesRead, {"ERROR! while loading symbol table.", "Message: \"Stream read error\""})},
     {"NoProgBits",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sections[4].type = 8;  // NOBITS
-         return elf.Build();
+         return elf.build();
      },
-     Concat(TablesRead, {"ERROR! Could not find the Progbits Section of this file.", "This file may be corrupt."})},
+     concat(TablesRead, {"ERROR! Could not find the Progbits Section of this file.", "This file may be corrupt."})},
     {"NoSectionsAtAll",
      [] {
-         auto elf = GoodElf();
+         auto elf = goodElf();
          elf.sectionHeaderCount = 0;
-         return elf.Build();
+         return elf.build();
      },
-     Concat(TablesRead, {"ERROR! Could not find the Progbits Section of this file.", "This file may be corrupt."})},
+     concat(TablesRead, {"ERROR! Could not find the Progbits Section of this file.", "This file may be corrupt."})},
     {"SecondPartWithoutMarker",
      [] {
-         auto model = TwoQuads();
+         auto model = twoQuads();
          model.parts[1].block.padding = Bytes(992, 0x11);
-         return model.Build();
+         return model.build();
      },
-     Concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.", "Got up to geometry section 1",
+     concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.", "Got up to geometry section 1",
                          "Message: \"Error Loading Geometry Part.\""})},
     {"FileEndsDuringMarkerSearch",
      [] {
-         auto model = TwoQuads();
+         auto model = twoQuads();
          // The last block has no marker and only the section header table follows it.
          fixtures::GeometryBlock unmarked;
          unmarked.padding = Bytes(20, 0x11);
          unmarked.markerLength = 0;
          model.parts.push_back({"geo_r_2_x", unmarked});
-         return model.Build();
+         return model.build();
      },
-     Concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.", "Got up to geometry section 2",
+     concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.", "Got up to geometry section 2",
                          "Message: \"Stream read error\""})},
 };
 
@@ -169,8 +169,8 @@ class LoadFailure : public testing::TestWithParam<FailureCase> {};
 TEST_P(LoadFailure, LogsTheStageAndLeavesNoModelLoaded) {
     fixtures::TempDir dir;
     const Bytes bytes = GetParam().build();
-    auto loaded = fixtures::LoadBytes(dir, bytes);
-    EXPECT_EQ(loaded.log.lines, Concat(OpeningLines(dir, bytes), GetParam().logAfterSize));
+    auto loaded = fixtures::loadBytes(dir, bytes);
+    EXPECT_EQ(loaded.log.lines, concat(openingLines(dir, bytes), GetParam().logAfterSize));
     EXPECT_FALSE(loaded.state.ModelLoaded);
     EXPECT_FALSE(loaded.escaped);
 }
@@ -180,9 +180,9 @@ INSTANTIATE_TEST_SUITE_P(Damaged, LoadFailure, testing::ValuesIn(FailureCases),
 
 TEST(LoadModel, MissingMarkerShowsTheDecodersBoxBeforeTheLogLines) {
     fixtures::TempDir dir;
-    auto model = TwoQuads();
+    auto model = twoQuads();
     model.parts[1].block.padding = Bytes(992, 0x11);
-    auto loaded = fixtures::LoadBytes(dir, model.Build());
+    auto loaded = fixtures::loadBytes(dir, model.build());
     ASSERT_EQ(loaded.prompts.shown.size(), 1u);
     EXPECT_EQ(loaded.prompts.shown[0].caption, "Error");
     EXPECT_EQ(loaded.prompts.shown[0].text, "Could not find the start of the geometry section in the file.");
@@ -194,7 +194,7 @@ TEST(LoadModel, MissingMarkerShowsTheDecodersBoxBeforeTheLogLines) {
     EXPECT_EQ(loaded.state.partList.PartCount, 1);
 }
 
-const FailureCase& Case(std::string_view name) {
+const FailureCase& findCase(std::string_view name) {
     for (const FailureCase& c : FailureCases)
         if (c.name == name) return c;
     throw std::logic_error("no such case");
@@ -202,28 +202,28 @@ const FailureCase& Case(std::string_view name) {
 
 TEST(LoadModel, FileEndingDuringMarkerSearchShowsNoBox) {
     fixtures::TempDir dir;
-    auto loaded = fixtures::LoadBytes(dir, Case("FileEndsDuringMarkerSearch").build());
+    auto loaded = fixtures::loadBytes(dir, findCase("FileEndsDuringMarkerSearch").build());
     EXPECT_TRUE(loaded.prompts.shown.empty());
 }
 
 TEST(LoadModel, FailuresThatEscapeTheLoad) {
     fixtures::TempDir dir;
     fixtures::LoadOutcome missing;
-    fixtures::LoadInto(missing, dir / "none.o");
+    fixtures::loadInto(missing, dir / "none.o");
     EXPECT_EQ(missing.escaped, "Cannot open file \"" + (dir / "none.o").string() + "\". No such file or directory");
     EXPECT_EQ(missing.log.lines, Lines{"Opening " + (dir / "none.o").string()});
 
-    Bytes shortFile = TwoQuads().Build();
+    Bytes shortFile = twoQuads().build();
     shortFile.resize(51);
-    auto truncated = fixtures::LoadBytes(dir, shortFile);
+    auto truncated = fixtures::loadBytes(dir, shortFile);
     EXPECT_EQ(truncated.escaped, "Stream read error");
-    EXPECT_EQ(truncated.log.lines, OpeningLines(dir, shortFile));
+    EXPECT_EQ(truncated.log.lines, openingLines(dir, shortFile));
 
     // The third part is named "left": the two nodes before it stay in the tree.
-    auto model = TwoQuads();
-    model.parts.push_back({"geo_r_left_x", QuadBlock()});
-    const Bytes bytes = model.Build();
-    auto badName = fixtures::LoadBytes(dir, bytes);
+    auto model = twoQuads();
+    model.parts.push_back({"geo_r_left_x", quadBlock()});
+    const Bytes bytes = model.build();
+    auto badName = fixtures::loadBytes(dir, bytes);
     EXPECT_EQ(badName.escaped, "'left' is not a valid integer value");
     EXPECT_FALSE(badName.state.ModelLoaded);
     EXPECT_EQ(badName.state.tree.PartNodes.size(), 2u);
@@ -256,8 +256,8 @@ TEST(LoadModel, PartNamesAndSettingsRowsComeFromTheSymbolName) {
     for (const NameCase& c : cases) {
         SCOPED_TRACE(c.symbol);
         ModelDescription model;
-        model.parts.push_back({c.symbol, QuadBlock()});
-        auto loaded = fixtures::LoadBytes(dir, model.Build());
+        model.parts.push_back({c.symbol, quadBlock()});
+        auto loaded = fixtures::loadBytes(dir, model.build());
         if (c.name) {
             EXPECT_FALSE(loaded.escaped);
             EXPECT_EQ(loaded.state.partList.Parts[0].Name, c.name);
@@ -270,40 +270,40 @@ TEST(LoadModel, PartNamesAndSettingsRowsComeFromTheSymbolName) {
 
 TEST(LoadModel, DecodingNameKeepsTenCharactersAfterR) {
     fixtures::TempDir dir;
-    auto model = TwoQuads("xgeo_r_12_wheelhouse");
+    auto model = twoQuads("xgeo_r_12_wheelhouse");
     model.parts[1].block.markerLength = 0;  // stop before the names are cut at "_"
-    auto loaded = fixtures::LoadBytes(dir, model.Build());
+    auto loaded = fixtures::loadBytes(dir, model.build());
     EXPECT_EQ(loaded.state.partList.Parts[0].Name, "12_wheelho");
 }
 
 TEST(LoadModel, OnlyTheSecondStringTableNamesSymbols) {
     fixtures::TempDir dir;
-    auto elf = TwoQuads().ToElf();
+    auto elf = twoQuads().toElf();
     std::swap(elf.sections[1].contents, elf.sections[2].contents);
-    auto swapped = fixtures::LoadBytes(dir, elf.Build());
+    auto swapped = fixtures::loadBytes(dir, elf.build());
     EXPECT_EQ(swapped.log.lines.back(), "Loaded 0 parts successfully.");
     EXPECT_TRUE(swapped.state.ModelLoaded);
     EXPECT_TRUE(swapped.state.tree.PartNodes.empty());
 
-    elf = TwoQuads().ToElf();
+    elf = twoQuads().toElf();
     elf.sections.erase(elf.sections.begin() + 1);  // one string table only
-    auto single = fixtures::LoadBytes(dir, elf.Build());
+    auto single = fixtures::loadBytes(dir, elf.build());
     EXPECT_EQ(single.log.lines.back(), "Loaded 0 parts successfully.");
     EXPECT_TRUE(single.state.ModelLoaded);
 }
 
 TEST(LoadModel, SectionsMayComeInAnyOrderAndTheLastProgBitsHoldsTheGeometry) {
     fixtures::TempDir dir;
-    auto elf = TwoQuads().ToElf();
+    auto elf = twoQuads().toElf();
     // Symbol table first, then a decoy PROGBITS without markers, the string tables, the real PROGBITS.
     std::vector<fixtures::Section> reordered{elf.sections[3], fixtures::Section{fixtures::SectionProgBits, Bytes(2000, 0x22), {}, {}},
                                              elf.sections[0], elf.sections[1], elf.sections[2], elf.sections[4]};
     elf.sections = reordered;
-    auto loaded = fixtures::LoadBytes(dir, elf.Build());
+    auto loaded = fixtures::loadBytes(dir, elf.build());
     EXPECT_EQ(loaded.log.lines.back(), "Loaded 2 parts successfully.");
 
     std::swap(elf.sections[1], elf.sections[5]);  // now the decoy is last
-    auto decoy = fixtures::LoadBytes(dir, elf.Build());
+    auto decoy = fixtures::loadBytes(dir, elf.build());
     EXPECT_EQ(decoy.log.lines.back(), "Message: \"Error Loading Geometry Part.\"");
 }
 
@@ -311,7 +311,7 @@ TEST(LoadModel, SymbolsWithoutGeoAreNotParts) {
     fixtures::TempDir dir;
     ModelDescription model;
     model.extraSymbols = {{"Geo_r_1_a", std::nullopt, 0}, {"wheel", std::nullopt, 0}};
-    auto loaded = fixtures::LoadBytes(dir, model.Build());
+    auto loaded = fixtures::loadBytes(dir, model.build());
     EXPECT_EQ(loaded.log.lines.back(), "Loaded 0 parts successfully.");
     EXPECT_TRUE(loaded.state.ModelLoaded);
     EXPECT_TRUE(loaded.state.tree.PartNodes.empty());
@@ -325,7 +325,7 @@ TEST(StringTables, EntriesAndTailSharedNames) {
     ASSERT_EQ(tables.size(), 2u);
     ASSERT_EQ(tables[1].Entries.size(), 3u);  // the bytes after the last NUL make no entry
     EXPECT_EQ(tables[1].Entries[1].Offset, 11u);
-    EXPECT_EQ(tables[1].Text(tables[1].Entries[1]), "");
+    EXPECT_EQ(tables[1].text(tables[1].Entries[1]), "");
 
     EXPECT_EQ(SymbolName(tables, 1), "geo_r_1_a");
     EXPECT_EQ(SymbolName(tables, 5), "r_1_a");
@@ -344,23 +344,23 @@ TEST(StringTables, EntriesAndTailSharedNames) {
 TEST(LoadModel, SymbolsMayShareTheTailOfALongerName) {
     fixtures::TempDir dir;
     ModelDescription model;
-    model.parts.push_back({"big_geo_r_2_a", QuadBlock()});
-    auto elf = model.ToElf();
+    model.parts.push_back({"big_geo_r_2_a", quadBlock()});
+    auto elf = model.toElf();
     // A second symbol naming "geo_r_2_a" inside the first one's text, at the same block.
     Bytes& symtab = elf.sections[3].contents;
     Bytes second(symtab.end() - 16, symtab.end());
     second[0] += 4;
     symtab.insert(symtab.end(), second.begin(), second.end());
-    auto loaded = fixtures::LoadBytes(dir, elf.Build());
+    auto loaded = fixtures::loadBytes(dir, elf.build());
     EXPECT_EQ(loaded.log.lines.back(), "Loaded 2 parts successfully.");
     EXPECT_EQ(loaded.state.partList.Parts[1].SettingsRow, 2);
 }
 
 TEST(LoadModel, OutOfRangeIndicesKeepThePartButMarkItUndrawable) {
     fixtures::TempDir dir;
-    auto model = TwoQuads();
+    auto model = twoQuads();
     model.parts[1].block.indices = {0, 1, 9, 2, 3};  // 9 is not the last index, so it stays
-    auto loaded = fixtures::LoadBytes(dir, model.Build());
+    auto loaded = fixtures::loadBytes(dir, model.build());
     EXPECT_TRUE(loaded.state.ModelLoaded);
     EXPECT_TRUE(loaded.state.partList.Parts[0].IndicesInRange);
     EXPECT_FALSE(loaded.state.partList.Parts[1].IndicesInRange);
@@ -371,7 +371,7 @@ TEST(LoadModel, OutOfRangeIndicesKeepThePartButMarkItUndrawable) {
 
 TEST(LoadModel, OpeningOverAnOpenModelReusesPartRecordsByIndex) {
     fixtures::TempDir dir;
-    auto loaded = fixtures::LoadBytes(dir, TwoQuads().Build());
+    auto loaded = fixtures::loadBytes(dir, twoQuads().build());
     GeometryPart& old = loaded.state.partList.Parts[1];
     old.TextureIndex = 5;
     old.Transparent = 1;
@@ -381,9 +381,9 @@ TEST(LoadModel, OpeningOverAnOpenModelReusesPartRecordsByIndex) {
     loaded.state.SelectedPart = 1;
 
     ModelDescription next;
-    for (const char* name : {"geo_r_4_a", "geo_r_5_b", "geo_r_6_c"}) next.parts.push_back({name, QuadBlock()});
-    fixtures::WriteFile(dir / "next.o", next.Build());
-    fixtures::LoadInto(loaded, dir / "next.o");
+    for (const char* name : {"geo_r_4_a", "geo_r_5_b", "geo_r_6_c"}) next.parts.push_back({name, quadBlock()});
+    fixtures::writeFile(dir / "next.o", next.build());
+    fixtures::loadInto(loaded, dir / "next.o");
 
     EXPECT_EQ(loaded.log.lines.front(), "Opening " + (dir / "next.o").string());
     const GeometryPart& reused = loaded.state.partList.Parts[1];
@@ -399,9 +399,9 @@ TEST(LoadModel, OpeningOverAnOpenModelReusesPartRecordsByIndex) {
 
     // A smaller model leaves no records of the bigger one behind.
     ModelDescription smaller;
-    smaller.parts.push_back({"geo_r_0_a", QuadBlock()});
-    fixtures::WriteFile(dir / "smaller.o", smaller.Build());
-    fixtures::LoadInto(loaded, dir / "smaller.o");
+    smaller.parts.push_back({"geo_r_0_a", quadBlock()});
+    fixtures::writeFile(dir / "smaller.o", smaller.build());
+    fixtures::loadInto(loaded, dir / "smaller.o");
     EXPECT_EQ(loaded.state.partList.Parts.size(), 1u);
     EXPECT_EQ(loaded.state.partList.PartVisible.size(), 1u);
 }

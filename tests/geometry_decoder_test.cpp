@@ -20,26 +20,26 @@ struct Decoded {
     TriArray indices;
     ScriptedPrompts prompts;
 
-    std::string Box() const { return prompts.shown.size() == 1 ? prompts.shown[0].text : "(" + std::to_string(prompts.shown.size()) + " boxes)"; }
+    std::string box() const { return prompts.shown.size() == 1 ? prompts.shown[0].text : "(" + std::to_string(prompts.shown.size()) + " boxes)"; }
 };
 
-Decoded Decode(const Bytes& sectionBytes, uint32_t base = 24) {
+Decoded decode(const Bytes& sectionBytes, uint32_t base = 24) {
     Bytes file = sectionBytes;
     file.insert(file.begin(), base, 0x33);
-    ModelStream stream = ModelStream::FromBytes(file);
-    stream.Seek(base);
+    ModelStream stream = ModelStream::fromBytes(file);
+    stream.seek(base);
     Decoded d;
     d.ok = DecodeGeometry(stream, d.vertices, d.indices, base, d.prompts);
     return d;
 }
 
-Decoded Decode(const GeometryBlock& block) { return Decode(block.Encode(0)); }
+Decoded decode(const GeometryBlock& block) { return decode(block.encode(0)); }
 
 TEST(DecodeGeometry, ReadsVerticesAndFlipsV) {
-    GeometryBlock block = fixtures::QuadBlock();
-    block.vertices[1] = fixtures::Vertex(1.5f, -2, 3, 0, 1, 0, 0.5f, 0.25f);
+    GeometryBlock block = fixtures::quadBlock();
+    block.vertices[1] = fixtures::vertex(1.5f, -2, 3, 0, 1, 0, 0.5f, 0.25f);
     block.vertices[1].Reserved1 = 0xDEADBEEF;
-    const Decoded d = Decode(block);
+    const Decoded d = decode(block);
     ASSERT_TRUE(d.ok);
     ASSERT_EQ(d.vertices.size(), 4u);
     const ModelVertex& v = d.vertices[1];
@@ -54,23 +54,23 @@ TEST(DecodeGeometry, ReadsVerticesAndFlipsV) {
 }
 
 TEST(DecodeGeometry, MarkerMustEndWithinTheFirst999Bytes) {
-    GeometryBlock block = fixtures::QuadBlock();
+    GeometryBlock block = fixtures::quadBlock();
     block.padding = Bytes(991, 0x00);
-    EXPECT_TRUE(Decode(block).ok);
+    EXPECT_TRUE(decode(block).ok);
 
     block.padding = Bytes(992, 0x00);
-    const Decoded late = Decode(block);
+    const Decoded late = decode(block);
     EXPECT_FALSE(late.ok);
-    EXPECT_EQ(late.Box(), "Could not find the start of the geometry section in the file.");
+    EXPECT_EQ(late.box(), "Could not find the start of the geometry section in the file.");
     EXPECT_EQ(late.prompts.shown[0].caption, "Error");
 
     // A run of seven broken by another byte does not count.
     block.padding = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-    EXPECT_TRUE(Decode(block).ok);
+    EXPECT_TRUE(decode(block).ok);
     block.padding.clear();
     block.markerLength = 7;
-    block.vertices.resize(30, fixtures::Vertex(0, 0, 0));  // enough bytes after it to end the search
-    EXPECT_FALSE(Decode(block).ok);
+    block.vertices.resize(30, fixtures::vertex(0, 0, 0));  // enough bytes after it to end the search
+    EXPECT_FALSE(decode(block).ok);
 }
 
 TEST(DecodeGeometry, HeaderStartsRightAfterTheEighthFF) {
@@ -81,11 +81,11 @@ TEST(DecodeGeometry, HeaderStartsRightAfterTheEighthFF) {
     std::memcpy(bytes.data() + 9, reinterpret_cast<const uint8_t*>(fields) + 1, 3);  // rest of 255 = FF 00 00 00
     std::memcpy(bytes.data() + 12, fields + 1, sizeof fields - 4);
     bytes.resize(255);
-    const ModelVertex vertex = fixtures::Vertex(7, 8, 9);
+    const ModelVertex vertex = fixtures::vertex(7, 8, 9);
     bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(&vertex), reinterpret_cast<const uint8_t*>(&vertex + 1));
     bytes.insert(bytes.end(), {0, 0});
-    const Decoded d = Decode(bytes);
-    ASSERT_TRUE(d.ok) << d.Box();
+    const Decoded d = decode(bytes);
+    ASSERT_TRUE(d.ok) << d.box();
     ASSERT_EQ(d.vertices.size(), 1u);
     EXPECT_EQ(d.vertices[0].Position[2], 9.0f);
 }
@@ -107,13 +107,13 @@ TEST(DecodeGeometry, OnlyTheLastIndexIsDroppedWhenZeroOrPastTheLastVertex) {
         {0, {5}, {}},
     };
     for (const TrailingCase& c : cases) {
-        GeometryBlock block = fixtures::QuadBlock();
-        block.vertices.resize(static_cast<std::size_t>(c.vertexCount), fixtures::Vertex(0, 0, 0));
+        GeometryBlock block = fixtures::quadBlock();
+        block.vertices.resize(static_cast<std::size_t>(c.vertexCount), fixtures::vertex(0, 0, 0));
         block.indices.assign(c.file.begin(), c.file.end());
-        const Decoded d = Decode(block);
+        const Decoded d = decode(block);
         ASSERT_TRUE(d.ok);
         EXPECT_EQ(d.indices, c.kept) << "from " << testing::PrintToString(c.file);
-        EXPECT_EQ(IndicesInRange(d.indices, d.vertices.size()), (c.kept != TriArray{0, 9, 2, 3}));
+        EXPECT_EQ(indicesInRange(d.indices, d.vertices.size()), (c.kept != TriArray{0, 9, 2, 3}));
     }
 }
 
@@ -138,21 +138,21 @@ TEST(DecodeGeometry, EachStepReportsItsOwnFailure) {
     };
     for (const BrokenCase& c : cases) {
         SCOPED_TRACE(c.name);
-        GeometryBlock block = fixtures::QuadBlock();
+        GeometryBlock block = fixtures::quadBlock();
         c.damage(block);
-        const Decoded d = Decode(block);
+        const Decoded d = decode(block);
         EXPECT_FALSE(d.ok);
         const std::string& step = std::string(c.box) == "vertexes" ? vertexes : triangles;
-        EXPECT_EQ(d.Box(), step + "\rMessage: Stream read error");
+        EXPECT_EQ(d.box(), step + "\rMessage: Stream read error");
         // Nothing was sized from a count the file cannot back.
         EXPECT_LE(d.vertices.capacity() + d.indices.capacity(), 8u);
     }
 
-    Bytes cut = fixtures::QuadBlock().Encode(0);
+    Bytes cut = fixtures::quadBlock().encode(0);
     cut.resize(8 + 44);  // the file ends inside the index count
-    const Decoded d = Decode(cut);
+    const Decoded d = decode(cut);
     EXPECT_FALSE(d.ok);
-    EXPECT_EQ(d.Box(), offsets + "\rMessage: Stream read error");
+    EXPECT_EQ(d.box(), offsets + "\rMessage: Stream read error");
     EXPECT_EQ(d.prompts.shown[0].icon, BoxIcon::Error);
 }
 
@@ -160,7 +160,7 @@ TEST(DecodeGeometry, EmptyPartsLoadWithoutLookingAtTheirOffsets) {
     GeometryBlock block;
     block.vertexOffset = -5;
     block.indexOffset = 0x7FFFFFFF;
-    const Decoded d = Decode(block);
+    const Decoded d = decode(block);
     EXPECT_TRUE(d.ok);
     EXPECT_TRUE(d.vertices.empty());
     EXPECT_TRUE(d.indices.empty());
@@ -170,7 +170,7 @@ TEST(DecodeGeometry, FileEndingDuringTheSearchIsLeftToTheCaller) {
     GeometryBlock block;
     block.markerLength = 0;
     ScriptedPrompts prompts;
-    ModelStream stream = ModelStream::FromBytes(block.Encode(0));
+    ModelStream stream = ModelStream::fromBytes(block.encode(0));
     VertexArray vertices;
     TriArray indices;
     try {

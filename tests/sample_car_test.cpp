@@ -11,7 +11,7 @@ namespace {
 // it must load cleanly and be a real model, not a token one.
 TEST(SampleCar, LoadsCleanlyWithEveryPartDrawable) {
     fixtures::LoadOutcome car;
-    fixtures::LoadInto(car, KORVEX_SAMPLE_CAR);
+    fixtures::loadInto(car, KORVEX_SAMPLE_CAR);
     ASSERT_FALSE(car.escaped) << *car.escaped;
     EXPECT_TRUE(car.prompts.shown.empty());
     ASSERT_TRUE(car.state.ModelLoaded);

@@ -34,11 +34,11 @@ struct ElfImage {
     bool omitSectionHeaderTable = false;          // point at a table that is not there
     std::optional<std::size_t> truncateTo;        // cut the finished file to this length
 
-    Bytes Build() const;
+    Bytes build() const;
 };
 
 // A vertex as the file stores it (v not yet flipped).
-ModelVertex Vertex(float x, float y, float z, float nx = 0, float ny = 0, float nz = 1, float u = 0, float v = 0);
+ModelVertex vertex(float x, float y, float z, float nx = 0, float ny = 0, float nz = 1, float u = 0, float v = 0);
 
 struct GeometryBlock {
     Bytes padding;         // bytes before the marker
@@ -50,7 +50,7 @@ struct GeometryBlock {
     bool headerOnly = false;  // stop the block right after its header's counts
 
     // The block laid out at `sectionOffset` within its section.
-    Bytes Encode(uint32_t sectionOffset) const;
+    Bytes encode(uint32_t sectionOffset) const;
 };
 
 struct Symbol {
@@ -71,16 +71,16 @@ struct ModelDescription {
     std::vector<Symbol> extraSymbols;  // not tied to a block (value as given)
     uint32_t blockAlignment = 16;
 
-    ElfImage ToElf() const;
-    Bytes Build() const { return ToElf().Build(); }
+    ElfImage toElf() const;
+    Bytes build() const { return toElf().build(); }
 };
 
 // A small part: a quad of four vertices drawn as the strip 0 1 2 3.
-GeometryBlock QuadBlock();
+GeometryBlock quadBlock();
 
-Bytes StringTableBytes(const std::vector<std::string>& names, std::vector<uint32_t>* offsets = nullptr);
-Bytes SymbolTableBytes(const std::vector<Symbol>& symbols);
+Bytes stringTableBytes(const std::vector<std::string>& names, std::vector<uint32_t>* offsets = nullptr);
+Bytes symbolTableBytes(const std::vector<Symbol>& symbols);
 
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
 }  // namespace korvex::fixtures

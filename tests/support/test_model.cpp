@@ -25,7 +25,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void LoadInto(LoadOutcome& outcome, const std::filesystem::path& path) {
+void loadInto(LoadOutcome& outcome, const std::filesystem::path& path) {
     try {
         LoadModel(outcome.state, path, UserIo{outcome.log, outcome.prompts});
     } catch (const std::exception& failure) {
@@ -33,10 +33,10 @@ void LoadInto(LoadOutcome& outcome, const std::filesystem::path& path) {
     }
 }
 
-LoadOutcome LoadBytes(const TempDir& dir, const Bytes& bytes, const std::string& name) {
+LoadOutcome loadBytes(const TempDir& dir, const Bytes& bytes, const std::string& name) {
     LoadOutcome outcome;
-    WriteFile(dir / name, bytes);
-    LoadInto(outcome, dir / name);
+    writeFile(dir / name, bytes);
+    loadInto(outcome, dir / name);
     return outcome;
 }
 

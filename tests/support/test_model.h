@@ -34,9 +34,9 @@ struct LoadOutcome {
 };
 
 // Loads the file at `path` into `outcome.state` (which may already hold a model).
-void LoadInto(LoadOutcome& outcome, const std::filesystem::path& path);
+void loadInto(LoadOutcome& outcome, const std::filesystem::path& path);
 
 // Writes `bytes` to `name` in `dir` and loads it into a fresh state.
-LoadOutcome LoadBytes(const TempDir& dir, const Bytes& bytes, const std::string& name = "car.o");
+LoadOutcome loadBytes(const TempDir& dir, const Bytes& bytes, const std::string& name = "car.o");
 
 }  // namespace korvex::fixtures

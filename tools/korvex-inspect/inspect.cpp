@@ -19,7 +19,7 @@ struct ModelCommand {
     bool dump = false;
 };
 
-std::optional<ModelCommand> ParseModelCommand(const std::vector<std::string>& args) {
+std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;
     ModelCommand command;
     command.path = args[1];
@@ -36,7 +36,7 @@ std::optional<ModelCommand> ParseModelCommand(const std::vector<std::string>& ar
 }
 
 // Box texts may hold carriage returns; they are printed as the two characters \r.
-std::string OneLine(const std::string& text) {
+std::string oneLine(const std::string& text) {
     std::string line;
     for (char c : text) {
         if (c == '\r') line += "\\r";
@@ -45,13 +45,13 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
-std::string Float(float value) {
+std::string formatFloat(float value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
     return buffer;
 }
 
-void PrintParts(const PartList& list, bool dump, std::ostream& out) {
+void printParts(const PartList& list, bool dump, std::ostream& out) {
     for (std::size_t i = 0; i < list.Parts.size(); ++i) {
         const GeometryPart& part = list.Parts[i];
         out << i << '\t' << part.Name << '\t' << part.SettingsRow << '\t' << list.PartVertices[i].size() << '\t'
@@ -60,9 +60,9 @@ void PrintParts(const PartList& list, bool dump, std::ostream& out) {
     if (!dump) return;
     for (std::size_t i = 0; i < list.Parts.size(); ++i) {
         for (const ModelVertex& v : list.PartVertices[i]) {
-            out << "v " << Float(v.Position[0]) << ' ' << Float(v.Position[1]) << ' ' << Float(v.Position[2]) << ' '
-                << Float(v.Normal[0]) << ' ' << Float(v.Normal[1]) << ' ' << Float(v.Normal[2]) << ' '
-                << Float(v.TexCoord[0]) << ' ' << Float(v.TexCoord[1]) << '\n';
+            out << "v " << formatFloat(v.Position[0]) << ' ' << formatFloat(v.Position[1]) << ' ' << formatFloat(v.Position[2]) << ' '
+                << formatFloat(v.Normal[0]) << ' ' << formatFloat(v.Normal[1]) << ' ' << formatFloat(v.Normal[2]) << ' '
+                << formatFloat(v.TexCoord[0]) << ' ' << formatFloat(v.TexCoord[1]) << '\n';
         }
         out << 'i';
         for (uint16_t index : list.PartIndices[i]) out << ' ' << index;
@@ -70,7 +70,7 @@ void PrintParts(const PartList& list, bool dump, std::ostream& out) {
     }
 }
 
-int InspectModel(const ModelCommand& command, std::ostream& out) {
+int inspectModel(const ModelCommand& command, std::ostream& out) {
     ProgramState state;
     RecordingLog log;
     ScriptedPrompts prompts;
@@ -85,24 +85,24 @@ int InspectModel(const ModelCommand& command, std::ostream& out) {
 
     for (const std::string& line : log.lines) out << line << '\n';
     out << "---\n";
-    PrintParts(state.partList, command.dump, out);
+    printParts(state.partList, command.dump, out);
     for (const ShownBox& box : prompts.shown) {
         if (box.kind == ShownBox::Kind::FileRequest) continue;
-        out << "box\t" << OneLine(box.caption) << '\t' << OneLine(box.text) << '\n';
+        out << "box\t" << oneLine(box.caption) << '\t' << oneLine(box.text) << '\n';
     }
-    if (escaped) out << "error\t" << OneLine(*escaped) << '\n';
+    if (escaped) out << "error\t" << oneLine(*escaped) << '\n';
     return 0;
 }
 
 }  // namespace
 
-int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const auto command = ParseModelCommand(args);
+int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const auto command = parseModelCommand(args);
     if (!command) {
         err << Usage;
         return 2;
     }
-    return InspectModel(*command, out);
+    return inspectModel(*command, out);
 }
 
 }  // namespace korvex

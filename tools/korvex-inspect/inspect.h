@@ -9,6 +9,6 @@
 namespace korvex {
 
 // Runs the inspector on `args` (without the program name); answers the exit status.
-int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvex
