@@ -42,7 +42,8 @@ void FreshArraysFloor(benchmark::State& bench) {
         }
         benchmark::DoNotOptimize(arrays.back().data());
     }
-    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(parts * source.size() * sizeof(korvex::ModelVertex)));
+    bench.SetBytesProcessed(bench.iterations() *
+                            static_cast<int64_t>(parts * source.size() * sizeof(korvex::ModelVertex)));
 }
 BENCHMARK(FreshArraysFloor)->Arg(200)->Unit(benchmark::kMillisecond);
 

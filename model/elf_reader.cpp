@@ -83,7 +83,8 @@ std::vector<char> readSectionBytes(ModelStream& stream, const SectionHeader& sec
 }
 
 std::vector<SymbolEntry> readSymbols(ModelStream& stream, const std::vector<SectionHeader>& headers) {
-    const auto table = std::find_if(headers.begin(), headers.end(), [](const SectionHeader& h) { return h.sh_type == SymTab; });
+    const auto table =
+        std::find_if(headers.begin(), headers.end(), [](const SectionHeader& h) { return h.sh_type == SymTab; });
     if (table == headers.end()) return {};
     // A size that is not a multiple of the entry size still ends with a whole entry.
     const int64_t count = (int64_t{table->sh_size} + sizeof(SymbolEntry) - 1) / int64_t{sizeof(SymbolEntry)};
@@ -133,7 +134,8 @@ void dropRecordsBeyond(PartList& list, int32_t count) {
 void logUndrawableParts(const PartList& list, LogSink& log) {
     for (int32_t i = 0; i < list.PartCount; ++i) {
         if (!list.Parts[static_cast<std::size_t>(i)].IndicesInRange)
-            log.LogLine("WARNING! Part " + std::to_string(i) + " has vertex indices out of range; it will not be drawn.");
+            log.LogLine("WARNING! Part " + std::to_string(i) +
+                        " has vertex indices out of range; it will not be drawn.");
     }
 }
 
@@ -165,7 +167,8 @@ void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16strin
     }
 
     std::vector<SectionHeader> headers;
-    if (!runStage(log, "ERROR! while loading Section Headers.", [&] { headers = readSectionHeaders(stream, header, log); }))
+    if (!runStage(log, "ERROR! while loading Section Headers.",
+                  [&] { headers = readSectionHeaders(stream, header, log); }))
         return stream.close();
 
     log.LogLine("LOADING String Tables");
@@ -185,7 +188,8 @@ void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16strin
     if (!runStage(log, "ERROR! while loading symbol table.", [&] { symbols = readSymbols(stream, headers); }))
         return stream.close();
 
-    const auto progBits = std::find_if(headers.rbegin(), headers.rend(), [](const SectionHeader& h) { return h.sh_type == ProgBits; });
+    const auto progBits =
+        std::find_if(headers.rbegin(), headers.rend(), [](const SectionHeader& h) { return h.sh_type == ProgBits; });
     if (progBits == headers.rend()) {
         log.LogLine("ERROR! Could not find the Progbits Section of this file.");
         log.LogLine("This file may be corrupt.");
@@ -228,9 +232,11 @@ void ParseStringTable(StringTables& tables, std::vector<char> bytes, int number)
     const char* const begin = table.Bytes.data();
     const char* const end = begin + table.Bytes.size();
     for (const char* previous = begin;;) {
-        const auto* zero = static_cast<const char*>(std::memchr(previous + 1, 0, static_cast<std::size_t>(end - previous - 1)));
+        const auto* zero =
+            static_cast<const char*>(std::memchr(previous + 1, 0, static_cast<std::size_t>(end - previous - 1)));
         if (zero == nullptr) break;
-        table.Entries.push_back({static_cast<uint32_t>(previous + 1 - begin), static_cast<uint32_t>(zero - previous - 1)});
+        table.Entries.push_back(
+            {static_cast<uint32_t>(previous + 1 - begin), static_cast<uint32_t>(zero - previous - 1)});
         previous = zero;
     }
 }
@@ -239,8 +245,9 @@ std::string_view SymbolName(const StringTables& tables, uint32_t offset) {
     if (tables.size() < 2) return {};
     const StringTable& table = tables[1];
     // The last entry starting at or before `offset`.
-    const auto after = std::upper_bound(table.Entries.begin(), table.Entries.end(), offset,
-                                        [](uint32_t value, const StringTableEntry& entry) { return value < entry.Offset; });
+    const auto after =
+        std::upper_bound(table.Entries.begin(), table.Entries.end(), offset,
+                         [](uint32_t value, const StringTableEntry& entry) { return value < entry.Offset; });
     if (after == table.Entries.begin()) return {};
     const StringTableEntry& entry = *(after - 1);
     const std::string_view text = table.text(entry);

@@ -52,7 +52,8 @@ void readRecords(ModelStream& stream, Records& records, int32_t count) {
 // One step of the decoder: seek, then read `count` records; a failure shows
 // the step's error box.
 template <typename Records>
-bool readStep(ModelStream& stream, int64_t at, Records& records, int32_t count, std::string_view what, Prompts& prompts) {
+bool readStep(ModelStream& stream, int64_t at, Records& records, int32_t count, std::string_view what,
+              Prompts& prompts) {
     try {
         stream.seek(at);
         readRecords(stream, records, count);
@@ -65,8 +66,7 @@ bool readStep(ModelStream& stream, int64_t at, Records& records, int32_t count, 
 
 }  // namespace
 
-bool DecodeGeometry(ModelStream& stream, VertexArray& vertices, TriArray& indices, int64_t base,
-                    Prompts& prompts) {
+bool DecodeGeometry(ModelStream& stream, VertexArray& vertices, TriArray& indices, int64_t base, Prompts& prompts) {
     if (!findMarker(stream)) {
         prompts.message("Error", "Could not find the start of the geometry section in the file.", BoxIcon::Error);
         return false;

@@ -13,8 +13,7 @@ namespace korvex {
 // its header points to (offsets counted from `base`). Shows an error box and
 // answers false when the block is unusable. A file that ends during the
 // marker search throws instead, and the caller reports it.
-bool DecodeGeometry(ModelStream& stream, VertexArray& vertices, TriArray& indices, int64_t base,
-                    Prompts& prompts);
+bool DecodeGeometry(ModelStream& stream, VertexArray& vertices, TriArray& indices, int64_t base, Prompts& prompts);
 
 // True when every index of the strip names one of the part's vertices.
 bool indicesInRange(const TriArray& indices, std::size_t vertexCount);

@@ -13,6 +13,8 @@ void PartList::grow(std::size_t n) {
     if (Parts.size() < n) resize(n);
 }
 
-void PartList::clear() { resize(0); }
+void PartList::clear() {
+    resize(0);
+}
 
 }  // namespace korvex

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <type_traits>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -92,9 +92,7 @@ struct StringTable {
     std::vector<char> Bytes;
     std::vector<StringTableEntry> Entries;  // in section order, so by rising Offset
 
-    std::string_view text(const StringTableEntry& entry) const {
-        return {Bytes.data() + entry.Offset, entry.Length};
-    }
+    std::string_view text(const StringTableEntry& entry) const { return {Bytes.data() + entry.Offset, entry.Length}; }
 };
 
 using StringTables = std::vector<StringTable>;

@@ -47,7 +47,9 @@ ModelStream& ModelStream::operator=(ModelStream&& other) noexcept {
     return *this;
 }
 
-ModelStream::~ModelStream() { close(); }
+ModelStream::~ModelStream() {
+    close();
+}
 
 ModelStream ModelStream::open(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -92,7 +94,8 @@ void ModelStream::fetch(int64_t offset, void* destination, std::size_t count) {
 }
 
 bool ModelStream::inWindow(int64_t offset, std::size_t count) const {
-    return offset >= windowStart_ && offset - windowStart_ + static_cast<int64_t>(count) <= static_cast<int64_t>(window_.size());
+    return offset >= windowStart_ &&
+           offset - windowStart_ + static_cast<int64_t>(count) <= static_cast<int64_t>(window_.size());
 }
 
 void ModelStream::fillWindow(int64_t offset, std::size_t atLeast) {

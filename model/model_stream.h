@@ -63,7 +63,7 @@ private:
     bool inWindow(int64_t offset, std::size_t count) const;
     void fillWindow(int64_t offset, std::size_t atLeast);
 
-    int fd_ = -1;                // the open file, or -1 for a stream over bytes_
+    int fd_ = -1;                 // the open file, or -1 for a stream over bytes_
     std::vector<uint8_t> bytes_;  // the whole "file" of a stream made from bytes
     int64_t size_ = 0;
     int64_t position_ = 0;

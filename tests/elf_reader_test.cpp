@@ -16,7 +16,8 @@ using fixtures::ModelDescription;
 using fixtures::quadBlock;
 using Lines = std::vector<std::string>;
 
-ModelDescription twoQuads(const std::string& first = "geo_r_0_FRNShape", const std::string& second = "geo_r_1_WINShape") {
+ModelDescription twoQuads(const std::string& first = "geo_r_0_FRNShape",
+                          const std::string& second = "geo_r_1_WINShape") {
     ModelDescription model;
     model.parts.push_back({first, quadBlock()});
     model.parts.push_back({second, quadBlock()});
@@ -40,7 +41,8 @@ TEST(LoadModel, GoodModelLogsEveryStageAndBuildsTheTree) {
     const Bytes bytes = twoQuads().build();
     auto loaded = fixtures::loadBytes(dir, bytes);
 
-    EXPECT_EQ(loaded.log.lines, concat(openingLines(dir, bytes), concat(TablesRead, {"Loading Model Geometry.", "Loaded 2 parts successfully."})));
+    EXPECT_EQ(loaded.log.lines, concat(openingLines(dir, bytes), concat(TablesRead, {"Loading Model Geometry.",
+                                                                                     "Loaded 2 parts successfully."})));
     EXPECT_FALSE(loaded.escaped);
     EXPECT_TRUE(loaded.prompts.shown.empty());
     ASSERT_TRUE(loaded.state.ModelLoaded);
@@ -78,7 +80,9 @@ struct FailureCase {
     Lines logAfterSize;
 };
 
-ElfImage goodElf() { return twoQuads().toElf(); }
+ElfImage goodElf() {
+    return twoQuads().toElf();
+}
 
 const FailureCase FailureCases[] = {
     {"NotElf", [] { return Bytes(64, 'x'); }, {"BAD FILE! No Identification found."}},
@@ -118,7 +122,8 @@ const FailureCase FailureCases[] = {
          elf.sections[1].size = 0x7FFFFFFFu;
          return elf.build();
      },
-     concat(HeadersRead, {"LOADING String Tables", "ERROR! while loading string table number 0", "Message: \"Stream read error\""})},
+     concat(HeadersRead,
+            {"LOADING String Tables", "ERROR! while loading string table number 0", "Message: \"Stream read error\""})},
     {"SymbolTablePastTheEnd",
      [] {
          auto elf = goodElf();
@@ -146,8 +151,8 @@ const FailureCase FailureCases[] = {
          model.parts[1].block.padding = Bytes(992, 0x11);
          return model.build();
      },
-     concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.", "Got up to geometry section 1",
-                         "Message: \"Error Loading Geometry Part.\""})},
+     concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.",
+                         "Got up to geometry section 1", "Message: \"Error Loading Geometry Part.\""})},
     {"FileEndsDuringMarkerSearch",
      [] {
          auto model = twoQuads();
@@ -158,11 +163,13 @@ const FailureCase FailureCases[] = {
          model.parts.push_back({"geo_r_2_x", unmarked});
          return model.build();
      },
-     concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.", "Got up to geometry section 2",
-                         "Message: \"Stream read error\""})},
+     concat(TablesRead, {"Loading Model Geometry.", "ERROR! while loading model geometry.",
+                         "Got up to geometry section 2", "Message: \"Stream read error\""})},
 };
 
-void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LoadFailure : public testing::TestWithParam<FailureCase> {};
 
@@ -243,7 +250,7 @@ TEST(LoadModel, PartNamesAndSettingsRowsComeFromTheSymbolName) {
     const NameCase cases[] = {
         {"geo_r_3_FBShape", "3", 3, nullptr},
         {"xgeo_r_12_wheel", "12", 12, nullptr},
-        {"x42_geo", "42", 42, nullptr},           // no "r_": starts at the second character
+        {"x42_geo", "42", 42, nullptr},  // no "r_": starts at the second character
         {"geo_r_123456789_x", "123456789", 123456789, nullptr},
         {"geo_r_-7_x", "-7", -7, nullptr},
         {"geo_r_1234567890123_x", nullptr, 0, "'' is not a valid integer value"},  // cut before any "_"
@@ -296,8 +303,10 @@ TEST(LoadModel, SectionsMayComeInAnyOrderAndTheLastProgBitsHoldsTheGeometry) {
     fixtures::TempDir dir;
     auto elf = twoQuads().toElf();
     // Symbol table first, then a decoy PROGBITS without markers, the string tables, the real PROGBITS.
-    std::vector<fixtures::Section> reordered{elf.sections[3], fixtures::Section{fixtures::SectionProgBits, Bytes(2000, 0x22), {}, {}},
-                                             elf.sections[0], elf.sections[1], elf.sections[2], elf.sections[4]};
+    std::vector<fixtures::Section> reordered{
+        elf.sections[3], fixtures::Section{fixtures::SectionProgBits, Bytes(2000, 0x22), {}, {}},
+        elf.sections[0], elf.sections[1],
+        elf.sections[2], elf.sections[4]};
     elf.sections = reordered;
     auto loaded = fixtures::loadBytes(dir, elf.build());
     EXPECT_EQ(loaded.log.lines.back(), "Loaded 2 parts successfully.");
@@ -365,7 +374,8 @@ TEST(LoadModel, OutOfRangeIndicesKeepThePartButMarkItUndrawable) {
     EXPECT_TRUE(loaded.state.partList.Parts[0].IndicesInRange);
     EXPECT_FALSE(loaded.state.partList.Parts[1].IndicesInRange);
     const Lines tail(loaded.log.lines.end() - 2, loaded.log.lines.end());
-    EXPECT_EQ(tail, (Lines{"Loaded 2 parts successfully.", "WARNING! Part 1 has vertex indices out of range; it will not be drawn."}));
+    EXPECT_EQ(tail, (Lines{"Loaded 2 parts successfully.",
+                           "WARNING! Part 1 has vertex indices out of range; it will not be drawn."}));
     EXPECT_EQ(loaded.state.tree.PartNodes.size(), 2u);
 }
 

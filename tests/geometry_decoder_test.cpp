@@ -20,7 +20,10 @@ struct Decoded {
     TriArray indices;
     ScriptedPrompts prompts;
 
-    std::string box() const { return prompts.shown.size() == 1 ? prompts.shown[0].text : "(" + std::to_string(prompts.shown.size()) + " boxes)"; }
+    std::string box() const {
+        return prompts.shown.size() == 1 ? prompts.shown[0].text
+                                         : "(" + std::to_string(prompts.shown.size()) + " boxes)";
+    }
 };
 
 Decoded decode(const Bytes& sectionBytes, uint32_t base = 24) {
@@ -33,7 +36,9 @@ Decoded decode(const Bytes& sectionBytes, uint32_t base = 24) {
     return d;
 }
 
-Decoded decode(const GeometryBlock& block) { return decode(block.encode(0)); }
+Decoded decode(const GeometryBlock& block) {
+    return decode(block.encode(0));
+}
 
 TEST(DecodeGeometry, ReadsVerticesAndFlipsV) {
     GeometryBlock block = fixtures::quadBlock();

@@ -41,7 +41,8 @@ TEST(KorvexInspect, PrintsTheLogThenOnePartPerLine) {
 
     const InspectRun run = inspect({"model", path});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, loadLines(path, bytes.size()) + "Loaded 2 parts successfully.\n---\n0\t0\t0\t4\t4\n1\t7\t7\t4\t4\n");
+    EXPECT_EQ(run.out,
+              loadLines(path, bytes.size()) + "Loaded 2 parts successfully.\n---\n0\t0\t0\t4\t4\n1\t7\t7\t4\t4\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -56,7 +57,8 @@ TEST(KorvexInspect, DumpPrintsVerticesAndStripsOfEachPart) {
     fixtures::writeFile(dir / "one.o", model.build());
 
     const InspectRun run = inspect({"model", (dir / "one.o").string(), "--dump"});
-    const std::string expected = "---\n0\t3\t3\t2\t3\nv 0 0 0 0 0 1 0 1\nv 0.100000001 -2.5 1.00000001e-07 0 1 0 0.25 0.75\ni 1 0 1\n";
+    const std::string expected =
+        "---\n0\t3\t3\t2\t3\nv 0 0 0 0 0 1 0 1\nv 0.100000001 -2.5 1.00000001e-07 0 1 0 0.25 0.75\ni 1 0 1\n";
     ASSERT_GE(run.out.size(), expected.size());
     EXPECT_EQ(run.out.substr(run.out.find("---\n")), expected);
 }
@@ -70,20 +72,27 @@ TEST(KorvexInspect, BoxesFollowThePartsAndEscapedFailuresComeLast) {
     fixtures::writeFile(dir / "bad.o", model.build());
     const InspectRun bad = inspect({"model", (dir / "bad.o").string(), "--answer", "no"});
     EXPECT_EQ(bad.status, 0);
-    const std::string tail = "Got up to geometry section 1\nMessage: \"Error Loading Geometry Part.\"\n---\n"
-                             "0\t0_a\t0\t4\t4\n1\t1_b\t0\t0\t0\n"
-                             "box\tError\tError while loading vertexes. \\rMessage: Stream read error\n";
+    const std::string tail =
+        "Got up to geometry section 1\nMessage: \"Error Loading Geometry Part.\"\n---\n"
+        "0\t0_a\t0\t4\t4\n1\t1_b\t0\t0\t0\n"
+        "box\tError\tError while loading vertexes. \\rMessage: Stream read error\n";
     EXPECT_EQ(bad.out.substr(bad.out.size() - tail.size()), tail);
 
     const std::string missing = (dir / "missing.o").string();
     const InspectRun gone = inspect({"model", missing});
     EXPECT_EQ(gone.status, 0);
-    EXPECT_EQ(gone.out, "Opening " + missing + "\n---\nerror\tCannot open file \"" + missing + "\". No such file or directory\n");
+    EXPECT_EQ(gone.out,
+              "Opening " + missing + "\n---\nerror\tCannot open file \"" + missing + "\". No such file or directory\n");
 }
 
 TEST(KorvexInspect, UsageErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> wrong = {
-        {}, {"model"}, {"parts", "x.o"}, {"model", "x.o", "--answer"}, {"model", "x.o", "--answer", "maybe"}, {"model", "x.o", "--dumps"},
+        {},
+        {"model"},
+        {"parts", "x.o"},
+        {"model", "x.o", "--answer"},
+        {"model", "x.o", "--answer", "maybe"},
+        {"model", "x.o", "--dumps"},
     };
     for (const auto& args : wrong) {
         const InspectRun run = inspect(args);

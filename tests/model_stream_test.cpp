@@ -21,7 +21,8 @@ std::string openFailure(const std::filesystem::path& path) {
 
 TEST(ModelStream, OpenFailuresNameThePathAndTheSystemsReason) {
     fixtures::TempDir dir;
-    EXPECT_EQ(openFailure(dir / "missing.o"), "Cannot open file \"" + (dir / "missing.o").string() + "\". No such file or directory");
+    EXPECT_EQ(openFailure(dir / "missing.o"),
+              "Cannot open file \"" + (dir / "missing.o").string() + "\". No such file or directory");
     EXPECT_EQ(openFailure(dir.path()), "Cannot open file \"" + dir.path().string() + "\". Is a directory");
     EXPECT_EQ(openFailure("/dev/zero"), "Cannot open file \"/dev/zero\". Not a regular file");
 }

@@ -29,9 +29,9 @@ void padTo(Bytes& out, std::size_t alignment) {
 Bytes ElfImage::build() const {
     Bytes out(52, 0);
     std::memcpy(out.data(), magic, 4);
-    out[4] = 1;  // 32-bit
-    out[5] = 1;  // little-endian
-    out[6] = 1;  // version
+    out[4] = 1;                    // 32-bit
+    out[5] = 1;                    // little-endian
+    out[6] = 1;                    // version
     putAt<uint16_t>(out, 16, 1);   // relocatable
     putAt<uint16_t>(out, 40, 52);  // header size
 
@@ -52,7 +52,8 @@ Bytes ElfImage::build() const {
     Bytes table;
     for (std::size_t i = 0; i < sections.size(); ++i) {
         const Section& s = sections[i];
-        const uint32_t fields[10] = {0, s.type, 0, 0, offsets[i], s.size.value_or(static_cast<uint32_t>(s.contents.size())), 0, 0, 4, 0};
+        const uint32_t fields[10] = {
+            0, s.type, 0, 0, offsets[i], s.size.value_or(static_cast<uint32_t>(s.contents.size())), 0, 0, 4, 0};
         for (uint32_t f : fields) put(table, f);
     }
     if (!omitSectionHeaderTable) {
@@ -104,7 +105,7 @@ Bytes symbolTableBytes(const std::vector<Symbol>& symbols) {
         put<uint32_t>(out, 0);    // size
         put<uint8_t>(out, 0x11);  // global object
         put<uint8_t>(out, 0);
-        put<uint16_t>(out, 4);    // the PROGBITS section of ToElf
+        put<uint16_t>(out, 4);  // the PROGBITS section of ToElf
     }
     return out;
 }
@@ -130,7 +131,8 @@ ElfImage ModelDescription::toElf() const {
 
     ElfImage elf;
     elf.sections.push_back(Section{SectionNull, {}, 0u, 0u});
-    elf.sections.push_back(Section{SectionStrTab, stringTableBytes({".shstrtab", ".strtab", ".symtab", ".data"}), {}, {}});
+    elf.sections.push_back(
+        Section{SectionStrTab, stringTableBytes({".shstrtab", ".strtab", ".symtab", ".data"}), {}, {}});
     elf.sections.push_back(Section{SectionStrTab, std::move(strtab), {}, {}});
     elf.sections.push_back(Section{SectionSymTab, symbolTableBytes(symbols), {}, {}});
     elf.sections.push_back(Section{SectionProgBits, std::move(progBits), {}, {}});

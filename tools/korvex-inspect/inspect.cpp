@@ -39,8 +39,10 @@ std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& ar
 std::string oneLine(const std::string& text) {
     std::string line;
     for (char c : text) {
-        if (c == '\r') line += "\\r";
-        else line += c;
+        if (c == '\r')
+            line += "\\r";
+        else
+            line += c;
     }
     return line;
 }
@@ -60,9 +62,10 @@ void printParts(const PartList& list, bool dump, std::ostream& out) {
     if (!dump) return;
     for (std::size_t i = 0; i < list.Parts.size(); ++i) {
         for (const ModelVertex& v : list.PartVertices[i]) {
-            out << "v " << formatFloat(v.Position[0]) << ' ' << formatFloat(v.Position[1]) << ' ' << formatFloat(v.Position[2]) << ' '
-                << formatFloat(v.Normal[0]) << ' ' << formatFloat(v.Normal[1]) << ' ' << formatFloat(v.Normal[2]) << ' '
-                << formatFloat(v.TexCoord[0]) << ' ' << formatFloat(v.TexCoord[1]) << '\n';
+            out << "v " << formatFloat(v.Position[0]) << ' ' << formatFloat(v.Position[1]) << ' '
+                << formatFloat(v.Position[2]) << ' ' << formatFloat(v.Normal[0]) << ' ' << formatFloat(v.Normal[1])
+                << ' ' << formatFloat(v.Normal[2]) << ' ' << formatFloat(v.TexCoord[0]) << ' '
+                << formatFloat(v.TexCoord[1]) << '\n';
         }
         out << 'i';
         for (uint16_t index : list.PartIndices[i]) out << ' ' << index;
