@@ -49,19 +49,12 @@ struct UninitialisedAllocator : std::allocator<T> {
 using VertexArray = std::vector<ModelVertex, UninitialisedAllocator<ModelVertex>>;
 using TriArray = std::vector<uint16_t, UninitialisedAllocator<uint16_t>>;  // one triangle strip
 
-// Texts kept in part and settings records hold at most this many bytes.
-inline constexpr std::size_t MaxNameLength = 255;
-
-inline std::string cutName(std::string_view text) {
-    return std::string(text.substr(0, MaxNameLength));
-}
-
 struct GeometryPart {
     float Colour[3] = {0.0f, 0.0f, 0.0f};
     uint8_t EnvironmentMapped = 0;
     int32_t TextureIndex = 0;  // 0 = none, k = texture library entry k - 1
     uint8_t Transparent = 0;
-    std::string Name;  // single-byte characters, at most MaxNameLength
+    std::string Name;  // single-byte characters, at most 255 of them
     int32_t SettingsRow = 0;
     // False when the part's strip refers to a vertex it does not have; such a
     // part is kept for the tree and the settings but never drawn.
