@@ -19,7 +19,8 @@ struct InspectRun {
 
 InspectRun inspect(const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    const int status = runInspect(args, out, err);
+    ProgramState state;
+    const int status = runInspect(args, state, out, err);
     return {status, out.str(), err.str()};
 }
 

@@ -73,8 +73,7 @@ void printParts(const PartList& list, bool dump, std::ostream& out) {
     }
 }
 
-int inspectModel(const ModelCommand& command, std::ostream& out) {
-    ProgramState state;
+int inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out) {
     RecordingLog log;
     ScriptedPrompts prompts;
     prompts.defaultYesNo = command.answerYes;
@@ -99,13 +98,13 @@ int inspectModel(const ModelCommand& command, std::ostream& out) {
 
 }  // namespace
 
-int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runInspect(const std::vector<std::string>& args, ProgramState& state, std::ostream& out, std::ostream& err) {
     const auto command = parseModelCommand(args);
     if (!command) {
         err << Usage;
         return 2;
     }
-    return inspectModel(*command, out);
+    return inspectModel(*command, state, out);
 }
 
 }  // namespace korvex
