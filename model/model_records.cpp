@@ -13,8 +13,4 @@ void PartList::grow(std::size_t n) {
     if (Parts.size() < n) resize(n);
 }
 
-void PartList::clear() {
-    resize(0);
-}
-
 }  // namespace korvex

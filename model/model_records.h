@@ -72,7 +72,6 @@ struct PartList {
     void resize(std::size_t n);
     // Lengthens the four sequences to at least n elements, keeping the ones that exist.
     void grow(std::size_t n);
-    void clear();
 };
 
 struct StringTableEntry {

@@ -16,60 +16,38 @@ namespace {
 
 constexpr std::size_t WindowSize = 64 * 1024;
 
-[[noreturn]] void failToOpen(const std::filesystem::path& path, const std::string& reason, int fd) {
-    if (fd >= 0) ::close(fd);
+[[noreturn]] void failToOpen(const std::filesystem::path& path, const std::string& reason) {
     throw LoadError("Cannot open file \"" + path.string() + "\". " + reason);
 }
 
 }  // namespace
 
-ModelStream::ModelStream(int fd, int64_t size, std::vector<uint8_t> bytes)
-    : fd_(fd), bytes_(std::move(bytes)), size_(size) {}
-
-ModelStream::ModelStream(ModelStream&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      bytes_(std::move(other.bytes_)),
-      size_(other.size_),
-      position_(other.position_),
-      window_(std::move(other.window_)),
-      windowStart_(other.windowStart_) {}
-
-ModelStream& ModelStream::operator=(ModelStream&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = std::exchange(other.fd_, -1);
-        bytes_ = std::move(other.bytes_);
-        size_ = other.size_;
-        position_ = other.position_;
-        window_ = std::move(other.window_);
-        windowStart_ = other.windowStart_;
-    }
-    return *this;
+void ModelStream::FileHandle::reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
-ModelStream::~ModelStream() {
-    close();
-}
+ModelStream::ModelStream(FileHandle file, int64_t size, std::vector<uint8_t> bytes)
+    : file_(std::move(file)), bytes_(std::move(bytes)), size_(size) {}
 
 ModelStream ModelStream::open(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) failToOpen(path, std::strerror(errno), -1);
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) failToOpen(path, std::strerror(errno));
     struct stat info {};
-    if (::fstat(fd, &info) != 0) failToOpen(path, std::strerror(errno), fd);
-    if (S_ISDIR(info.st_mode)) failToOpen(path, std::strerror(EISDIR), fd);
+    if (::fstat(file.get(), &info) != 0) failToOpen(path, std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) failToOpen(path, std::strerror(EISDIR));
     // Only a regular file has a size to trust; a device or a pipe could stream forever.
-    if (!S_ISREG(info.st_mode)) failToOpen(path, "Not a regular file", fd);
-    return ModelStream(fd, static_cast<int64_t>(info.st_size), {});
+    if (!S_ISREG(info.st_mode)) failToOpen(path, "Not a regular file");
+    return ModelStream(std::move(file), static_cast<int64_t>(info.st_size), {});
 }
 
 ModelStream ModelStream::fromBytes(std::vector<uint8_t> bytes) {
     const auto size = static_cast<int64_t>(bytes.size());
-    return ModelStream(-1, size, std::move(bytes));
+    return ModelStream(FileHandle(), size, std::move(bytes));
 }
 
 void ModelStream::close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    file_.reset();
     bytes_ = {};
     window_ = {};
     size_ = 0;
@@ -77,13 +55,13 @@ void ModelStream::close() {
 }
 
 void ModelStream::fetch(int64_t offset, void* destination, std::size_t count) {
-    if (fd_ < 0) {
+    if (file_.get() < 0) {
         std::memcpy(destination, bytes_.data() + offset, count);
         return;
     }
     auto* out = static_cast<uint8_t*>(destination);
     while (count > 0) {
-        const ssize_t got = ::pread(fd_, out, count, offset);
+        const ssize_t got = ::pread(file_.get(), out, count, offset);
         if (got < 0 && errno == EINTR) continue;
         // An error, or a file that shrank after it was opened.
         if (got <= 0) throw LoadError(StreamReadError);

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -25,9 +26,8 @@ public:
     static ModelStream open(const std::filesystem::path& path);
     static ModelStream fromBytes(std::vector<uint8_t> bytes);
 
-    ModelStream(ModelStream&& other) noexcept;
-    ModelStream& operator=(ModelStream&& other) noexcept;
-    ~ModelStream();
+    ModelStream(ModelStream&&) noexcept = default;
+    ModelStream& operator=(ModelStream&&) noexcept = default;
 
     int64_t size() const { return size_; }
     int64_t position() const { return position_; }
@@ -57,13 +57,30 @@ public:
     void close();
 
 private:
-    ModelStream(int fd, int64_t size, std::vector<uint8_t> bytes);
+    // Owns an open file descriptor, or none (-1).
+    class FileHandle {
+    public:
+        explicit FileHandle(int fd = -1) : fd_(fd) {}
+        FileHandle(FileHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+        FileHandle& operator=(FileHandle&& other) noexcept {
+            std::swap(fd_, other.fd_);
+            return *this;
+        }
+        ~FileHandle() { reset(); }
+        int get() const { return fd_; }
+        void reset();
+
+    private:
+        int fd_;
+    };
+
+    ModelStream(FileHandle file, int64_t size, std::vector<uint8_t> bytes);
     // Copies [offset, offset + count) of the file, which lies within size().
     void fetch(int64_t offset, void* destination, std::size_t count);
     bool inWindow(int64_t offset, std::size_t count) const;
     void fillWindow(int64_t offset, std::size_t atLeast);
 
-    int fd_ = -1;                 // the open file, or -1 for a stream over bytes_
+    FileHandle file_;             // none for a stream over bytes_
     std::vector<uint8_t> bytes_;  // the whole "file" of a stream made from bytes
     int64_t size_ = 0;
     int64_t position_ = 0;

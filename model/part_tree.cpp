@@ -9,11 +9,6 @@ uint8_t* visibleFlag(PartList& parts, const PartNodeData& node) {
     return &parts.PartVisible[static_cast<std::size_t>(node.PartIndex)];
 }
 
-void ResetTree(ProgramState& state) {
-    state.tree = PartTree{};
-    state.SelectedPart = -1;
-}
-
 void SetFileRoot(ProgramState& state, std::u16string_view fileName) {
     state.tree = PartTree{};
     state.tree.RootNode = PartNodeData{std::u16string(fileName), FileNodeImage, 0, -1};

@@ -44,9 +44,6 @@ namespace korvex {
 
 struct ProgramState;
 
-// The empty tree: a single "No File Loaded" root, collapsed, nothing selected.
-void ResetTree(ProgramState& state);
-
 // A single expanded root for the model file `fileName`, nothing selected.
 void SetFileRoot(ProgramState& state, std::u16string_view fileName);
 

@@ -24,6 +24,29 @@ void padTo(Bytes& out, std::size_t alignment) {
     while (out.size() % alignment != 0) out.push_back(0);
 }
 
+Bytes stringTableBytes(const std::vector<std::string>& names, std::vector<uint32_t>* offsets = nullptr) {
+    Bytes out{0};
+    for (const std::string& name : names) {
+        if (offsets) offsets->push_back(static_cast<uint32_t>(out.size()));
+        out.insert(out.end(), name.begin(), name.end());
+        out.push_back(0);
+    }
+    return out;
+}
+
+Bytes symbolTableBytes(const std::vector<Symbol>& symbols) {
+    Bytes out;
+    for (const Symbol& s : symbols) {
+        put<uint32_t>(out, s.nameOffset.value_or(0));
+        put<uint32_t>(out, s.value);
+        put<uint32_t>(out, 0);    // size
+        put<uint8_t>(out, 0x11);  // global object
+        put<uint8_t>(out, 0);
+        put<uint16_t>(out, 4);  // the PROGBITS section of ToElf
+    }
+    return out;
+}
+
 }  // namespace
 
 Bytes ElfImage::build() const {
@@ -60,7 +83,6 @@ Bytes ElfImage::build() const {
         if (out.size() < tableOffset + table.size()) out.resize(tableOffset + table.size(), 0);
         std::copy(table.begin(), table.end(), out.begin() + tableOffset);
     }
-    if (truncateTo && *truncateTo < out.size()) out.resize(*truncateTo);
     return out;
 }
 
@@ -75,38 +97,13 @@ Bytes GeometryBlock::encode(uint32_t sectionOffset) const {
     out.resize(header + 48, 0);
     const auto here = [&] { return static_cast<int32_t>(sectionOffset + out.size()); };
     const int32_t vertexStart = here();
-    if (!headerOnly)
-        for (const ModelVertex& v : vertices) put(out, v);
+    for (const ModelVertex& v : vertices) put(out, v);
     const int32_t indexStart = here();
-    if (!headerOnly)
-        for (uint16_t i : indices) put(out, i);
+    for (uint16_t i : indices) put(out, i);
     putAt<int32_t>(out, header + 0, vertexOffset.value_or(vertexStart));
     putAt<int32_t>(out, header + 4, vertexCount.value_or(static_cast<int32_t>(vertices.size())));
     putAt<int32_t>(out, header + 40, indexOffset.value_or(indexStart));
     putAt<int32_t>(out, header + 44, indexCount.value_or(static_cast<int32_t>(indices.size())));
-    return out;
-}
-
-Bytes stringTableBytes(const std::vector<std::string>& names, std::vector<uint32_t>* offsets) {
-    Bytes out{0};
-    for (const std::string& name : names) {
-        if (offsets) offsets->push_back(static_cast<uint32_t>(out.size()));
-        out.insert(out.end(), name.begin(), name.end());
-        out.push_back(0);
-    }
-    return out;
-}
-
-Bytes symbolTableBytes(const std::vector<Symbol>& symbols) {
-    Bytes out;
-    for (const Symbol& s : symbols) {
-        put<uint32_t>(out, s.nameOffset.value_or(0));
-        put<uint32_t>(out, s.value);
-        put<uint32_t>(out, 0);    // size
-        put<uint8_t>(out, 0x11);  // global object
-        put<uint8_t>(out, 0);
-        put<uint16_t>(out, 4);  // the PROGBITS section of ToElf
-    }
     return out;
 }
 

@@ -32,7 +32,6 @@ struct ElfImage {
     std::optional<uint16_t> sectionHeaderCount;   // default: sections.size()
     std::optional<uint32_t> sectionHeaderOffset;  // default: after the contents
     bool omitSectionHeaderTable = false;          // point at a table that is not there
-    std::optional<std::size_t> truncateTo;        // cut the finished file to this length
 
     Bytes build() const;
 };
@@ -47,7 +46,6 @@ struct GeometryBlock {
     std::vector<uint16_t> indices;
     // Header overrides; by default the header points at the data that follows it.
     std::optional<int32_t> vertexOffset, vertexCount, indexOffset, indexCount;
-    bool headerOnly = false;  // stop the block right after its header's counts
 
     // The block laid out at `sectionOffset` within its section.
     Bytes encode(uint32_t sectionOffset) const;
@@ -77,9 +75,6 @@ struct ModelDescription {
 
 // A small part: a quad of four vertices drawn as the strip 0 1 2 3.
 GeometryBlock quadBlock();
-
-Bytes stringTableBytes(const std::vector<std::string>& names, std::vector<uint32_t>* offsets = nullptr);
-Bytes symbolTableBytes(const std::vector<Symbol>& symbols);
 
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
