@@ -89,4 +89,20 @@ struct StringTable {
 
 using StringTables = std::vector<StringTable>;
 
+// One row of a model's settings file; a part finds its row through SettingsRow.
+struct GeomDataEntry {
+    std::string Name;   // single-byte characters, at most 255 of them
+    int32_t LodOn = 0;  // highest level-of-detail percentage at which the part is drawn
+    int32_t LodOff = 0; // lowest level-of-detail percentage at which the part is drawn
+    uint8_t Transparent = 0;
+    uint8_t EnvironmentMapped = 0;
+};
+
+using GeomDataTable = std::vector<GeomDataEntry>;
+
+// Longest text kept in a part's or a settings row's name.
+inline constexpr std::size_t MaxNameLength = 255;
+
+inline std::string cutToNameLength(std::string_view text) { return std::string(text.substr(0, MaxNameLength)); }
+
 }  // namespace korvex

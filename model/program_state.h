@@ -14,6 +14,8 @@ struct ProgramState {
     PartList partList;
     StringTables stringTables;
     PartTree tree;
+    // Settings rows of the last opened model; kept when the model is closed.
+    GeomDataTable geomData;
     bool ModelLoaded = false;
     int32_t SelectedPart = -1;  // part index of the selected tree node, or -1
 };

@@ -5,6 +5,7 @@
 #include "user_io.h"
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,15 @@ public:
     std::deque<bool> yesNoAnswers;
     bool defaultYesNo = true;
     std::deque<std::optional<std::filesystem::path>> fileAnswers;  // default: cancel
+};
+
+class RecordingControls : public CommandControls {
+public:
+    void setCloseEnabled(bool enabled) override { closeEnabled = enabled; }
+    void DisablePartOptions() override { ++partOptionsDisabled; }
+
+    std::optional<bool> closeEnabled;  // nothing until a command sets it
+    int partOptionsDisabled = 0;
 };
 
 }  // namespace korvex

@@ -23,6 +23,19 @@ int32_t strToInt(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
+std::string upperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+bool isBlankText(std::string_view text) {
+    for (unsigned char c : text)
+        if (c > ' ') return false;
+    return true;
+}
+
 std::u16string latin1ToWide(std::string_view text) {
     std::u16string wide;
     wide.reserve(text.size());

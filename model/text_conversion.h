@@ -10,6 +10,12 @@ namespace korvex {
 // throws LoadError("'TEXT' is not a valid integer value").
 int32_t strToInt(std::string_view text);
 
+// `text` with the letters a to z turned to upper case; every other byte kept.
+std::string upperAscii(std::string_view text);
+
+// True for a text that is empty or holds only spaces and control characters.
+bool isBlankText(std::string_view text);
+
 // Single-byte text (part names, settings rows) as shown in the tree.
 std::u16string latin1ToWide(std::string_view text);
 

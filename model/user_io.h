@@ -30,6 +30,17 @@ public:
     virtual std::optional<std::filesystem::path> chooseFile(std::string_view filter) = 0;
 };
 
+// The window's controls that the open and close commands switch. The
+// inspector and the tests record what they are told.
+class CommandControls {
+public:
+    virtual ~CommandControls() = default;
+    // Enables or disables the close controls ("Delete" and "C&lose").
+    virtual void setCloseEnabled(bool enabled) = 0;
+    // Puts the part options panel into its "nothing selected" state.
+    virtual void DisablePartOptions() = 0;
+};
+
 struct UserIo {
     LogSink& log;
     Prompts& prompts;

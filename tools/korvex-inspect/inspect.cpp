@@ -1,8 +1,8 @@
 #include "inspect.h"
 
-#include "model/elf_reader.h"
-#include "model/load_error.h"
 #include "model/recording_io.h"
+#include "settings/geomdata_file.h"
+#include "settings/open_command.h"
 
 #include <cstdio>
 #include <optional>
@@ -53,11 +53,23 @@ std::string formatFloat(float value) {
     return buffer;
 }
 
-void printParts(const PartList& list, bool dump, std::ostream& out) {
+// The row's level-of-detail range, or "-" for a part without a row.
+void printLevelOfDetail(const GeomDataEntry* row, std::ostream& out) {
+    if (row == nullptr)
+        out << "-\t-";
+    else
+        out << row->LodOn << '\t' << row->LodOff;
+}
+
+void printParts(const ProgramState& state, bool dump, std::ostream& out) {
+    const PartList& list = state.partList;
     for (std::size_t i = 0; i < list.Parts.size(); ++i) {
         const GeometryPart& part = list.Parts[i];
         out << i << '\t' << part.Name << '\t' << part.SettingsRow << '\t' << list.PartVertices[i].size() << '\t'
-            << list.PartIndices[i].size() << '\n';
+            << list.PartIndices[i].size() << '\t' << int{part.Transparent != 0} << '\t'
+            << int{part.EnvironmentMapped != 0} << '\t';
+        printLevelOfDetail(settingsRowOf(state, static_cast<int32_t>(i)), out);
+        out << '\n';
     }
     if (!dump) return;
     for (std::size_t i = 0; i < list.Parts.size(); ++i) {
@@ -75,19 +87,21 @@ void printParts(const PartList& list, bool dump, std::ostream& out) {
 
 int inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out) {
     RecordingLog log;
+    // A missing settings file is not looked for: the file request is cancelled.
     ScriptedPrompts prompts;
     prompts.defaultYesNo = command.answerYes;
+    RecordingControls controls;
 
     std::optional<std::string> escaped;
     try {
-        LoadModel(state, command.path, UserIo{log, prompts});
+        OpenModel(state, command.path, UserIo{log, prompts}, controls);
     } catch (const std::exception& failure) {
         escaped = failure.what();
     }
 
     for (const std::string& line : log.lines) out << line << '\n';
     out << "---\n";
-    printParts(state.partList, command.dump, out);
+    printParts(state, command.dump, out);
     for (const ShownBox& box : prompts.shown) {
         if (box.kind == ShownBox::Kind::FileRequest) continue;
         out << "box\t" << oneLine(box.caption) << '\t' << oneLine(box.text) << '\n';

@@ -1,0 +1,190 @@
+#include "geomdata_file.h"
+
+#include "model/shape_names.h"
+#include "model/text_conversion.h"
+#include "text_line_reader.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace korvex {
+
+namespace {
+
+constexpr std::string_view GeomDataFileName = "geomdata.ini";
+constexpr std::string_view MissingFileText =
+    "Cannot find geomdata.ini.\r\rWhile this file is not essential, it provides some enhanced features.\r"
+    "The program will now request that you find the file. If you do not want to use it, press cancel.";
+constexpr std::string_view FewerRowsText =
+    "Error!\r\rThis geomdata.ini file has less parts than the model you are viewing.\r\r"
+    "Do you still want to use this geomdata.ini?";
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
+bool isFile(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored);
+}
+
+// The folder above the model's wins over the model's own.
+std::optional<std::filesystem::path> findBesideModel(const std::filesystem::path& modelPath) {
+    const std::filesystem::path folder = modelPath.parent_path();
+    for (const auto& candidate : {folder / ".." / GeomDataFileName, folder / GeomDataFileName})
+        if (isFile(candidate)) return candidate;
+    return std::nullopt;
+}
+
+std::optional<std::filesystem::path> findGeomDataFile(const std::filesystem::path& modelPath, Prompts& prompts) {
+    if (auto found = findBesideModel(modelPath)) return found;
+    prompts.message("Finding Geomdata.ini", MissingFileText, BoxIcon::Information);
+    return prompts.chooseFile(GeomDataFileFilter);
+}
+
+// Up to `count` characters from 1-based position `first`; fewer, or none, near the end.
+std::string_view characters(std::string_view line, std::size_t first, std::size_t count) {
+    return first - 1 < line.size() ? line.substr(first - 1, count) : std::string_view{};
+}
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+void dropFront(std::string& text, std::size_t count) { text.erase(0, std::min(count, text.size())); }
+
+// Treats one line of a block for row `row`; a line may carry several forms.
+void applyBlockLine(GeomDataTable& table, std::string_view line, int32_t row) {
+    if (line.front() == '[') ApplyGeomDataHeader(table, line.size() >= 2 ? line.substr(1, line.size() - 2) : "", row);
+    GeomDataEntry& entry = table[static_cast<std::size_t>(row)];
+    if (contains(line, "lodon")) entry.LodOn = strToInt(characters(line, 7, 3));
+    if (contains(line, "lodoff")) entry.LodOff = strToInt(characters(line, 8, 3));
+}
+
+// Every blank line ends the current block and moves to the next row; lines
+// past the end of the file read as blank.
+void readBlocks(TextLineReader& reader, GeomDataTable& table, int32_t count) {
+    for (int32_t row = 0; row < count;) {
+        const std::string line = reader.readLine();
+        if (isBlankText(line))
+            ++row;
+        else
+            applyBlockLine(table, line, row);
+    }
+}
+
+std::string readFirstLine(TextLineReader& reader) {
+    std::string line = reader.readLine();
+    // Editors that save with a byte-order mark put it before the first line.
+    if (line.starts_with(Utf8ByteOrderMark)) line.erase(0, Utf8ByteOrderMark.size());
+    return line;
+}
+
+// The row's entry, or nullptr for a row the table does not have; `Table` may be const.
+template <typename Table>
+auto rowAt(Table& table, int32_t row) -> decltype(&table[0]) {
+    if (row < 0 || static_cast<std::size_t>(row) >= table.size()) return nullptr;
+    return &table[static_cast<std::size_t>(row)];
+}
+
+// round(numerator / denominator) with halves to the even neighbour, exactly.
+int32_t roundHalfEven(int64_t numerator, int64_t denominator) {
+    const int64_t quotient = numerator / denominator;
+    const int64_t twiceRemainder = 2 * (numerator % denominator);
+    const bool up = twiceRemainder > denominator || (twiceRemainder == denominator && quotient % 2 != 0);
+    return static_cast<int32_t>(quotient + (up ? 1 : 0));
+}
+
+}  // namespace
+
+bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, UserIo io) {
+    const auto file = findGeomDataFile(modelPath, io.prompts);
+    if (!file) return false;
+    io.log.LogLine("");
+    io.log.LogLine("LOADING Geomdata.ini...");
+    io.log.LogLine(file->string());
+
+    TextLineReader reader(*file);
+    if (upperAscii(readFirstLine(reader)) != "[GEOMDATA]") {
+        io.prompts.message("Error", "File is not valid.", BoxIcon::Error);
+        return false;
+    }
+    const std::string countLine = reader.readLine();
+    // A count below zero cannot size a table; it reads as no rows at all.
+    const int32_t count = std::max(0, strToInt(characters(countLine, 9, 3)));
+    state.geomData.resize(static_cast<std::size_t>(count));
+    io.log.LogLine(countLine);
+
+    const std::size_t partCount = state.partList.Parts.size();
+    if (state.geomData.size() < partCount) {
+        if (!io.prompts.askYesNo("Error", FewerRowsText, BoxIcon::Error)) return false;
+        state.geomData.resize(partCount);
+    }
+    reader.readLine();
+    readBlocks(reader, state.geomData, count);
+    reader.close();
+    ToolButton7Click(state);
+    return true;
+}
+
+void ApplyGeomDataHeader(GeomDataTable& table, std::string_view header, int32_t row) {
+    GeomDataEntry* entry = rowAt(table, row);
+    if (entry == nullptr) return;
+    std::string text(header);
+    if (contains(text, "ALPHA_")) {
+        // The prefix is expected at the start; six characters go wherever it stands.
+        dropFront(text, 6);
+        const auto underscore = text.find('_');
+        const std::string_view word = std::string_view(text).substr(0, underscore);
+        if (word == "OPAQUE") {
+            entry->Transparent = 0;
+            entry->EnvironmentMapped = 1;
+        } else if (word == "TRANS" || word == "ADD") {
+            entry->Transparent = 1;
+            entry->EnvironmentMapped = 1;
+        }
+        if (underscore != std::string::npos) text.erase(0, underscore + 1);
+    }
+    if (const auto tilde = text.find('~'); tilde != std::string::npos) {
+        const std::string_view material = std::string_view(text).substr(tilde + 1);
+        if (material == "EASVehicleRubber" || material == "EASVehicleGeneric") entry->EnvironmentMapped = 0;
+        text.resize(tilde);
+    }
+    // A six-letter prefix and its separator.
+    if (contains(text, "RUBBER")) dropFront(text, 7);
+    entry->Name = cutToNameLength(readableShapeName(text));
+}
+
+void FillDefaultGeomData(ProgramState& state) {
+    const std::size_t n = state.partList.Parts.size();
+    state.geomData.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        GeomDataEntry& entry = state.geomData[i];
+        entry.Name = "Part " + std::to_string(i);
+        entry.LodOn = 100;
+        entry.LodOff = n == 1 ? 90 : 90 - roundHalfEven(static_cast<int64_t>(i) * 80, static_cast<int64_t>(n) - 1);
+    }
+}
+
+void ToolButton7Click(ProgramState& state) {
+    if (!state.ModelLoaded) return;
+    std::vector<GeometryPart>& parts = state.partList.Parts;
+    for (PartNodeData& node : state.tree.PartNodes) {
+        if (node.PartIndex < 0 || static_cast<std::size_t>(node.PartIndex) >= parts.size()) continue;
+        GeometryPart& part = parts[static_cast<std::size_t>(node.PartIndex)];
+        const GeomDataEntry* row = rowAt(state.geomData, part.SettingsRow);
+        if (row == nullptr) continue;
+        part.Name = cutToNameLength(row->Name);
+        node.Caption = latin1ToWide(part.Name);
+        part.Transparent = row->Transparent;
+        part.EnvironmentMapped = row->EnvironmentMapped;
+    }
+}
+
+const GeomDataEntry* settingsRowOf(const ProgramState& state, int32_t partIndex) {
+    const std::vector<GeometryPart>& parts = state.partList.Parts;
+    if (partIndex < 0 || static_cast<std::size_t>(partIndex) >= parts.size()) return nullptr;
+    return rowAt(state.geomData, parts[static_cast<std::size_t>(partIndex)].SettingsRow);
+}
+
+bool passesLevelOfDetail(const ProgramState& state, int32_t partIndex, int32_t level) {
+    const GeomDataEntry* row = settingsRowOf(state, partIndex);
+    return row == nullptr || (row->LodOff <= level && level <= row->LodOn);
+}
+
+}  // namespace korvex

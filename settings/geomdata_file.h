@@ -1,0 +1,41 @@
+#pragma once
+// The optional per-model settings file "geomdata.ini": readable part names,
+// level-of-detail ranges and the transparent and reflection flags, one row
+// per settings row of the model's parts.
+
+#include "model/program_state.h"
+#include "model/user_io.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace korvex {
+
+inline constexpr std::string_view GeomDataFileFilter = "Geomdata.ini|geomdata.ini";
+
+// Finds the settings file of the model at `modelPath` (the folder above
+// first, then the model's own folder, else asks the user), reads it into
+// state.geomData and applies it to the parts. Answers false when no file was
+// used. A number that is not an integer, or a file that cannot be read,
+// escapes as LoadError; rows already read stay.
+bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, UserIo io);
+
+// Decodes a block's header text (the line without its brackets) into row `row`.
+void ApplyGeomDataHeader(GeomDataTable& table, std::string_view header, int32_t row);
+
+// One row per part: "Part i", drawn from 100 down to a level spread from 90
+// for the first part to 10 for the last. The rows' flags stay as they were.
+void FillDefaultGeomData(ProgramState& state);
+
+// Gives every part of a loaded model, and its tree node, the name and flags
+// of its settings row. Parts without a row keep theirs.
+void ToolButton7Click(ProgramState& state);
+
+// The settings row of part `partIndex`, or nullptr when it has none.
+const GeomDataEntry* settingsRowOf(const ProgramState& state, int32_t partIndex);
+
+// Whether part `partIndex` is drawn at level-of-detail `level` (0 to 100)
+// while the level of detail is in use. A part without a row always is.
+bool passesLevelOfDetail(const ProgramState& state, int32_t partIndex, int32_t level);
+
+}  // namespace korvex

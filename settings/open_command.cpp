@@ -1,0 +1,30 @@
+#include "open_command.h"
+
+#include "geomdata_file.h"
+#include "model/elf_reader.h"
+#include "model/model_commands.h"
+
+namespace korvex {
+
+void OpenModel(ProgramState& state, const std::filesystem::path& path, UserIo io, CommandControls& controls) {
+    LoadModel(state, path, io);
+    controls.setCloseEnabled(state.ModelLoaded);
+    if (!LoadGeomData(state, path, io)) {
+        FillDefaultGeomData(state);
+        ToolButton7Click(state);
+    }
+}
+
+bool ToolButton1Click(ProgramState& state, UserIo io, CommandControls& controls) {
+    const auto path = io.prompts.chooseFile(ModelFileFilter);
+    if (!path) return false;
+    OpenModel(state, *path, io, controls);
+    return true;
+}
+
+bool Open1Click(ProgramState& state, UserIo io, CommandControls& controls) {
+    CloseModel(state, io.log, controls);
+    return ToolButton1Click(state, io, controls);
+}
+
+}  // namespace korvex
