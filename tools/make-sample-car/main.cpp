@@ -1,9 +1,13 @@
-// make-sample-car OUT_PATH: writes the sample car as a model file.
+// make-sample-car OUT_PATH: writes the sample car as a model file, and its
+// settings file "geomdata.ini" beside it.
 
 #include "car_shape.h"
+#include "sample_settings.h"
 #include "tests/support/model_file_builder.h"
 
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -35,6 +39,15 @@ korvex::fixtures::ModelDescription describe(const std::vector<korvex::samplecar:
     return description;
 }
 
+void writeSettingsBeside(const std::filesystem::path& modelPath, const std::vector<korvex::samplecar::CarPart>& parts) {
+    std::vector<std::string> codes;
+    for (const auto& part : parts) codes.push_back(part.code);
+    const std::string text = korvex::samplecar::sampleSettingsFile(codes);
+    std::ofstream file(modelPath.parent_path() / "geomdata.ini", std::ios::binary);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!file.flush()) throw std::runtime_error("cannot write geomdata.ini");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,7 +56,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        korvex::fixtures::writeFile(argv[1], describe(korvex::samplecar::buildSampleCar()).build());
+        const auto parts = korvex::samplecar::buildSampleCar();
+        korvex::fixtures::writeFile(argv[1], describe(parts).build());
+        writeSettingsBeside(argv[1], parts);
     } catch (const std::exception& failure) {
         std::cerr << "make-sample-car: " << failure.what() << '\n';
         return 1;
