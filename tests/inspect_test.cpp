@@ -30,60 +30,105 @@ std::string loadLines(const std::string& path, std::size_t size) {
            "Loading Model Geometry.\n";
 }
 
-TEST(KorvexInspect, PrintsTheLogThenOnePartPerLine) {
-    fixtures::TempDir dir;
+const std::string FindingBox =
+    "box\tFinding Geomdata.ini\tCannot find geomdata.ini.\\r\\rWhile this file is not essential, it provides some "
+    "enhanced features.\\rThe program will now request that you find the file. If you do not want to use it, press "
+    "cancel.\n";
+
+ModelDescription frontAndTop() {
     ModelDescription model;
     model.parts.push_back({"geo_r_0_FRNShape", fixtures::quadBlock()});
     model.parts.push_back({"geo_r_7_TOPShape", fixtures::quadBlock()});
-    model.parts[1].block.indices = {0, 1, 2, 3, 0};
-    const Bytes bytes = model.build();
-    const std::string path = (dir / "car.o").string();
-    fixtures::writeFile(path, bytes);
+    model.parts[1].block.indices = {0, 1, 2, 3, 0};  // the trailing index is not read
+    return model;
+}
 
-    const InspectRun run = inspect({"model", path});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              loadLines(path, bytes.size()) + "Loaded 2 parts successfully.\n---\n0\t0\t0\t4\t4\n1\t7\t7\t4\t4\n");
-    EXPECT_EQ(run.err, "");
+TEST(KorvexInspect, PrintsTheLogThenOnePartPerLineWithItsSettings) {
+    fixtures::CarFolder folder;
+    const Bytes bytes = frontAndTop().build();
+    const std::string path = folder.model().string();
+    fixtures::writeFile(path, bytes);
+    const std::string partLines = "0\tPart 0\t0\t4\t4\t0\t0\t100\t90\n1\t7\t7\t4\t4\t0\t0\t-\t-\n";
+
+    const InspectRun defaults = inspect({"model", path});
+    EXPECT_EQ(defaults.status, 0);
+    EXPECT_EQ(defaults.out,
+              loadLines(path, bytes.size()) + "Loaded 2 parts successfully.\n---\n" + partLines + FindingBox);
+    EXPECT_EQ(defaults.err, "");
+
+    const auto settings = folder.modelFolder() / "geomdata.ini";
+    fixtures::writeText(settings,
+                        "[GEOMDATA]\nnumpart=8\n\n[ALPHA_OPAQUE_FRNShape]\nlodon=100\nlodoff=40\n\n\n\n\n\n\n\n"
+                        "[ALPHA_TRANS_TOPShape]\nlodon=39\nlodoff=0\n");
+    const InspectRun withFile = inspect({"model", path});
+    EXPECT_EQ(withFile.out, loadLines(path, bytes.size()) + "Loaded 2 parts successfully.\n\nLOADING Geomdata.ini...\n" +
+                                settings.string() + "\nnumpart=8\n---\n0\tFront\t0\t4\t4\t0\t1\t100\t40\n" +
+                                "1\tTop\t7\t4\t4\t1\t1\t39\t0\n");
+}
+
+TEST(KorvexInspect, AnswersTheFewerRowsQuestionAsTold) {
+    fixtures::CarFolder folder;
+    const std::string path = folder.model().string();
+    fixtures::writeFile(path, frontAndTop().build());
+    fixtures::writeText(folder.cars() / "geomdata.ini", "[geomdata]\r\nnumpart=1\r\n\r\n[WINShape]\r\n");
+    const std::string question =
+        "box\tError\tError!\\r\\rThis geomdata.ini file has less parts than the model you are viewing.\\r\\r"
+        "Do you still want to use this geomdata.ini?\n";
+
+    const InspectRun yes = inspect({"model", path});
+    EXPECT_EQ(yes.out.substr(yes.out.find("---\n")),
+              "---\n0\tWindow (Front)\t0\t4\t4\t0\t0\t0\t0\n1\t7\t7\t4\t4\t0\t0\t-\t-\n" + question);
+    const InspectRun no = inspect({"model", path, "--answer", "no"});
+    EXPECT_EQ(no.out.substr(no.out.find("---\n")),
+              "---\n0\tPart 0\t0\t4\t4\t0\t0\t100\t90\n1\t7\t7\t4\t4\t0\t0\t-\t-\n" + question);
 }
 
 TEST(KorvexInspect, DumpPrintsVerticesAndStripsOfEachPart) {
-    fixtures::TempDir dir;
+    fixtures::CarFolder dir;
     ModelDescription model;
     auto block = fixtures::quadBlock();
     block.vertices.resize(2);
     block.vertices[1] = fixtures::vertex(0.1f, -2.5f, 1e-7f, 0, 1, 0, 0.25f, 0.25f);
     block.indices = {1, 0, 1};
     model.parts.push_back({"geo_r_3_a", block});
-    fixtures::writeFile(dir / "one.o", model.build());
+    fixtures::writeFile(dir.modelFolder() / "one.o", model.build());
 
-    const InspectRun run = inspect({"model", (dir / "one.o").string(), "--dump"});
+    const InspectRun run = inspect({"model", (dir.modelFolder() / "one.o").string(), "--dump"});
     const std::string expected =
-        "---\n0\t3\t3\t2\t3\nv 0 0 0 0 0 1 0 1\nv 0.100000001 -2.5 1.00000001e-07 0 1 0 0.25 0.75\ni 1 0 1\n";
+        "---\n0\t3\t3\t2\t3\t0\t0\t-\t-\nv 0 0 0 0 0 1 0 1\nv 0.100000001 -2.5 1.00000001e-07 0 1 0 0.25 0.75\ni 1 0 1\n";
     ASSERT_GE(run.out.size(), expected.size());
-    EXPECT_EQ(run.out.substr(run.out.find("---\n")), expected);
+    EXPECT_EQ(run.out.substr(run.out.find("---\n")), expected + FindingBox);
 }
 
 TEST(KorvexInspect, BoxesFollowThePartsAndEscapedFailuresComeLast) {
-    fixtures::TempDir dir;
+    fixtures::CarFolder dir;
     ModelDescription model;
     model.parts.push_back({"geo_r_0_a", fixtures::quadBlock()});
     model.parts.push_back({"geo_r_1_b", fixtures::quadBlock()});
     model.parts[1].block.vertexCount = -3;
-    fixtures::writeFile(dir / "bad.o", model.build());
-    const InspectRun bad = inspect({"model", (dir / "bad.o").string(), "--answer", "no"});
+    fixtures::writeFile(dir.modelFolder() / "bad.o", model.build());
+    const InspectRun bad = inspect({"model", (dir.modelFolder() / "bad.o").string(), "--answer", "no"});
     EXPECT_EQ(bad.status, 0);
+    // The load failed, so the default rows are made but not applied.
     const std::string tail =
         "Got up to geometry section 1\nMessage: \"Error Loading Geometry Part.\"\n---\n"
-        "0\t0_a\t0\t4\t4\n1\t1_b\t0\t0\t0\n"
-        "box\tError\tError while loading vertexes. \\rMessage: Stream read error\n";
+        "0\t0_a\t0\t4\t4\t0\t0\t100\t90\n1\t1_b\t0\t0\t0\t0\t0\t100\t90\n"
+        "box\tError\tError while loading vertexes. \\rMessage: Stream read error\n" +
+        FindingBox;
     EXPECT_EQ(bad.out.substr(bad.out.size() - tail.size()), tail);
 
-    const std::string missing = (dir / "missing.o").string();
+    const std::string missing = (dir.modelFolder() / "missing.o").string();
     const InspectRun gone = inspect({"model", missing});
     EXPECT_EQ(gone.status, 0);
     EXPECT_EQ(gone.out,
               "Opening " + missing + "\n---\nerror\tCannot open file \"" + missing + "\". No such file or directory\n");
+
+    // A settings file with a bad number stops the open after its rows were read.
+    fixtures::writeFile(dir.model(), frontAndTop().build());
+    fixtures::writeText(dir.modelFolder() / "geomdata.ini", "[GEOMDATA]\nnumpart=2\n\n[TOPShape]\nlodon=x\n");
+    const InspectRun badSettings = inspect({"model", dir.model().string()});
+    EXPECT_EQ(badSettings.out.substr(badSettings.out.find("---\n")),
+              "---\n0\t0\t0\t4\t4\t0\t0\t0\t0\n1\t7\t7\t4\t4\t0\t0\t-\t-\nerror\t'x' is not a valid integer value\n");
 }
 
 TEST(KorvexInspect, UsageErrorsExitWithTwo) {

@@ -1,6 +1,9 @@
 #include "test_model.h"
 
 #include "model/elf_reader.h"
+#include "settings/open_command.h"
+
+#include <fstream>
 
 #include <random>
 #include <stdexcept>
@@ -25,12 +28,23 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+CarFolder::CarFolder()
+    : cars_(root_.path() / "cars"), modelFolder_(cars_ / "a"), model_(modelFolder_ / "car.o") {
+    std::filesystem::create_directories(modelFolder_);
+}
+
+void writeText(const std::filesystem::path& path, std::string_view text) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!file.flush()) throw std::runtime_error("cannot write " + path.string());
+}
+
 void loadInto(LoadOutcome& outcome, const std::filesystem::path& path) {
-    try {
-        LoadModel(outcome.state, path, UserIo{outcome.log, outcome.prompts});
-    } catch (const std::exception& failure) {
-        outcome.escaped = failure.what();
-    }
+    outcome.run([&] { LoadModel(outcome.state, path, outcome.io()); });
+}
+
+void openInto(LoadOutcome& outcome, const std::filesystem::path& path) {
+    outcome.run([&] { OpenModel(outcome.state, path, outcome.io(), outcome.controls); });
 }
 
 LoadOutcome loadBytes(const TempDir& dir, const Bytes& bytes, const std::string& name) {

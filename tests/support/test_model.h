@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvex::fixtures {
 
@@ -26,15 +27,47 @@ private:
     std::filesystem::path path_;
 };
 
+// A temporary folder laid out as users keep their cars: cars/a/car.o, with
+// room for a settings file beside the model and in the folder above it, both
+// inside the temporary folder.
+class CarFolder {
+public:
+    CarFolder();
+    const std::filesystem::path& cars() const { return cars_; }
+    const std::filesystem::path& modelFolder() const { return modelFolder_; }
+    const std::filesystem::path& model() const { return model_; }
+
+private:
+    TempDir root_;
+    std::filesystem::path cars_, modelFolder_, model_;
+};
+
+void writeText(const std::filesystem::path& path, std::string_view text);
+
 struct LoadOutcome {
     ProgramState state;
     RecordingLog log;
     ScriptedPrompts prompts;
-    std::optional<std::string> escaped;  // the text of a failure that left LoadModel
+    RecordingControls controls;
+    std::optional<std::string> escaped;  // the text of a failure that left the command
+
+    UserIo io() { return UserIo{log, prompts}; }
+    // Runs `command`, keeping the text of a failure that escapes it.
+    template <typename Command>
+    void run(Command&& command) {
+        try {
+            command();
+        } catch (const std::exception& failure) {
+            escaped = failure.what();
+        }
+    }
 };
 
 // Loads the file at `path` into `outcome.state` (which may already hold a model).
 void loadInto(LoadOutcome& outcome, const std::filesystem::path& path);
+
+// Opens the file at `path` as the open command does once a file is chosen.
+void openInto(LoadOutcome& outcome, const std::filesystem::path& path);
 
 // Writes `bytes` to `name` in `dir` and loads it into a fresh state.
 LoadOutcome loadBytes(const TempDir& dir, const Bytes& bytes, const std::string& name = "car.o");
