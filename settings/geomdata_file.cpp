@@ -100,6 +100,10 @@ bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, U
     io.log.LogLine(file->string());
 
     TextLineReader reader(*file);
+    return readGeomData(state, reader, io);
+}
+
+bool readGeomData(ProgramState& state, TextLineReader& reader, UserIo io) {
     if (upperAscii(readFirstLine(reader)) != "[GEOMDATA]") {
         io.prompts.message("Error", "File is not valid.", BoxIcon::Error);
         return false;

@@ -20,6 +20,11 @@ inline constexpr std::string_view GeomDataFileFilter = "Geomdata.ini|geomdata.in
 // escapes as LoadError; rows already read stay.
 bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, UserIo io);
 
+class TextLineReader;
+
+// The same from an opened settings file, from its first line on.
+bool readGeomData(ProgramState& state, TextLineReader& reader, UserIo io);
+
 // Decodes a block's header text (the line without its brackets) into row `row`.
 void ApplyGeomDataHeader(GeomDataTable& table, std::string_view header, int32_t row);
 

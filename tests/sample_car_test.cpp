@@ -1,3 +1,5 @@
+#include "model/text_conversion.h"
+#include "settings/geomdata_file.h"
 #include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +35,36 @@ TEST(SampleCar, LoadsCleanlyWithEveryPartDrawable) {
         vertices += list.PartVertices[i].size();
     }
     EXPECT_GE(vertices, 3000u);
+}
+
+// Its settings file sits beside it: every part gets a readable name, the
+// windows are transparent, and the hull takes over as the detail goes down.
+TEST(SampleCar, OpensWithItsSettingsFile) {
+    fixtures::LoadOutcome car;
+    fixtures::openInto(car, KORVEX_SAMPLE_CAR);
+    ASSERT_FALSE(car.escaped) << *car.escaped;
+    EXPECT_TRUE(car.prompts.shown.empty());
+    EXPECT_EQ(car.log.lines[car.log.lines.size() - 3], "LOADING Geomdata.ini...");
+
+    const ProgramState& state = car.state;
+    int32_t hull = -1, front = -1, windows = 0;
+    for (int32_t i = 0; i < state.partList.PartCount; ++i) {
+        const GeometryPart& part = state.partList.Parts[i];
+        SCOPED_TRACE(part.Name);
+        EXPECT_EQ(part.Name.find("Part "), std::string::npos);  // not a default name
+        EXPECT_EQ(state.tree.PartNodes[i].Caption, latin1ToWide(part.Name));
+        const bool window = part.Name.starts_with("Window");
+        windows += window;
+        EXPECT_EQ(part.Transparent != 0, window);
+        if (part.Name == "Low Detail Part") hull = i;
+        if (part.Name == "Front") front = i;
+    }
+    EXPECT_EQ(windows, 4);
+    ASSERT_GE(hull, 0);
+    ASSERT_GE(front, 0);
+    EXPECT_TRUE(state.partList.Parts[front].EnvironmentMapped);
+    for (int32_t level = 0; level <= 100; ++level)
+        EXPECT_NE(passesLevelOfDetail(state, hull, level), passesLevelOfDetail(state, front, level)) << level;
 }
 
 }  // namespace

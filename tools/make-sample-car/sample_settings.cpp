@@ -1,14 +1,13 @@
 #include "sample_settings.h"
 
 #include <array>
-#include <initializer_list>
 
 namespace korvex::samplecar {
 
 namespace {
 
 struct RowStyle {
-    std::initializer_list<std::string_view> codes;
+    std::vector<std::string_view> codes;
     std::string_view headerPattern;  // "%" stands for the part's code
     int lodOn;
     int lodOff;
