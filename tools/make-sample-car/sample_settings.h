@@ -4,7 +4,6 @@
 // hand over from the detailed parts to the lower-detail hull.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace korvex::samplecar {
