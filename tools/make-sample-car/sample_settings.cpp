@@ -1,6 +1,7 @@
 #include "sample_settings.h"
 
 #include <array>
+#include <string_view>
 
 namespace korvex::samplecar {
 
