@@ -10,6 +10,15 @@
 
 namespace korvex {
 
+// What the 3-D view and the window's drag bars share. A press on any of them
+// starts a drag, a release on any ends it.
+struct ViewState {
+    bool Dragging = false;
+    int32_t LastMouseX = 0;  // pointer position at the press, in the pressed panel
+    int32_t LastMouseY = 0;
+    bool Wireframe = false;  // "Toggle Wireframe"
+};
+
 struct ProgramState {
     PartList partList;
     StringTables stringTables;
@@ -18,6 +27,7 @@ struct ProgramState {
     GeomDataTable geomData;
     bool ModelLoaded = false;
     int32_t SelectedPart = -1;  // part index of the selected tree node, or -1
+    ViewState view;
 };
 
 }  // namespace korvex

@@ -19,6 +19,10 @@ bool isBlankText(std::string_view text);
 // Single-byte text (part names, settings rows) as shown in the tree.
 std::u16string latin1ToWide(std::string_view text);
 
+// Text typed by the user, as single-byte characters: a character beyond
+// Latin-1 (a surrogate pair counting as one) becomes '?'.
+std::string wideToLatin1(std::u16string_view text);
+
 // A file name from the system; bytes that are not valid UTF-8 are taken as Latin-1.
 std::u16string utf8ToWide(std::string_view text);
 

@@ -1,0 +1,29 @@
+#include "korvex_application.h"
+
+#include "main_window.h"
+#include "qt_prompts.h"
+
+#include <new>
+
+namespace korvex {
+
+KorvexApplication::KorvexApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("korvex-viewer");
+    setApplicationDisplayName(QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
+}
+
+bool KorvexApplication::notify(QObject* receiver, QEvent* event) {
+    std::string failure;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        failure = "Out of memory.";
+    } catch (const std::exception& escaped) {
+        failure = escaped.what();
+    }
+    QtPrompts fallback(activeWindow());
+    showEscapedFailure(prompts_ != nullptr ? *prompts_ : fallback, failure);
+    return false;
+}
+
+}  // namespace korvex

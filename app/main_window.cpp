@@ -1,0 +1,522 @@
+#include "main_window.h"
+
+#include "model/model_commands.h"
+#include "qt_prompts.h"
+#include "settings/geomdata_file.h"
+#include "settings/open_command.h"
+#include "ui/icons.h"
+#include "ui/part_commands.h"
+#include "ui/part_options_panel.h"
+#include "ui/part_tree_model.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <algorithm>
+#include <new>
+
+namespace korvex {
+
+void MousePanel::mousePressEvent(QMouseEvent* event) {
+    if (onDown) onDown(event->position().toPoint());
+}
+
+void MousePanel::mouseMoveEvent(QMouseEvent* event) {
+    if (onMove) onMove(event->position().toPoint());
+}
+
+void MousePanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (onUp) onUp(event->position().toPoint());
+}
+
+void ResizingPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (onResize) onResize();
+}
+
+void ResizingPanel::mousePressEvent(QMouseEvent* event) {
+    QWidget::mousePressEvent(event);
+    if (onClick) onClick();
+}
+
+void showEscapedFailure(Prompts& prompts, std::string_view text) {
+    prompts.message(ApplicationTitle, text, BoxIcon::Error);
+}
+
+namespace {
+
+// Client area below the menu bar, as the window was designed.
+constexpr int ClientWidth = 693;
+constexpr int ClientHeight = 566;
+constexpr int ToolStripHeight = 33;
+constexpr int ToolButtonSize = 25;
+constexpr int StatusBarHeight = 16;
+constexpr int Panel1StartTop = 288;
+constexpr int DragBarThickness = 4;
+constexpr int Panel3Width = 6;
+constexpr int NarrowestPane = 100;
+constexpr int NarrowestDraggedBar = 106;
+constexpr int NameColumnMinimum = 100;
+constexpr int VertexColumnMinimum = 80;
+
+QAction* addToolButton(QToolBar* bar, const QIcon& icon, const QString& hint, const QString& caption) {
+    QAction* action = bar->addAction(icon, caption);
+    action->setToolTip(hint);
+    bar->widgetForAction(action)->setFixedSize(ToolButtonSize, ToolButtonSize);
+    return action;
+}
+
+QAction* addMenuItem(QMenu* menu, const QString& caption, const QIcon& icon = {}) {
+    QAction* action = menu->addAction(icon, caption);
+    return action;
+}
+
+void setObjectNames(std::initializer_list<std::pair<QObject*, const char*>> named) {
+    for (const auto& [object, name] : named) object->setObjectName(name);
+}
+
+}  // namespace
+
+TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), colours_(colours) {
+    setObjectName("TForm1");
+    setWindowTitle(QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
+    setWindowIcon(icons::application());
+    setFont(QFont(QStringList{"MS Sans Serif", "Sans Serif"}, 8));
+
+    createToolBar();
+    createMenus();
+
+    client_ = new ResizingPanel(this);
+    client_->setObjectName("ClientArea");
+    setCentralWidget(client_);
+    createLeftPane(client_);
+    Panel4 = new MousePanel(client_);
+    Panel4->setObjectName("Panel4");
+    Panel4->setFrameShape(QFrame::NoFrame);
+    Panel4->setAutoFillBackground(true);
+    QPalette black = Panel4->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    Panel4->setPalette(black);
+    client_->onResize = [this] { layoutClient(); };
+
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->setFixedHeight(StatusBarHeight);
+
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    // Give the panes their designed sizes now, as the layout below expects,
+    // rather than when the window is first shown.
+    layout()->activate();
+    layoutClient();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+
+    connectDragBars();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // FormDestroy: a model still open at the end is closed like any other.
+    try {
+        CloseModel(state_, *this, *this);
+    } catch (...) {
+        // Nothing can be shown any more; the process is ending.
+    }
+}
+
+void TForm1::createToolBar() {
+    CoolBar1 = new QToolBar(this);
+    CoolBar1->setObjectName("CoolBar1");
+    CoolBar1->setMovable(false);
+    CoolBar1->setFloatable(false);
+    CoolBar1->setAllowedAreas(Qt::TopToolBarArea);
+    CoolBar1->setFixedHeight(ToolStripHeight);
+    CoolBar1->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, CoolBar1);
+
+    ToolBar1 = new QToolBar(CoolBar1);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    CoolBar1->addWidget(ToolBar1);
+
+    auto* ToolButton2 = new QWidget(ToolBar1);
+    ToolButton2->setObjectName("ToolButton2");
+    ToolButton2->setFixedWidth(8);
+    ToolBar1->addWidget(ToolButton2);
+    ToolButton1 = addToolButton(ToolBar1, icons::openFile(), "Open a file", "Open");
+    ToolButton3 = addToolButton(ToolBar1, icons::closeFile(), "Close current file.", "Delete");
+    ToolButton3->setEnabled(false);
+    ToolBar1->addSeparator()->setObjectName("ToolButton4");
+    ToolButton5 = addToolButton(ToolBar1, icons::manageTextures(), "Manage Textures", "");
+    ToolBar1->addSeparator()->setObjectName("ToolButton6");
+    ToolButton8 = addToolButton(ToolBar1, icons::hideAllParts(), "Hide All Parts", "");
+    ToolButton9 = addToolButton(ToolBar1, icons::showAllParts(), "Show All Parts", "");
+    ToolBar1->addSeparator()->setObjectName("ToolButton10");
+    ToolButton7 = addToolButton(ToolBar1, icons::restoreSettings(),
+                                "Reset the visual options to those loaded from geomdata.ini", "");
+    ToolBar1->addSeparator()->setObjectName("ToolButton11");
+    ToolButton12 = addToolButton(ToolBar1, icons::wireframe(), "Toggle Wireframe", "Wireframe");
+    setObjectNames({{ToolButton1, "ToolButton1"},
+                    {ToolButton3, "ToolButton3"},
+                    {ToolButton5, "ToolButton5"},
+                    {ToolButton8, "ToolButton8"},
+                    {ToolButton9, "ToolButton9"},
+                    {ToolButton7, "ToolButton7"},
+                    {ToolButton12, "ToolButton12"}});
+
+    connect(ToolButton1, &QAction::triggered, this, [this] { ToolButton1Click(); });
+    connect(ToolButton3, &QAction::triggered, this, [this] { ToolButton3Click(); });
+    connect(ToolButton7, &QAction::triggered, this, [this] { ToolButton7Click(); });
+    connect(ToolButton8, &QAction::triggered, this, [this] { ToolButton8Click(); });
+    connect(ToolButton9, &QAction::triggered, this, [this] { ToolButton9Click(); });
+    connect(ToolButton12, &QAction::triggered, this, [this] { state_.view.Wireframe = !state_.view.Wireframe; });
+}
+
+void TForm1::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    File1 = bar->addMenu("&File");
+    Open1 = addMenuItem(File1, "&Open", icons::openFile());
+    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Close1 = addMenuItem(File1, "C&lose", icons::closeFile());
+    Close1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    Close1->setEnabled(false);
+    File1->addSeparator();
+    ManageTextures1 = addMenuItem(File1, "Manage Textures", icons::manageTextures());
+    File1->addSeparator();
+    Exit1 = addMenuItem(File1, "&Exit");
+
+    Options1 = bar->addMenu("&Options");
+    ShowStatistics1 = addMenuItem(Options1, "Rotating");
+    ShowStatistics1->setCheckable(true);
+    ShowStatistics1->setChecked(true);
+    Options1->addSeparator();
+    ShowAllParts1 = addMenuItem(Options1, "Show All Parts", icons::showAllParts());
+    HideAllParts1 = addMenuItem(Options1, "Hide All Parts", icons::hideAllParts());
+    Options1->addSeparator();
+    UntextureAllParts1 = addMenuItem(Options1, "Untexture All Parts", icons::untextureAll());
+    extureAllParts1 = addMenuItem(Options1, "Texture All Non-Wheel Parts...", icons::textureAll());
+    extureAllWheelParts1 = addMenuItem(Options1, "Texture All Wheel Parts...", icons::textureWheels());
+    Options1->addSeparator();
+    UncolourAll1 = addMenuItem(Options1, "Uncolour All");
+    Psyco1 = addMenuItem(Options1, "Random Part Colours");
+    SetAllTransparent1 = addMenuItem(Options1, "Set All Transparent");
+    SetAllEnviromentMapped1 = addMenuItem(Options1, "Set All Opaque");
+    SetAllEnviromentMapped2 = addMenuItem(Options1, "Set All Enviroment Mapped");
+    SetAllMatt1 = addMenuItem(Options1, "Set All Matt");
+    Options1->addSeparator();
+    RestoreFileSettings1 = addMenuItem(Options1, "Restore File Settings", icons::restoreSettings());
+    Options1->addSeparator();
+    BackgroundColour1 = addMenuItem(Options1, "Background Colour...");
+    BacklightColour1 = addMenuItem(Options1, "Backlight Colour...");
+
+    Help1 = bar->addMenu("&Help");
+    Howtousethisprogram1 = addMenuItem(Help1, "How to use this program...", icons::help());
+    About1 = addMenuItem(Help1, "&About", icons::about());
+
+    setObjectNames({{File1, "File1"},
+                    {Options1, "Options1"},
+                    {Help1, "Help1"},
+                    {Open1, "Open1"},
+                    {Close1, "Close1"},
+                    {ManageTextures1, "ManageTextures1"},
+                    {Exit1, "Exit1"},
+                    {ShowStatistics1, "ShowStatistics1"},
+                    {ShowAllParts1, "ShowAllParts1"},
+                    {HideAllParts1, "HideAllParts1"},
+                    {UntextureAllParts1, "UntextureAllParts1"},
+                    {extureAllParts1, "extureAllParts1"},
+                    {extureAllWheelParts1, "extureAllWheelParts1"},
+                    {UncolourAll1, "UncolourAll1"},
+                    {Psyco1, "Psyco1"},
+                    {SetAllTransparent1, "SetAllTransparent1"},
+                    {SetAllEnviromentMapped1, "SetAllEnviromentMapped1"},
+                    {SetAllEnviromentMapped2, "SetAllEnviromentMapped2"},
+                    {SetAllMatt1, "SetAllMatt1"},
+                    {RestoreFileSettings1, "RestoreFileSettings1"},
+                    {BackgroundColour1, "BackgroundColour1"},
+                    {BacklightColour1, "BacklightColour1"},
+                    {Howtousethisprogram1, "Howtousethisprogram1"},
+                    {About1, "About1"}});
+
+    // A menu item that repeats a tool button performs that button's click.
+    connect(Open1, &QAction::triggered, this, [this] { Open1Click(); });
+    connect(Close1, &QAction::triggered, ToolButton3, &QAction::trigger);
+    connect(ManageTextures1, &QAction::triggered, ToolButton5, &QAction::trigger);
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(ShowAllParts1, &QAction::triggered, ToolButton9, &QAction::trigger);
+    connect(HideAllParts1, &QAction::triggered, ToolButton8, &QAction::trigger);
+    connect(RestoreFileSettings1, &QAction::triggered, ToolButton7, &QAction::trigger);
+
+    const std::pair<QAction*, void (*)(ProgramState&)> bulkCommands[] = {
+        {UncolourAll1, &UncolourAll1Click},
+        {Psyco1, &Psyco1Click},
+        {SetAllTransparent1, &SetAllTransparent1Click},
+        {SetAllEnviromentMapped1, &SetAllEnviromentMapped1Click},
+        {SetAllEnviromentMapped2, &SetAllEnviromentMapped2Click},
+        {SetAllMatt1, &SetAllMatt1Click},
+    };
+    for (const auto& [item, command] : bulkCommands)
+        connect(item, &QAction::triggered, this, [this, command = command] { runCommand([&] { command(state_); }); });
+}
+
+void TForm1::createLeftPane(QWidget* client) {
+    Panel2 = new ResizingPanel(client);
+    Panel2->setObjectName("Panel2");
+    Panel2->onResize = [this] { Panel2Resize(); };
+    Panel2->onClick = [this] { Panel2Resize(); };
+
+    treeModel = new PartTreeModel(state_, this);
+    Tree = new QTreeView(Panel2);
+    Tree->setObjectName("Tree");
+    Tree->setModel(treeModel);
+    Tree->move(1, 0);
+    Tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    Tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    Tree->setExpandsOnDoubleClick(true);
+    Tree->setRootIsDecorated(true);
+    Tree->setSortingEnabled(false);
+    Tree->setUniformRowHeights(true);
+    QHeaderView* header = Tree->header();
+    header->setSectionsMovable(true);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(VertexColumnMinimum);
+    header->resizeSection(PartTreeModel::NameColumn, 180);
+    header->resizeSection(PartTreeModel::VertexCountColumn, 80);
+    connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int size) {
+        if (column == PartTreeModel::NameColumn && size < NameColumnMinimum)
+            header->resizeSection(column, NameColumnMinimum);
+    });
+    connect(Tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { TreeChange(); });
+    connect(Tree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (index == treeModel->rootIndex()) state_.tree.RootExpanded = true;
+    });
+    connect(Tree, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        if (index == treeModel->rootIndex()) state_.tree.RootExpanded = false;
+    });
+
+    Panel1 = new MousePanel(Panel2);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(0, Panel1StartTop, 100, DragBarThickness);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    Panel1->setCursor(Qt::SizeVerCursor);
+
+    Tabs = new ResizingPanel(Panel2);
+    Tabs->setObjectName("Tabs");
+    Tabs->onResize = [this] { TabsResize(); };
+    TabBar = new QTabBar(Tabs);
+    TabBar->setObjectName("TabBar");
+    TabBar->addTab("Log");
+    TabBar->addTab("Geomerty Part Options");
+    TabBar->setExpanding(false);
+    TabBar->setDrawBase(true);
+    TabBar->setCurrentIndex(0);
+    connect(TabBar, &QTabBar::currentChanged, this, [this] { TabsChange(); });
+
+    Memo1 = new QPlainTextEdit(Tabs);
+    Memo1->setObjectName("Memo1");
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    clear();
+    LogLine("No File Loaded.");
+
+    GroupBox1 = new PartOptionsPanel(state_, colours_, Tabs);
+    GroupBox1->hide();
+
+    Panel3 = new MousePanel(Panel2);
+    Panel3->setObjectName("Panel3");
+    Panel3->setFrameShape(QFrame::NoFrame);
+    Panel3->setCursor(Qt::SizeHorCursor);
+}
+
+void TForm1::connectDragBars() {
+    for (MousePanel* panel : {Panel1, Panel3, Panel4}) {
+        panel->onDown = [this](QPoint at) { startDrag(at); };
+        panel->onUp = [this](QPoint at) { endDrag(at); };
+    }
+    Panel1->onMove = [this](QPoint at) {
+        if (!state_.view.Dragging) return;
+        const int newTop = Panel1->y() + at.y() - state_.view.LastMouseY;
+        if (newTop > 4 && newTop < Panel2->height() - 64) Panel1->move(Panel1->x(), newTop);
+        Panel2Resize();
+    };
+    Panel3->onMove = [this](QPoint at) {
+        if (!state_.view.Dragging) return;
+        // The grab point stays under the pointer because the bar moves with
+        // it, so the remembered position is kept.
+        const int newLeft = std::max(Panel3->x() + at.x() - state_.view.LastMouseX, NarrowestDraggedBar);
+        Panel3->move(newLeft, Panel3->y());
+        setPanel2Width(newLeft + Panel3Width);
+    };
+}
+
+void TForm1::startDrag(QPoint at) {
+    state_.view.Dragging = true;
+    state_.view.LastMouseX = at.x();
+    state_.view.LastMouseY = at.y();
+}
+
+void TForm1::endDrag(QPoint) { state_.view.Dragging = false; }
+
+void TForm1::FormCreate() {
+    Panel2Resize();
+    runTreeCommand([this] { ResetTree(state_); });
+}
+
+void TForm1::layoutClient() {
+    const int height = client_->height();
+    Panel2->setGeometry(0, 0, panel2Width_, height);
+    Panel4->setGeometry(panel2Width_, 0, std::max(0, client_->width() - panel2Width_), height);
+}
+
+void TForm1::setPanel2Width(int width) {
+    panel2Width_ = width;
+    layoutClient();
+}
+
+void TForm1::Panel2Resize() {
+    if (Panel2->width() < NarrowestPane) setPanel2Width(NarrowestPane);
+    const int paneWidth = Panel2->width();
+    const int paneHeight = Panel2->height();
+    if (Panel1->y() + Panel1->height() >= paneHeight) Panel1->move(Panel1->x(), paneHeight - 10);
+    Panel3->move(Panel3->x(), 0);
+    if (Panel1->y() < 2) Panel1->move(Panel1->x(), 2);
+    Panel3->setGeometry(paneWidth - Panel3Width, Panel3->y(), Panel3Width, paneHeight);
+    Panel1->resize(paneWidth - Panel3Width, Panel1->height());
+    Tree->resize(paneWidth - 8, Panel1->y() - 2);
+    const int tabsTop = Panel1->y() + Panel1->height() + 1;
+    Tabs->setGeometry(2, tabsTop, paneWidth - Panel3Width, paneHeight - tabsTop);
+}
+
+void TForm1::TabsResize() {
+    const int width = Tabs->width();
+    const int height = Tabs->height();
+    TabBar->setGeometry(0, 0, width, TabBar->sizeHint().height());
+    Memo1->setGeometry(3, 24, width - 8, height - 27);
+    GroupBox1->move(width / 2 - GroupBox1->width() / 2, height / 2 - GroupBox1->height() / 2);
+}
+
+void TForm1::TabsChange() {
+    Memo1->hide();
+    GroupBox1->hide();
+    if (TabBar->currentIndex() == 0) Memo1->show();
+    if (TabBar->currentIndex() == 1) GroupBox1->show();
+}
+
+void TForm1::clear() {
+    Memo1->clear();
+    memoEmpty_ = true;
+}
+
+void TForm1::LogLine(std::string_view text) {
+    QTextCursor cursor(Memo1->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!memoEmpty_) cursor.insertBlock();
+    cursor.insertText(toQString(text));
+    memoEmpty_ = false;
+}
+
+void TForm1::setCloseEnabled(bool enabled) {
+    ToolButton3->setEnabled(enabled);
+    Close1->setEnabled(enabled);
+}
+
+void TForm1::DisablePartOptions() { GroupBox1->DisablePartOptions(); }
+
+void TForm1::runCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::bad_alloc&) {
+        showEscapedFailure(prompts_, "Out of memory.");
+    } catch (const std::exception& failure) {
+        showEscapedFailure(prompts_, failure.what());
+    }
+}
+
+void TForm1::runTreeCommand(const std::function<void()>& command) {
+    runCommand([&] {
+        struct AfterRebuild {
+            TForm1& window;
+            ~AfterRebuild() { window.restoreTreeView(); }
+        } after{*this};
+        const TreeRebuild rebuild(*treeModel);
+        command();
+    });
+}
+
+void TForm1::restoreTreeView() {
+    const QModelIndex root = treeModel->rootIndex();
+    Tree->setExpanded(root, state_.tree.RootExpanded);
+    const QModelIndex selected = state_.SelectedPart < 0 ? QModelIndex() : treeModel->partIndexRow(state_.SelectedPart);
+    if (!selected.isValid()) {
+        state_.SelectedPart = -1;
+        DisablePartOptions();
+        return;
+    }
+    // The selection the user made survives a command that kept the part.
+    const QSignalBlocker quiet(Tree->selectionModel());
+    Tree->selectionModel()->setCurrentIndex(selected, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::openModel(const std::filesystem::path& path) {
+    runTreeCommand([&] { OpenModel(state_, path, io(), *this); });
+}
+
+void TForm1::ToolButton1Click() {
+    runTreeCommand([this] { korvex::ToolButton1Click(state_, io(), *this); });
+}
+
+void TForm1::Open1Click() {
+    runTreeCommand([this] { korvex::Open1Click(state_, io(), *this); });
+}
+
+void TForm1::ToolButton3Click() {
+    runTreeCommand([this] { CloseModel(state_, *this, *this); });
+}
+
+void TForm1::ToolButton7Click() {
+    runCommand([this] { korvex::ToolButton7Click(state_); });
+    treeModel->partNodesChanged();
+}
+
+void TForm1::ToolButton8Click() {
+    korvex::ToolButton8Click(state_);
+    treeModel->partNodesChanged();
+}
+
+void TForm1::ToolButton9Click() {
+    korvex::ToolButton9Click(state_);
+    treeModel->partNodesChanged();
+}
+
+void TForm1::Exit1Click() { QCoreApplication::exit(1); }
+
+void TForm1::TreeChange() {
+    state_.SelectedPart = -1;
+    const QModelIndexList rows = Tree->selectionModel()->selectedRows(PartTreeModel::NameColumn);
+    const PartNodeData* node = rows.isEmpty() ? nullptr : treeModel->node(rows.first());
+    if (node == nullptr || node->PartIndex < 0) {
+        DisablePartOptions();
+        return;
+    }
+    state_.SelectedPart = node->PartIndex;
+    GroupBox1->ShowPartOptions("Options for " + QString::fromStdU16String(node->Caption));
+}
+
+}  // namespace korvex

@@ -1,0 +1,140 @@
+#pragma once
+// The main window: menus, tool bar, the left pane with the part tree, its
+// drag bars and tabs (log and part options), and the place of the 3-D view.
+
+#include "model/program_state.h"
+#include "model/user_io.h"
+#include "ui/colour_chooser.h"
+
+#include <QFrame>
+#include <QMainWindow>
+
+#include <filesystem>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class QTabBar;
+class QToolBar;
+class QTreeView;
+
+namespace korvex {
+
+class PartOptionsPanel;
+class PartTreeModel;
+
+// A panel that hands its mouse presses, moves and releases to the window:
+// the drag bars and the 3-D view.
+class MousePanel : public QFrame {
+public:
+    using Handler = std::function<void(QPoint)>;
+    explicit MousePanel(QWidget* parent) : QFrame(parent) {}
+    Handler onDown, onMove, onUp;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A widget that reports its size changes (and clicks on its background).
+class ResizingPanel : public QWidget {
+public:
+    explicit ResizingPanel(QWidget* parent) : QWidget(parent) {}
+    std::function<void()> onResize, onClick;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class TForm1 : public QMainWindow, public LogSink, public CommandControls {
+    Q_OBJECT
+public:
+    // `prompts` and `colours` are shown by the commands; the window shows an
+    // escaped failure through `prompts` too.
+    TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    ProgramState& state() { return state_; }
+
+    // Opens `path` as the open command does once its file dialog has answered.
+    void openModel(const std::filesystem::path& path);
+
+    // LogSink: Memo1.
+    void clear() override;
+    void LogLine(std::string_view text) override;
+    // CommandControls.
+    void setCloseEnabled(bool enabled) override;
+    void DisablePartOptions() override;
+
+    // Runs a command; a failure that escapes it is shown in the
+    // application's error box and the program goes on.
+    void runCommand(const std::function<void()>& command);
+
+    // Command handlers.
+    void ToolButton1Click();
+    void ToolButton3Click();
+    void Open1Click();
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ToolButton9Click();
+    void Exit1Click();
+    void TreeChange();
+    void Panel2Resize();
+    void TabsChange();
+    void TabsResize();
+
+    // Controls, named as in the window's layout.
+    QToolBar* CoolBar1;
+    QToolBar* ToolBar1;
+    QAction *ToolButton1, *ToolButton3, *ToolButton5, *ToolButton7, *ToolButton8, *ToolButton9, *ToolButton12;
+    QMenu *File1, *Options1, *Help1;
+    QAction *Open1, *Close1, *ManageTextures1, *Exit1;
+    QAction *ShowStatistics1, *ShowAllParts1, *HideAllParts1, *UntextureAllParts1, *extureAllParts1,
+        *extureAllWheelParts1, *UncolourAll1, *Psyco1, *SetAllTransparent1, *SetAllEnviromentMapped1,
+        *SetAllEnviromentMapped2, *SetAllMatt1, *RestoreFileSettings1, *BackgroundColour1, *BacklightColour1;
+    QAction *Howtousethisprogram1, *About1;
+    ResizingPanel* Panel2;
+    QTreeView* Tree;
+    MousePanel* Panel1;
+    ResizingPanel* Tabs;
+    QTabBar* TabBar;  // the tab strip of Tabs
+    QPlainTextEdit* Memo1;
+    PartOptionsPanel* GroupBox1;
+    MousePanel* Panel3;
+    MousePanel* Panel4;
+    PartTreeModel* treeModel;
+
+private:
+    void FormCreate();
+    void createToolBar();
+    void createMenus();
+    void createLeftPane(QWidget* client);
+    void connectDragBars();
+    void layoutClient();
+    void setPanel2Width(int width);
+    void startDrag(QPoint at);
+    void endDrag(QPoint at);
+    // Runs a command that may replace the tree's nodes, then shows the tree
+    // and the options panel as the command left them.
+    void runTreeCommand(const std::function<void()>& command);
+    void restoreTreeView();
+    UserIo io() { return UserIo{*this, prompts_}; }
+
+    ProgramState state_;
+    Prompts& prompts_;
+    ColourChooser& colours_;
+    ResizingPanel* client_;
+    int panel2Width_ = 233;
+    bool memoEmpty_ = false;
+};
+
+// Shows the text of a failure that no command handled, as the application's
+// general error handler does.
+void showEscapedFailure(Prompts& prompts, std::string_view text);
+
+inline constexpr std::string_view ApplicationTitle = "Korvex Model Viewer";
+
+}  // namespace korvex

@@ -1,0 +1,76 @@
+#include "qt_prompts.h"
+
+#include "model/text_conversion.h"
+
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace korvex {
+
+QString toQString(std::string_view text) { return QString::fromStdU16String(utf8ToWide(text)); }
+
+QString toDialogFilter(std::string_view filter) {
+    const QStringList parts = toQString(filter).split('|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        if (patterns.split(' ', Qt::SkipEmptyParts).contains("*.*")) patterns = "*";
+        // The dialog takes its patterns from the last brackets of each entry.
+        const qsizetype open = description.lastIndexOf('(');
+        if (open > 0 && description.endsWith(')')) description = description.left(open).trimmed();
+        entries << QString("%1 (%2)").arg(description, patterns);
+    }
+    return entries.join(";;");
+}
+
+namespace {
+
+QMessageBox::Icon boxIcon(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::Error:
+        return QMessageBox::Critical;
+    case BoxIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtPrompts::message(std::string_view caption, std::string_view text, BoxIcon icon) {
+    QMessageBox box(boxIcon(icon), toQString(caption), toQString(text), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool QtPrompts::askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) {
+    QMessageBox box(boxIcon(icon), toQString(caption), toQString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter) {
+    const QString qtFilter = toDialogFilter(filter);
+    QString& folder = folders_[qtFilter];
+    const QString chosen = QFileDialog::getOpenFileName(parent_, "Open", folder, qtFilter);
+    if (chosen.isEmpty()) return std::nullopt;
+    folder = QFileInfo(chosen).absolutePath();
+    // The system's own bytes for the name, whatever its encoding.
+    return std::filesystem::path(QFile::encodeName(chosen).toStdString());
+}
+
+std::optional<uint32_t> QtColourChooser::chooseColour() {
+    const QColor chosen = QColorDialog::getColor(last_, parent_);
+    if (!chosen.isValid()) return std::nullopt;
+    last_ = chosen;
+    return static_cast<uint32_t>(chosen.red()) | static_cast<uint32_t>(chosen.green()) << 8 |
+           static_cast<uint32_t>(chosen.blue()) << 16;
+}
+
+}  // namespace korvex

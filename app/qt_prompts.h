@@ -1,0 +1,50 @@
+#pragma once
+// The prompts and the colour chooser as the user sees them: message boxes,
+// file dialogs and the colour dialog.
+
+#include "model/user_io.h"
+#include "ui/colour_chooser.h"
+
+#include <QColor>
+#include <QHash>
+#include <QString>
+
+class QWidget;
+
+namespace korvex {
+
+// "O files (*.o)|*.o|All Files (*.*)|*.*" as a file dialog's filter list.
+// "*.*" means every file, as users of such filters expect, so it becomes "*".
+QString toDialogFilter(std::string_view filter);
+
+// Text from the core (UTF-8, or Latin-1 where a byte is not UTF-8) for a widget.
+QString toQString(std::string_view text);
+
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    void message(std::string_view caption, std::string_view text, BoxIcon icon) override;
+    bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
+    std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
+
+private:
+    QWidget* parent_;
+    // Each file dialog starts in the folder it was last left in.
+    QHash<QString, QString> folders_;
+};
+
+// ColorDialog1: opens on the colour it last returned.
+class QtColourChooser : public ColourChooser {
+public:
+    explicit QtColourChooser(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+    std::optional<uint32_t> chooseColour() override;
+
+private:
+    QWidget* parent_;
+    QColor last_ = Qt::black;
+};
+
+}  // namespace korvex

@@ -1,0 +1,104 @@
+#include "part_commands.h"
+
+#include "model/text_conversion.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <random>
+
+namespace korvex {
+
+PartNodeData* partNodeAt(ProgramState& state, std::size_t row) {
+    auto& nodes = state.tree.PartNodes;
+    return row < nodes.size() ? &nodes[row] : nullptr;
+}
+
+GeometryPart* selectedPart(ProgramState& state) {
+    auto& parts = state.partList.Parts;
+    if (!state.ModelLoaded || state.SelectedPart < 0 || static_cast<std::size_t>(state.SelectedPart) >= parts.size())
+        return nullptr;
+    return &parts[static_cast<std::size_t>(state.SelectedPart)];
+}
+
+void TreeChecked(ProgramState& state, const PartNodeData& node, bool checked) {
+    if (uint8_t* flag = visibleFlag(state.partList, node)) *flag = checked ? 1 : 0;
+}
+
+void TreeNewText(ProgramState& state, PartNodeData& node, std::u16string_view text) {
+    node.Caption = std::u16string(text);
+    auto& parts = state.partList.Parts;
+    if (node.PartIndex >= 0 && static_cast<std::size_t>(node.PartIndex) < parts.size())
+        parts[static_cast<std::size_t>(node.PartIndex)].Name = cutToNameLength(wideToLatin1(text));
+}
+
+namespace {
+
+void setAllVisible(ProgramState& state, uint8_t visible) {
+    if (!state.ModelLoaded) return;
+    for (const PartNodeData& node : state.tree.PartNodes)
+        if (uint8_t* flag = visibleFlag(state.partList, node)) *flag = visible;
+}
+
+template <typename Change>
+void forEachPart(ProgramState& state, Change&& change) {
+    for (GeometryPart& part : state.partList.Parts) change(part);
+}
+
+}  // namespace
+
+void ToolButton8Click(ProgramState& state) { setAllVisible(state, 0); }
+void ToolButton9Click(ProgramState& state) { setAllVisible(state, 1); }
+
+void UncolourAll1Click(ProgramState& state) {
+    forEachPart(state, [](GeometryPart& part) { std::fill(std::begin(part.Colour), std::end(part.Colour), 1.0f); });
+}
+
+void Psyco1Click(ProgramState& state) {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    randomPartColours(state, static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+}
+
+void randomPartColours(ProgramState& state, uint64_t seed) {
+    std::mt19937_64 generator(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    // A double just below 1 can round up to 1.0f; the colour must stay below 1.
+    constexpr float belowOne = 0x1.fffffep-1f;
+    forEachPart(state, [&](GeometryPart& part) {
+        for (float& component : part.Colour) component = std::min(static_cast<float>(unit(generator)), belowOne);
+    });
+}
+
+void SetAllTransparent1Click(ProgramState& state) {
+    forEachPart(state, [](GeometryPart& part) { part.Transparent = 1; });
+}
+
+void SetAllEnviromentMapped1Click(ProgramState& state) {
+    forEachPart(state, [](GeometryPart& part) { part.Transparent = 0; });
+}
+
+void SetAllEnviromentMapped2Click(ProgramState& state) {
+    forEachPart(state, [](GeometryPart& part) { part.EnvironmentMapped = 1; });
+}
+
+void SetAllMatt1Click(ProgramState& state) {
+    forEachPart(state, [](GeometryPart& part) { part.EnvironmentMapped = 0; });
+}
+
+void setPartColour(GeometryPart& part, ChosenColour colour) {
+    for (int i = 0; i < 3; ++i) part.Colour[i] = static_cast<float>((colour >> (8 * i)) & 0xFF) / 255.0f;
+}
+
+std::array<int, 3> swatchOf(const GeometryPart& part) {
+    std::array<int, 3> rgb{};
+    for (int i = 0; i < 3; ++i) {
+        // nearbyint follows the default rounding mode: halves go to the even neighbour.
+        const double scaled = std::nearbyint(static_cast<double>(part.Colour[i]) * 255.0);
+        rgb[static_cast<std::size_t>(i)] = std::isnan(scaled) ? 0 : static_cast<int>(std::clamp(scaled, 0.0, 255.0));
+    }
+    return rgb;
+}
+
+std::string levelLabel(int position) { return std::to_string(position) + "%"; }
+
+}  // namespace korvex

@@ -1,0 +1,53 @@
+#pragma once
+// What the part tree, the options panel and the "Options" menu do to the
+// model, apart from any widget.
+
+#include "model/program_state.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+// The tree node in row `row` under the file node, or nullptr.
+PartNodeData* partNodeAt(ProgramState& state, std::size_t row);
+
+// The part the options panel edits, or nullptr when none of the loaded
+// model's parts is selected.
+GeometryPart* selectedPart(ProgramState& state);
+
+// A part node's check box changed: the part is drawn while it is checked.
+void TreeChecked(ProgramState& state, const PartNodeData& node, bool checked);
+
+// An accepted edit of a node's name: the node keeps the whole text, the
+// part's name its first 255 characters as single-byte characters.
+void TreeNewText(ProgramState& state, PartNodeData& node, std::u16string_view text);
+
+// "Hide All Parts" and "Show All Parts": every part node of a loaded model.
+void ToolButton8Click(ProgramState& state);
+void ToolButton9Click(ProgramState& state);
+
+// The "Options" menu's commands for every part.
+void UncolourAll1Click(ProgramState& state);
+void Psyco1Click(ProgramState& state);  // random colours, seeded from the clock
+void randomPartColours(ProgramState& state, uint64_t seed);
+void SetAllTransparent1Click(ProgramState& state);
+void SetAllEnviromentMapped1Click(ProgramState& state);  // "Set All Opaque"
+void SetAllEnviromentMapped2Click(ProgramState& state);  // "Set All Enviroment Mapped"
+void SetAllMatt1Click(ProgramState& state);
+
+// A colour as the colour chooser gives it: 0x00BBGGRR.
+using ChosenColour = uint32_t;
+
+// Stores a chosen colour in a part: each component divided by 255.
+void setPartColour(GeometryPart& part, ChosenColour colour);
+
+// A part's colour as 0 to 255 per component, halves rounded to even.
+std::array<int, 3> swatchOf(const GeometryPart& part);
+
+// The level-of-detail slider's label: "55%".
+std::string levelLabel(int position);
+
+}  // namespace korvex

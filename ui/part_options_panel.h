@@ -1,0 +1,69 @@
+#pragma once
+// The "Geomerty Part Options" tab: the selected part's colour, flags and
+// texture, and the level-of-detail slider below them.
+
+#include "colour_chooser.h"
+#include "model/program_state.h"
+
+#include <QColor>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace korvex {
+
+// A filled rectangle with a thin black border: the colour swatch.
+class ColourSwatch : public QWidget {
+public:
+    explicit ColourSwatch(QWidget* parent);
+    QColor fill() const { return fill_; }
+    void setFill(QColor colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor fill_;
+};
+
+class PartOptionsPanel : public QWidget {
+    Q_OBJECT
+public:
+    PartOptionsPanel(ProgramState& state, ColourChooser& colours, QWidget* parent);
+
+    // Shows the selected part's values, with `caption` over them.
+    void ShowPartOptions(const QString& caption);
+    // The "nothing selected" state; the controls keep what they showed.
+    void DisablePartOptions();
+
+    void BitBtn1Click();
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void TrackBar1Change();
+
+    QGroupBox* Group;
+    QPushButton* BitBtn1;
+    QLabel* Label1;
+    ColourSwatch* Shape1;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QLabel* Label2;
+    QComboBox* ComboBox1;
+    QGroupBox* GroupBox2;
+    QSlider* TrackBar1;
+    QLabel* Label3;
+    QCheckBox* CheckBox3;
+
+private:
+    void setGroupEnabled(bool enabled);
+
+    ProgramState& state_;
+    ColourChooser& colours_;
+};
+
+}  // namespace korvex
