@@ -39,6 +39,8 @@ const NamedIcon kAllIcons[] = {
     {"application", application},
 };
 
+void PrintTo(const NamedIcon& icon, std::ostream* out) { *out << icon.name; }
+
 QImage pixels(const QPixmap& pixmap) {
     QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     image.setDevicePixelRatio(1.0);

@@ -1,0 +1,518 @@
+// Drives the real main window under an X server, with scripted dialogs.
+
+#include "app/korvex_application.h"
+#include "app/main_window.h"
+#include "model/recording_io.h"
+#include "tests/support/test_model.h"
+#include "ui/part_options_panel.h"
+#include "ui/part_tree_model.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace korvex;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const std::filesystem::path SampleCar = KORVEX_SAMPLE_CAR;
+
+class ScriptedColours : public ColourChooser {
+public:
+    std::optional<uint32_t> chooseColour() override {
+        ++asked;
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<uint32_t>> answers;
+    int asked = 0;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<TForm1>(prompts, colours);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    QTreeView& tree() { return *window->Tree; }
+    PartTreeModel& model() { return *window->treeModel; }
+    PartOptionsPanel& panel() { return *window->GroupBox1; }
+    ProgramState& state() { return window->state(); }
+
+    Lines log() const {
+        Lines lines;
+        for (const QString& line : window->Memo1->toPlainText().split('\n')) lines.push_back(line.toStdString());
+        return lines;
+    }
+    QModelIndex part(int row, int column = 0) { return model().index(row, column, model().rootIndex()); }
+    QString text(const QModelIndex& index) { return model().data(index, Qt::DisplayRole).toString(); }
+    QVariant check(const QModelIndex& index) { return model().data(index, Qt::CheckStateRole); }
+
+    // The open command's tool button, with `path` chosen in its file dialog.
+    void openThroughToolButton(const std::filesystem::path& path) {
+        prompts.fileAnswers.push_back(path);
+        window->ToolButton1->trigger();
+    }
+    void select(const QModelIndex& index) {
+        tree().selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    void key(QWidget* target, int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(target, static_cast<Qt::Key>(keyCode), modifiers);
+    }
+    void closeEnabledIs(bool enabled) {
+        EXPECT_EQ(window->ToolButton3->isEnabled(), enabled);
+        EXPECT_EQ(window->Close1->isEnabled(), enabled);
+    }
+
+    ScriptedPrompts prompts;
+    ScriptedColours colours;
+    std::unique_ptr<TForm1> window;
+};
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void drag(QWidget* bar, QPoint from, QPoint to) {
+    sendMouse(bar, QEvent::MouseButtonPress, from);
+    sendMouse(bar, QEvent::MouseMove, to);
+    sendMouse(bar, QEvent::MouseButtonRelease, to);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartsEmptyWithTheDesignedWindow) {
+    EXPECT_EQ(window->windowTitle(), "Korvex Model Viewer");
+    EXPECT_EQ(window->width(), 693);
+    EXPECT_EQ(window->height() - window->menuBar()->height(), 566);
+    EXPECT_EQ(window->font().families().value(0), "MS Sans Serif");
+    EXPECT_EQ(window->font().pointSize(), 8);
+    EXPECT_EQ(window->CoolBar1->height(), 33);
+    EXPECT_EQ(window->statusBar()->height(), 16);
+    EXPECT_EQ(window->Panel2->width(), 233);
+    EXPECT_EQ(window->Panel1->y(), 288);
+    EXPECT_EQ(window->Panel4->x(), 233);
+    EXPECT_EQ(window->Panel4->palette().color(QPalette::Window), QColor(Qt::black));
+
+    EXPECT_EQ(log(), Lines{"No File Loaded."});
+    EXPECT_EQ(model().rowCount(), 1);
+    EXPECT_EQ(text(model().rootIndex()), "No File Loaded");
+    EXPECT_EQ(text(model().index(0, 1)), "");
+    EXPECT_FALSE(check(model().rootIndex()).isValid());
+    EXPECT_EQ(model().rowCount(model().rootIndex()), 0);
+    EXPECT_EQ(model().headerData(0, Qt::Horizontal, Qt::DisplayRole), "Name");
+    EXPECT_EQ(model().headerData(1, Qt::Horizontal, Qt::DisplayRole), "Vertex Count");
+    EXPECT_EQ(tree().header()->sectionSize(0), 180);
+    EXPECT_EQ(tree().header()->sectionSize(1), 80);
+    closeEnabledIs(false);
+
+    EXPECT_EQ(window->TabBar->tabText(0), "Log");
+    EXPECT_EQ(window->TabBar->tabText(1), "Geomerty Part Options");
+    EXPECT_EQ(window->TabBar->currentIndex(), 0);
+    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_FALSE(panel().isVisible());
+    EXPECT_FALSE(window->Memo1->isReadOnly());
+}
+
+TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
+    struct Item {
+        QAction* action;
+        const char* caption;
+        const char* hint;  // nullptr: not checked
+        QKeySequence shortcut;
+    };
+    const Item items[] = {
+        {window->ToolButton1, "Open", "Open a file", {}},
+        {window->ToolButton3, "Delete", "Close current file.", {}},
+        {window->ToolButton5, "", "Manage Textures", {}},
+        {window->ToolButton8, "", "Hide All Parts", {}},
+        {window->ToolButton9, "", "Show All Parts", {}},
+        {window->ToolButton7, "", "Reset the visual options to those loaded from geomdata.ini", {}},
+        {window->ToolButton12, "Wireframe", "Toggle Wireframe", {}},
+        {window->Open1, "&Open", nullptr, QKeySequence("Ctrl+O")},
+        {window->Close1, "C&lose", nullptr, QKeySequence("Ctrl+L")},
+        {window->ManageTextures1, "Manage Textures", nullptr, {}},
+        {window->Exit1, "&Exit", nullptr, {}},
+        {window->ShowStatistics1, "Rotating", nullptr, {}},
+        {window->ShowAllParts1, "Show All Parts", nullptr, {}},
+        {window->HideAllParts1, "Hide All Parts", nullptr, {}},
+        {window->UntextureAllParts1, "Untexture All Parts", nullptr, {}},
+        {window->extureAllParts1, "Texture All Non-Wheel Parts...", nullptr, {}},
+        {window->extureAllWheelParts1, "Texture All Wheel Parts...", nullptr, {}},
+        {window->UncolourAll1, "Uncolour All", nullptr, {}},
+        {window->Psyco1, "Random Part Colours", nullptr, {}},
+        {window->SetAllTransparent1, "Set All Transparent", nullptr, {}},
+        {window->SetAllEnviromentMapped1, "Set All Opaque", nullptr, {}},
+        {window->SetAllEnviromentMapped2, "Set All Enviroment Mapped", nullptr, {}},
+        {window->SetAllMatt1, "Set All Matt", nullptr, {}},
+        {window->RestoreFileSettings1, "Restore File Settings", nullptr, {}},
+        {window->BackgroundColour1, "Background Colour...", nullptr, {}},
+        {window->BacklightColour1, "Backlight Colour...", nullptr, {}},
+        {window->Howtousethisprogram1, "How to use this program...", nullptr, {}},
+        {window->About1, "&About", nullptr, {}},
+    };
+    for (const Item& item : items) {
+        EXPECT_EQ(item.action->text(), item.caption);
+        if (item.hint) {
+            EXPECT_EQ(item.action->toolTip(), item.hint);
+        }
+        EXPECT_EQ(item.action->shortcut(), item.shortcut) << item.caption;
+        EXPECT_EQ(item.action->isEnabled(), item.action != window->ToolButton3 && item.action != window->Close1)
+            << item.caption;
+    }
+    EXPECT_TRUE(window->ShowStatistics1->isCheckable());
+    EXPECT_TRUE(window->ShowStatistics1->isChecked());
+    window->ShowStatistics1->trigger();
+    EXPECT_FALSE(window->ShowStatistics1->isChecked());
+
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions()) menus << menu->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&Help"}));
+    QStringList fileMenu;
+    for (QAction* item : window->File1->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
+    EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "-", "Manage Textures", "-", "&Exit"}));
+    EXPECT_EQ(window->Options1->actions().size(), 20);
+    for (QAction* button : window->ToolBar1->actions())
+        if (!button->isSeparator() && !button->icon().isNull()) {
+            EXPECT_EQ(window->ToolBar1->widgetForAction(button)->size(), QSize(25, 25));
+        }
+}
+
+TEST_F(MainWindowTest, OpensTheSampleCarThroughTheToolButtonAndClosesIt) {
+    openThroughToolButton(SampleCar);
+    ASSERT_EQ(prompts.shown.size(), 1u);  // the file dialog only: the settings file is beside the model
+    const Lines opened = log();
+    EXPECT_EQ(opened.front(), "Opening " + SampleCar.string());
+    EXPECT_NE(std::find(opened.begin(), opened.end(), "Loaded 23 parts successfully."), opened.end());
+    EXPECT_EQ(opened.back(), "numpart=23");
+    closeEnabledIs(true);
+
+    ASSERT_EQ(model().rowCount(model().rootIndex()), 23);
+    EXPECT_EQ(text(model().rootIndex()), "car.o");
+    EXPECT_TRUE(tree().isExpanded(model().rootIndex()));
+    EXPECT_EQ(text(part(0)), "Front");
+    for (int row = 0; row < 23; ++row) {
+        const auto& vertices = state().partList.PartVertices[static_cast<std::size_t>(row)];
+        EXPECT_EQ(text(part(row, 1)), QString::number(vertices.size() - 1));
+        EXPECT_EQ(check(part(row)), Qt::Checked);
+        EXPECT_TRUE(model().flags(part(row)) & Qt::ItemIsUserCheckable);
+    }
+
+    window->ToolButton3->trigger();
+    EXPECT_EQ(log().back(), "Data unloaded.");
+    EXPECT_EQ(log().size(), opened.size() + 1);
+    EXPECT_EQ(text(model().rootIndex()), "No File Loaded");
+    EXPECT_EQ(model().rowCount(model().rootIndex()), 0);
+    closeEnabledIs(false);
+
+    // Ctrl+L with nothing open does nothing.
+    key(window.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(log().size(), opened.size() + 1);
+}
+
+TEST_F(MainWindowTest, CtrlOClosesTheModelBeforeAskingAndCancellingLeavesNoneLoaded) {
+    openThroughToolButton(SampleCar);
+    key(window.get(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown.back().kind, ShownBox::Kind::FileRequest);
+    EXPECT_EQ(prompts.shown.back().text, "O files (*.o)|*.o|All Files (*.*)|*.*");
+    EXPECT_EQ(log().back(), "Data unloaded.");
+    EXPECT_FALSE(state().ModelLoaded);
+    EXPECT_EQ(text(model().rootIndex()), "No File Loaded");
+    closeEnabledIs(false);
+}
+
+TEST_F(MainWindowTest, CheckBoxesAndHideShowAllFollowPartVisible) {
+    openThroughToolButton(SampleCar);
+    // Space on the current node toggles its check box, as a click on it does.
+    select(part(2));
+    tree().setFocus();
+    key(&tree(), Qt::Key_Space);
+    EXPECT_EQ(state().partList.PartVisible[2], 0);
+    EXPECT_EQ(check(part(2)), Qt::Unchecked);
+    key(&tree(), Qt::Key_Space);
+    EXPECT_EQ(state().partList.PartVisible[2], 1);
+
+    window->ToolButton8->trigger();
+    for (int row = 0; row < 23; ++row) {
+        EXPECT_EQ(state().partList.PartVisible[static_cast<std::size_t>(row)], 0);
+        EXPECT_EQ(check(part(row)), Qt::Unchecked);
+    }
+    window->ShowAllParts1->trigger();
+    for (int row = 0; row < 23; ++row) EXPECT_EQ(check(part(row)), Qt::Checked);
+    EXPECT_EQ(state().partList.PartVisible, std::vector<uint8_t>(23, 1));
+
+    // With nothing loaded both commands leave everything alone.
+    window->ToolButton3->trigger();
+    window->HideAllParts1->trigger();
+    EXPECT_TRUE(state().partList.PartVisible.empty());
+}
+
+TEST_F(MainWindowTest, RenamesPartsInPlaceAndRestoresTheFileNames) {
+    openThroughToolButton(SampleCar);
+    tree().setFocus();
+    const auto renameTo = [&](int row, const QString& name, int finishKey) {
+        select(part(row));
+        key(&tree(), Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(tree().indexWidget(part(row)));
+        if (editor == nullptr) return false;
+        editor->setText(name);
+        key(editor, finishKey);
+        QApplication::processEvents();  // the editor hands its text over from the event loop
+        return true;
+    };
+    const QString longName(300, 'n');
+    ASSERT_TRUE(renameTo(0, longName, Qt::Key_Return));
+    EXPECT_EQ(text(part(0)), longName);
+    EXPECT_EQ(state().partList.Parts[0].Name, std::string(255, 'n'));
+
+    ASSERT_TRUE(renameTo(1, "Never", Qt::Key_Escape));
+    EXPECT_EQ(text(part(1)), "Rear");
+    EXPECT_EQ(state().partList.Parts[1].Name, "Rear");
+
+    // Moving the focus away accepts the edit.
+    select(part(3));
+    key(&tree(), Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(tree().indexWidget(part(3)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Boot lid");
+    window->Memo1->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(state().partList.Parts[3].Name, "Boot lid");
+
+    // The file node and the vertex counts never enter editing.
+    EXPECT_FALSE(model().flags(model().rootIndex()) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model().flags(part(0, 1)) & Qt::ItemIsEditable);
+    select(model().rootIndex());
+    tree().setFocus();
+    key(&tree(), Qt::Key_F2);
+    EXPECT_EQ(tree().indexWidget(model().rootIndex()), nullptr);
+
+    window->RestoreFileSettings1->trigger();
+    EXPECT_EQ(text(part(0)), "Front");
+    EXPECT_EQ(state().partList.Parts[0].Name, "Front");
+    EXPECT_EQ(state().partList.Parts[3].Name, "Trunk");
+}
+
+TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
+    PartOptionsPanel& options = panel();
+    const auto groupEnabled = [&] {
+        return options.BitBtn1->isEnabled() && options.CheckBox1->isEnabled() && options.CheckBox2->isEnabled() &&
+               options.ComboBox1->isEnabled();
+    };
+    const auto groupDisabled = [&] {
+        return !options.BitBtn1->isEnabled() && !options.CheckBox1->isEnabled() && !options.CheckBox2->isEnabled() &&
+               !options.ComboBox1->isEnabled();
+    };
+    EXPECT_EQ(options.Group->title(), "No Geometry Selected");
+    EXPECT_TRUE(groupDisabled());
+    EXPECT_EQ(options.Shape1->fill(), QColor(180, 180, 180));
+    EXPECT_EQ(options.ComboBox1->currentText(), "No Texture");
+    EXPECT_EQ(options.CheckBox1->text(), "Transparent");
+    EXPECT_EQ(options.CheckBox2->text(), "Enviroment Map");
+    EXPECT_EQ(options.CheckBox3->text(), "Use Level of Detail");
+    EXPECT_EQ(options.GroupBox2->title(), "Level Of Detail");
+    // The level of detail works with nothing selected.
+    EXPECT_TRUE(options.TrackBar1->isEnabled() && options.CheckBox3->isEnabled());
+    options.TrackBar1->setValue(55);
+    EXPECT_EQ(options.Label3->text(), "55%");
+
+    window->TabBar->setCurrentIndex(1);
+    EXPECT_TRUE(options.isVisible());
+    EXPECT_FALSE(window->Memo1->isVisible());
+    EXPECT_EQ(options.x(), window->Tabs->width() / 2 - 217 / 2);
+    EXPECT_EQ(options.y(), window->Tabs->height() / 2 - 177 / 2);
+
+    openThroughToolButton(SampleCar);
+    select(part(9));  // a window: transparent, not reflective
+    EXPECT_EQ(options.Group->title(), "Options for Window (Front)");
+    EXPECT_TRUE(groupEnabled());
+    EXPECT_TRUE(options.CheckBox1->isChecked());
+    EXPECT_FALSE(options.CheckBox2->isChecked());
+    EXPECT_EQ(options.Shape1->fill(), QColor(178, 178, 178));  // 0.7 grey, 178.5 to even
+
+    options.CheckBox2->click();
+    EXPECT_EQ(state().partList.Parts[9].EnvironmentMapped, 1);
+    options.CheckBox1->click();
+    EXPECT_EQ(state().partList.Parts[9].Transparent, 0);
+
+    colours.answers = {0x0000FF, std::nullopt};
+    options.BitBtn1->click();
+    EXPECT_EQ(state().partList.Parts[9].Colour[0], 1.0f);
+    EXPECT_EQ(state().partList.Parts[9].Colour[1], 0.0f);
+    EXPECT_EQ(state().partList.Parts[9].Colour[2], 0.0f);
+    options.BitBtn1->click();  // cancelled: nothing changes
+    EXPECT_EQ(state().partList.Parts[9].Colour[0], 1.0f);
+    EXPECT_EQ(colours.asked, 2);
+
+    select(part(0));
+    EXPECT_EQ(options.Group->title(), "Options for Front");
+    select(part(9));
+    EXPECT_EQ(options.Shape1->fill(), QColor(255, 0, 0));
+
+    // Selecting the file node, or nothing, disables the part's controls.
+    select(model().rootIndex());
+    EXPECT_EQ(state().SelectedPart, -1);
+    EXPECT_EQ(options.Group->title(), "No Geometry Selected");
+    EXPECT_TRUE(groupDisabled());
+    select(part(4));
+    tree().selectionModel()->clearSelection();
+    EXPECT_TRUE(groupDisabled());
+
+    // Opening over the open model rebuilds the tree: nothing stays selected.
+    select(part(4));
+    openThroughToolButton(SampleCar);
+    EXPECT_EQ(state().SelectedPart, -1);
+    EXPECT_TRUE(groupDisabled());
+    EXPECT_TRUE(tree().selectionModel()->selectedRows().isEmpty());
+}
+
+TEST_F(MainWindowTest, BulkCommandsChangeEveryPartButNotThePanel) {
+    openThroughToolButton(SampleCar);
+    select(part(0));
+    const QColor before = panel().Shape1->fill();
+    window->UncolourAll1->trigger();
+    for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Colour[1], 1.0f);
+    EXPECT_EQ(panel().Shape1->fill(), before);
+
+    window->Psyco1->trigger();
+    std::set<float> reds;
+    for (const auto& part : state().partList.Parts) {
+        EXPECT_LT(part.Colour[0], 1.0f);
+        reds.insert(part.Colour[0]);
+    }
+    EXPECT_GT(reds.size(), 20u);
+    select(part(1));
+    const auto& second = state().partList.Parts[1];
+    EXPECT_EQ(panel().Shape1->fill().red(), std::lround(second.Colour[0] * 255.0f));
+
+    window->SetAllTransparent1->trigger();
+    window->SetAllEnviromentMapped2->trigger();
+    for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Transparent + part.EnvironmentMapped, 2);
+    window->SetAllEnviromentMapped1->trigger();
+    window->SetAllMatt1->trigger();
+    for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Transparent + part.EnvironmentMapped, 0);
+}
+
+TEST_F(MainWindowTest, DragBarsKeepTheirLimitsAndTheLayoutFollows) {
+    QWidget* Panel3 = window->Panel3;
+    const int top = Panel3->y();
+    drag(Panel3, QPoint(3, 10), QPoint(3 - 500, 10));
+    EXPECT_EQ(Panel3->x(), 106);
+    EXPECT_EQ(window->Panel2->width(), 112);
+    EXPECT_EQ(Panel3->y(), top);
+    EXPECT_EQ(window->Panel4->x(), 112);
+    EXPECT_EQ(window->Tree->width(), 104);
+    EXPECT_FALSE(state().view.Dragging);
+
+    drag(Panel3, QPoint(3, 10), QPoint(3 + 150, 10));
+    EXPECT_EQ(window->Panel2->width(), 262);
+
+    QWidget* Panel1 = window->Panel1;
+    const int paneHeight = window->Panel2->height();
+    drag(Panel1, QPoint(20, 2), QPoint(20, 2 - 288 + 4));  // to 4: too close to the top
+    EXPECT_EQ(Panel1->y(), 288);
+    drag(Panel1, QPoint(20, 2), QPoint(20, 2 + (paneHeight - 64 - 288)));  // within 64 of the bottom
+    EXPECT_EQ(Panel1->y(), 288);
+    drag(Panel1, QPoint(20, 2), QPoint(20, 2 - 100));
+    EXPECT_EQ(Panel1->y(), 188);
+    EXPECT_EQ(window->Tree->height(), 186);
+    EXPECT_EQ(window->Tabs->y(), 188 + 4 + 1);
+    EXPECT_EQ(window->Tabs->height(), paneHeight - 193);
+
+    // A press on the 3-D view starts a drag too, and a release ends it.
+    sendMouse(window->Panel4, QEvent::MouseButtonPress, QPoint(30, 40));
+    EXPECT_TRUE(state().view.Dragging);
+    EXPECT_EQ(state().view.LastMouseX, 30);
+    EXPECT_EQ(state().view.LastMouseY, 40);
+    sendMouse(Panel1, QEvent::MouseButtonRelease, QPoint(0, 0));
+    EXPECT_FALSE(state().view.Dragging);
+
+    // Shrinking the window below the bar moves the bar 10 pixels above the bottom.
+    window->resize(window->width(), 200);
+    QApplication::processEvents();
+    const int shrunk = window->Panel2->height();
+    ASSERT_LT(shrunk, 188 + 4);
+    EXPECT_EQ(Panel1->y(), shrunk - 10);
+    EXPECT_EQ(window->Tree->height(), shrunk - 12);
+    EXPECT_EQ(window->Tabs->y(), shrunk - 5);
+}
+
+TEST_F(MainWindowTest, AFailureThatEscapesTheOpenIsShownAndTheProgramGoesOn) {
+    fixtures::CarFolder folder;
+    fixtures::ModelDescription description;
+    description.parts.push_back({"geo_r_1_a", fixtures::quadBlock()});
+    description.parts.push_back({"geo_r_left_x", fixtures::quadBlock()});
+    fixtures::writeFile(folder.model(), description.build());
+
+    openThroughToolButton(folder.model());
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    const ShownBox& box = prompts.shown.back();
+    EXPECT_EQ(box.caption, "Korvex Model Viewer");
+    EXPECT_EQ(box.text, "'left' is not a valid integer value");
+    EXPECT_EQ(box.icon, BoxIcon::Error);
+    // The tree shows what the load left; no settings file was looked for.
+    EXPECT_EQ(text(model().rootIndex()), "car.o");
+    EXPECT_EQ(model().rowCount(model().rootIndex()), 1);
+    closeEnabledIs(false);
+
+    openThroughToolButton(SampleCar);
+    EXPECT_TRUE(state().ModelLoaded);
+    EXPECT_EQ(model().rowCount(model().rootIndex()), 23);
+}
+
+TEST_F(MainWindowTest, ExitEndsTheEventLoopWithStatusOne) {
+    QTimer::singleShot(0, window.get(), [this] { window->Exit1->trigger(); });
+    EXPECT_EQ(QApplication::exec(), 1);
+    QTimer::singleShot(0, window.get(), [this] { window->close(); });
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
+TEST(KorvexApplication, ShowsAFailureThatReachesTheEventLoop) {
+    ScriptedPrompts prompts;
+    static_cast<KorvexApplication*>(QApplication::instance())->setErrorPrompts(&prompts);
+    QObject target;
+    QObject::connect(&target, &QObject::objectNameChanged, [] { throw std::runtime_error("boom"); });
+    QTimer::singleShot(0, &target, [&] { target.setObjectName("x"); });
+    QTimer::singleShot(10, [] { QApplication::exit(0); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    static_cast<KorvexApplication*>(QApplication::instance())->setErrorPrompts(nullptr);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].caption, "Korvex Model Viewer");
+    EXPECT_EQ(prompts.shown[0].text, "boom");
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests, as the build does, needs no display.
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    KorvexApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
