@@ -94,7 +94,11 @@ TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
     setObjectName("TForm1");
     setWindowTitle(QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
     setWindowIcon(icons::application());
-    setFont(QFont(QStringList{"MS Sans Serif", "Sans Serif"}, 8));
+    // The window was laid out for this face at 8 points; where it is missing,
+    // faces with close metrics keep the captions inside their controls.
+    setFont(QFont(QStringList{"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo", "Arial",
+                              "Nimbus Sans", "Sans Serif"},
+                  8));
 
     createToolBar();
     createMenus();
@@ -128,12 +132,24 @@ TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The child widgets are destroyed after this object has stopped being a
+    // TForm1, and after the state they show: nothing they report may reach
+    // it, and the tree must stop reading the state first.
+    disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* sender : std::initializer_list<QObject*>{Tree, Tree->selectionModel(), Tree->header(), TabBar})
+        sender->disconnect(this);
+    for (ResizingPanel* panel : {client_, Panel2, Tabs}) panel->onResize = panel->onClick = nullptr;
+    for (MousePanel* panel : {Panel1, Panel3, Panel4}) panel->onDown = panel->onMove = panel->onUp = nullptr;
+
     // FormDestroy: a model still open at the end is closed like any other.
     try {
+        const TreeRebuild rebuild(*treeModel);
         CloseModel(state_, *this, *this);
     } catch (...) {
-        // Nothing can be shown any more; the process is ending.
+        // Nothing can be shown any more; the window is going.
     }
+    Tree->setModel(nullptr);
+    delete treeModel;
 }
 
 void TForm1::createToolBar() {
@@ -302,6 +318,10 @@ void TForm1::createLeftPane(QWidget* client) {
             header->resizeSection(column, NameColumnMinimum);
     });
     connect(Tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { TreeChange(); });
+    treeModel->setImagesGhosted(true);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        treeModel->setImagesGhosted(now == nullptr || (now != Tree && !Tree->isAncestorOf(now)));
+    });
     connect(Tree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
         if (index == treeModel->rootIndex()) state_.tree.RootExpanded = true;
     });

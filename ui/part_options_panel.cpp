@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace korvex {
 
 ColourSwatch::ColourSwatch(QWidget* parent) : QWidget(parent), fill_(180, 180, 180) {}
@@ -34,6 +36,13 @@ Widget* placed(Widget* widget, int left, int top, int width = -1, int height = -
     const QSize hint = widget->sizeHint();
     widget->setGeometry(left, top, width < 0 ? hint.width() : width, height < 0 ? hint.height() : height);
     return widget;
+}
+
+// A caption drawn in a wider face than the one the panel was laid out for
+// may need more room; it gets it, as far as the enclosing box allows.
+void widenToFit(QWidget* widget) {
+    const int room = widget->parentWidget()->width() - widget->x() - 2;
+    widget->resize(std::min(std::max(widget->width(), widget->sizeHint().width()), room), widget->height());
 }
 
 void fillBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
@@ -89,6 +98,9 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     CheckBox3 = placed(new QCheckBox("Use Level of Detail", GroupBox2), 8, 45, 161, 16);
     CheckBox3->setObjectName("CheckBox3");
     CheckBox3->setChecked(true);
+    for (QWidget* captioned : {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2),
+                               static_cast<QWidget*>(CheckBox3)})
+        widenToFit(captioned);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     // Like the check boxes of the original toolkit, a change made in code

@@ -3,6 +3,9 @@
 #include "icons.h"
 #include "part_commands.h"
 
+#include <QPainter>
+#include <QPixmap>
+
 namespace korvex {
 
 namespace {
@@ -13,10 +16,28 @@ constexpr quintptr UnderRoot = 1;
 
 QString toQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 
+QIcon faded(const QIcon& icon) {
+    QIcon result;
+    for (const int size : {16, 20, 24, 32, 48}) {
+        const QPixmap full = icon.pixmap(size);
+        QPixmap half(full.size());
+        half.setDevicePixelRatio(full.devicePixelRatio());
+        half.fill(Qt::transparent);
+        QPainter painter(&half);
+        painter.setOpacity(0.45);
+        painter.drawPixmap(0, 0, full);
+        painter.end();
+        result.addPixmap(half);
+    }
+    return result;
+}
+
 }  // namespace
 
 PartTreeModel::PartTreeModel(ProgramState& state, QObject* parent)
-    : QAbstractItemModel(parent), state_(state), images_{icons::fileNode(), icons::partNode(), icons::noFileNode()} {}
+    : QAbstractItemModel(parent), state_(state), images_{icons::fileNode(), icons::partNode(), icons::noFileNode()} {
+    for (std::size_t i = 0; i < images_.size(); ++i) ghostedImages_[i] = faded(images_[i]);
+}
 
 QModelIndex PartTreeModel::index(int row, int column, const QModelIndex& parent) const {
     if (row < 0 || column < 0 || column >= columnCount()) return {};
@@ -63,7 +84,7 @@ QVariant PartTreeModel::data(const QModelIndex& index, int role) const {
         return n->PartIndex < 0 ? QString() : QString::number(n->LastVertexIndex);
     case Qt::DecorationRole:
         if (nameColumn && n->ImageIndex >= 0 && static_cast<std::size_t>(n->ImageIndex) < images_.size())
-            return images_[static_cast<std::size_t>(n->ImageIndex)];
+            return (ghosted_ ? ghostedImages_ : images_)[static_cast<std::size_t>(n->ImageIndex)];
         return {};
     case Qt::CheckStateRole:
         if (!nameColumn) return {};
@@ -104,6 +125,18 @@ QVariant PartTreeModel::headerData(int section, Qt::Orientation orientation, int
     if (section == NameColumn) return QStringLiteral("Name");
     if (section == VertexCountColumn) return QStringLiteral("Vertex Count");
     return {};
+}
+
+void PartTreeModel::setImagesGhosted(bool ghosted) {
+    if (ghosted == ghosted_) return;
+    ghosted_ = ghosted;
+    imagesChanged({});
+    imagesChanged(rootIndex());
+}
+
+void PartTreeModel::imagesChanged(const QModelIndex& parent) {
+    const int rows = rowCount(parent);
+    if (rows > 0) emit dataChanged(index(0, NameColumn, parent), index(rows - 1, NameColumn, parent), {Qt::DecorationRole});
 }
 
 void PartTreeModel::partNodesChanged() {

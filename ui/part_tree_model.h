@@ -40,9 +40,16 @@ public:
     // A command changed names or check states of the existing part nodes.
     void partNodesChanged();
 
+    // The node images are drawn faded while the tree does not have the focus.
+    void setImagesGhosted(bool ghosted);
+
 private:
+    void imagesChanged(const QModelIndex& parent);
+
     ProgramState& state_;
     std::array<QIcon, 3> images_;  // file node, part node, "No File Loaded"
+    std::array<QIcon, 3> ghostedImages_;
+    bool ghosted_ = false;
 };
 
 // Runs a command that may replace the tree's nodes, ending the rebuild even
