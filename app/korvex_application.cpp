@@ -9,7 +9,8 @@ namespace korvex {
 
 KorvexApplication::KorvexApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("korvex-viewer");
-    setApplicationDisplayName(QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
+    setApplicationDisplayName(
+        QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
 }
 
 bool KorvexApplication::notify(QObject* receiver, QEvent* event) {

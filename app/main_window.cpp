@@ -71,20 +71,19 @@ constexpr int NarrowestDraggedBar = 106;
 constexpr int NameColumnMinimum = 100;
 constexpr int VertexColumnMinimum = 80;
 
-QAction* addToolButton(QToolBar* bar, const QIcon& icon, const QString& hint, const QString& caption) {
+QAction* addToolButton(QToolBar* bar, const char* name, const QIcon& icon, const QString& hint,
+                       const QString& caption) {
     QAction* action = bar->addAction(icon, caption);
+    action->setObjectName(name);
     action->setToolTip(hint);
     bar->widgetForAction(action)->setFixedSize(ToolButtonSize, ToolButtonSize);
     return action;
 }
 
-QAction* addMenuItem(QMenu* menu, const QString& caption, const QIcon& icon = {}) {
+QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
+    action->setObjectName(name);
     return action;
-}
-
-void setObjectNames(std::initializer_list<std::pair<QObject*, const char*>> named) {
-    for (const auto& [object, name] : named) object->setObjectName(name);
 }
 
 }  // namespace
@@ -172,26 +171,19 @@ void TForm1::createToolBar() {
     ToolButton2->setObjectName("ToolButton2");
     ToolButton2->setFixedWidth(8);
     ToolBar1->addWidget(ToolButton2);
-    ToolButton1 = addToolButton(ToolBar1, icons::openFile(), "Open a file", "Open");
-    ToolButton3 = addToolButton(ToolBar1, icons::closeFile(), "Close current file.", "Delete");
+    ToolButton1 = addToolButton(ToolBar1, "ToolButton1", icons::openFile(), "Open a file", "Open");
+    ToolButton3 = addToolButton(ToolBar1, "ToolButton3", icons::closeFile(), "Close current file.", "Delete");
     ToolButton3->setEnabled(false);
     ToolBar1->addSeparator()->setObjectName("ToolButton4");
-    ToolButton5 = addToolButton(ToolBar1, icons::manageTextures(), "Manage Textures", "");
+    ToolButton5 = addToolButton(ToolBar1, "ToolButton5", icons::manageTextures(), "Manage Textures", "");
     ToolBar1->addSeparator()->setObjectName("ToolButton6");
-    ToolButton8 = addToolButton(ToolBar1, icons::hideAllParts(), "Hide All Parts", "");
-    ToolButton9 = addToolButton(ToolBar1, icons::showAllParts(), "Show All Parts", "");
+    ToolButton8 = addToolButton(ToolBar1, "ToolButton8", icons::hideAllParts(), "Hide All Parts", "");
+    ToolButton9 = addToolButton(ToolBar1, "ToolButton9", icons::showAllParts(), "Show All Parts", "");
     ToolBar1->addSeparator()->setObjectName("ToolButton10");
-    ToolButton7 = addToolButton(ToolBar1, icons::restoreSettings(),
+    ToolButton7 = addToolButton(ToolBar1, "ToolButton7", icons::restoreSettings(),
                                 "Reset the visual options to those loaded from geomdata.ini", "");
     ToolBar1->addSeparator()->setObjectName("ToolButton11");
-    ToolButton12 = addToolButton(ToolBar1, icons::wireframe(), "Toggle Wireframe", "Wireframe");
-    setObjectNames({{ToolButton1, "ToolButton1"},
-                    {ToolButton3, "ToolButton3"},
-                    {ToolButton5, "ToolButton5"},
-                    {ToolButton8, "ToolButton8"},
-                    {ToolButton9, "ToolButton9"},
-                    {ToolButton7, "ToolButton7"},
-                    {ToolButton12, "ToolButton12"}});
+    ToolButton12 = addToolButton(ToolBar1, "ToolButton12", icons::wireframe(), "Toggle Wireframe", "Wireframe");
 
     connect(ToolButton1, &QAction::triggered, this, [this] { ToolButton1Click(); });
     connect(ToolButton3, &QAction::triggered, this, [this] { ToolButton3Click(); });
@@ -205,68 +197,48 @@ void TForm1::createMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
     File1 = bar->addMenu("&File");
-    Open1 = addMenuItem(File1, "&Open", icons::openFile());
+    Open1 = addMenuItem(File1, "Open1", "&Open", icons::openFile());
     Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    Close1 = addMenuItem(File1, "C&lose", icons::closeFile());
+    Close1 = addMenuItem(File1, "Close1", "C&lose", icons::closeFile());
     Close1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     Close1->setEnabled(false);
     File1->addSeparator();
-    ManageTextures1 = addMenuItem(File1, "Manage Textures", icons::manageTextures());
+    ManageTextures1 = addMenuItem(File1, "ManageTextures1", "Manage Textures", icons::manageTextures());
     File1->addSeparator();
-    Exit1 = addMenuItem(File1, "&Exit");
+    Exit1 = addMenuItem(File1, "Exit1", "&Exit");
 
     Options1 = bar->addMenu("&Options");
-    ShowStatistics1 = addMenuItem(Options1, "Rotating");
+    ShowStatistics1 = addMenuItem(Options1, "ShowStatistics1", "Rotating");
     ShowStatistics1->setCheckable(true);
     ShowStatistics1->setChecked(true);
     Options1->addSeparator();
-    ShowAllParts1 = addMenuItem(Options1, "Show All Parts", icons::showAllParts());
-    HideAllParts1 = addMenuItem(Options1, "Hide All Parts", icons::hideAllParts());
+    ShowAllParts1 = addMenuItem(Options1, "ShowAllParts1", "Show All Parts", icons::showAllParts());
+    HideAllParts1 = addMenuItem(Options1, "HideAllParts1", "Hide All Parts", icons::hideAllParts());
     Options1->addSeparator();
-    UntextureAllParts1 = addMenuItem(Options1, "Untexture All Parts", icons::untextureAll());
-    extureAllParts1 = addMenuItem(Options1, "Texture All Non-Wheel Parts...", icons::textureAll());
-    extureAllWheelParts1 = addMenuItem(Options1, "Texture All Wheel Parts...", icons::textureWheels());
+    UntextureAllParts1 = addMenuItem(Options1, "UntextureAllParts1", "Untexture All Parts", icons::untextureAll());
+    extureAllParts1 = addMenuItem(Options1, "extureAllParts1", "Texture All Non-Wheel Parts...", icons::textureAll());
+    extureAllWheelParts1 =
+        addMenuItem(Options1, "extureAllWheelParts1", "Texture All Wheel Parts...", icons::textureWheels());
     Options1->addSeparator();
-    UncolourAll1 = addMenuItem(Options1, "Uncolour All");
-    Psyco1 = addMenuItem(Options1, "Random Part Colours");
-    SetAllTransparent1 = addMenuItem(Options1, "Set All Transparent");
-    SetAllEnviromentMapped1 = addMenuItem(Options1, "Set All Opaque");
-    SetAllEnviromentMapped2 = addMenuItem(Options1, "Set All Enviroment Mapped");
-    SetAllMatt1 = addMenuItem(Options1, "Set All Matt");
+    UncolourAll1 = addMenuItem(Options1, "UncolourAll1", "Uncolour All");
+    Psyco1 = addMenuItem(Options1, "Psyco1", "Random Part Colours");
+    SetAllTransparent1 = addMenuItem(Options1, "SetAllTransparent1", "Set All Transparent");
+    SetAllEnviromentMapped1 = addMenuItem(Options1, "SetAllEnviromentMapped1", "Set All Opaque");
+    SetAllEnviromentMapped2 = addMenuItem(Options1, "SetAllEnviromentMapped2", "Set All Enviroment Mapped");
+    SetAllMatt1 = addMenuItem(Options1, "SetAllMatt1", "Set All Matt");
     Options1->addSeparator();
-    RestoreFileSettings1 = addMenuItem(Options1, "Restore File Settings", icons::restoreSettings());
+    RestoreFileSettings1 =
+        addMenuItem(Options1, "RestoreFileSettings1", "Restore File Settings", icons::restoreSettings());
     Options1->addSeparator();
-    BackgroundColour1 = addMenuItem(Options1, "Background Colour...");
-    BacklightColour1 = addMenuItem(Options1, "Backlight Colour...");
+    BackgroundColour1 = addMenuItem(Options1, "BackgroundColour1", "Background Colour...");
+    BacklightColour1 = addMenuItem(Options1, "BacklightColour1", "Backlight Colour...");
 
     Help1 = bar->addMenu("&Help");
-    Howtousethisprogram1 = addMenuItem(Help1, "How to use this program...", icons::help());
-    About1 = addMenuItem(Help1, "&About", icons::about());
+    Howtousethisprogram1 = addMenuItem(Help1, "Howtousethisprogram1", "How to use this program...", icons::help());
+    About1 = addMenuItem(Help1, "About1", "&About", icons::about());
 
-    setObjectNames({{File1, "File1"},
-                    {Options1, "Options1"},
-                    {Help1, "Help1"},
-                    {Open1, "Open1"},
-                    {Close1, "Close1"},
-                    {ManageTextures1, "ManageTextures1"},
-                    {Exit1, "Exit1"},
-                    {ShowStatistics1, "ShowStatistics1"},
-                    {ShowAllParts1, "ShowAllParts1"},
-                    {HideAllParts1, "HideAllParts1"},
-                    {UntextureAllParts1, "UntextureAllParts1"},
-                    {extureAllParts1, "extureAllParts1"},
-                    {extureAllWheelParts1, "extureAllWheelParts1"},
-                    {UncolourAll1, "UncolourAll1"},
-                    {Psyco1, "Psyco1"},
-                    {SetAllTransparent1, "SetAllTransparent1"},
-                    {SetAllEnviromentMapped1, "SetAllEnviromentMapped1"},
-                    {SetAllEnviromentMapped2, "SetAllEnviromentMapped2"},
-                    {SetAllMatt1, "SetAllMatt1"},
-                    {RestoreFileSettings1, "RestoreFileSettings1"},
-                    {BackgroundColour1, "BackgroundColour1"},
-                    {BacklightColour1, "BacklightColour1"},
-                    {Howtousethisprogram1, "Howtousethisprogram1"},
-                    {About1, "About1"}});
+    for (const auto& [menu, name] : {std::pair{File1, "File1"}, {Options1, "Options1"}, {Help1, "Help1"}})
+        menu->setObjectName(name);
 
     // A menu item that repeats a tool button performs that button's click.
     connect(Open1, &QAction::triggered, this, [this] { Open1Click(); });
@@ -392,7 +364,9 @@ void TForm1::startDrag(QPoint at) {
     state_.view.LastMouseY = at.y();
 }
 
-void TForm1::endDrag(QPoint) { state_.view.Dragging = false; }
+void TForm1::endDrag(QPoint) {
+    state_.view.Dragging = false;
+}
 
 void TForm1::FormCreate() {
     Panel2Resize();
@@ -457,7 +431,9 @@ void TForm1::setCloseEnabled(bool enabled) {
     Close1->setEnabled(enabled);
 }
 
-void TForm1::DisablePartOptions() { GroupBox1->DisablePartOptions(); }
+void TForm1::DisablePartOptions() {
+    GroupBox1->DisablePartOptions();
+}
 
 void TForm1::runCommand(const std::function<void()>& command) {
     try {
@@ -525,7 +501,9 @@ void TForm1::ToolButton9Click() {
     treeModel->partNodesChanged();
 }
 
-void TForm1::Exit1Click() { QCoreApplication::exit(1); }
+void TForm1::Exit1Click() {
+    QCoreApplication::exit(1);
+}
 
 void TForm1::TreeChange() {
     state_.SelectedPart = -1;

@@ -11,7 +11,9 @@
 
 namespace korvex {
 
-QString toQString(std::string_view text) { return QString::fromStdU16String(utf8ToWide(text)); }
+QString toQString(std::string_view text) {
+    return QString::fromStdU16String(utf8ToWide(text));
+}
 
 QString toDialogFilter(std::string_view filter) {
     const QStringList parts = toQString(filter).split('|');
@@ -33,12 +35,12 @@ namespace {
 
 QMessageBox::Icon boxIcon(BoxIcon icon) {
     switch (icon) {
-    case BoxIcon::Information:
-        return QMessageBox::Information;
-    case BoxIcon::Error:
-        return QMessageBox::Critical;
-    case BoxIcon::None:
-        break;
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Error:
+            return QMessageBox::Critical;
+        case BoxIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }

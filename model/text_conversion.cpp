@@ -48,7 +48,8 @@ std::string wideToLatin1(std::u16string_view text) {
     narrow.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const bool pairStart = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        const bool pairStart =
+            c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
         if (pairStart) ++i;
         narrow.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
     }

@@ -1,7 +1,7 @@
 // Drives the real main window under an X server, with scripted dialogs.
 
-#include "app/korvex_application.h"
 #include "app/main_window.h"
+#include "app/korvex_application.h"
 #include "model/recording_io.h"
 #include "tests/support/test_model.h"
 #include "ui/part_options_panel.h"
@@ -79,7 +79,8 @@ protected:
         window->ToolButton1->trigger();
     }
     void select(const QModelIndex& index) {
-        tree().selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        tree().selectionModel()->setCurrentIndex(index,
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     void key(QWidget* target, int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(target, static_cast<Qt::Key>(keyCode), modifiers);

@@ -1,5 +1,5 @@
-#include "model/text_conversion.h"
 #include "ui/part_commands.h"
+#include "model/text_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -47,8 +47,12 @@ void forEachPart(ProgramState& state, Change&& change) {
 
 }  // namespace
 
-void ToolButton8Click(ProgramState& state) { setAllVisible(state, 0); }
-void ToolButton9Click(ProgramState& state) { setAllVisible(state, 1); }
+void ToolButton8Click(ProgramState& state) {
+    setAllVisible(state, 0);
+}
+void ToolButton9Click(ProgramState& state) {
+    setAllVisible(state, 1);
+}
 
 void UncolourAll1Click(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { std::fill(std::begin(part.Colour), std::end(part.Colour), 1.0f); });
@@ -99,6 +103,8 @@ std::array<int, 3> swatchOf(const GeometryPart& part) {
     return rgb;
 }
 
-std::string levelLabel(int position) { return std::to_string(position) + "%"; }
+std::string levelLabel(int position) {
+    return std::to_string(position) + "%";
+}
 
 }  // namespace korvex

@@ -98,8 +98,8 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     CheckBox3 = placed(new QCheckBox("Use Level of Detail", GroupBox2), 8, 45, 161, 16);
     CheckBox3->setObjectName("CheckBox3");
     CheckBox3->setChecked(true);
-    for (QWidget* captioned : {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2),
-                               static_cast<QWidget*>(CheckBox3)})
+    for (QWidget* captioned :
+         {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2), static_cast<QWidget*>(CheckBox3)})
         widenToFit(captioned);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });

@@ -14,7 +14,9 @@ namespace {
 constexpr quintptr TopLevel = 0;
 constexpr quintptr UnderRoot = 1;
 
-QString toQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+QString toQString(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
 
 QIcon faded(const QIcon& icon) {
     QIcon result;
@@ -58,7 +60,9 @@ int PartTreeModel::rowCount(const QModelIndex& parent) const {
     return static_cast<int>(state_.tree.PartNodes.size());
 }
 
-int PartTreeModel::columnCount(const QModelIndex&) const { return 2; }
+int PartTreeModel::columnCount(const QModelIndex&) const {
+    return 2;
+}
 
 const PartNodeData* PartTreeModel::node(const QModelIndex& index) const {
     if (!index.isValid() || index.row() < 0) return nullptr;
@@ -78,20 +82,20 @@ QVariant PartTreeModel::data(const QModelIndex& index, int role) const {
     if (n == nullptr) return {};
     const bool nameColumn = index.column() == NameColumn;
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-        if (nameColumn) return toQString(n->Caption);
-        return n->PartIndex < 0 ? QString() : QString::number(n->LastVertexIndex);
-    case Qt::DecorationRole:
-        if (nameColumn && n->ImageIndex >= 0 && static_cast<std::size_t>(n->ImageIndex) < images_.size())
-            return (ghosted_ ? ghostedImages_ : images_)[static_cast<std::size_t>(n->ImageIndex)];
-        return {};
-    case Qt::CheckStateRole:
-        if (!nameColumn) return {};
-        if (const uint8_t* flag = visibleFlag(state_.partList, *n)) return *flag != 0 ? Qt::Checked : Qt::Unchecked;
-        return {};
-    default:
-        return {};
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            if (nameColumn) return toQString(n->Caption);
+            return n->PartIndex < 0 ? QString() : QString::number(n->LastVertexIndex);
+        case Qt::DecorationRole:
+            if (nameColumn && n->ImageIndex >= 0 && static_cast<std::size_t>(n->ImageIndex) < images_.size())
+                return (ghosted_ ? ghostedImages_ : images_)[static_cast<std::size_t>(n->ImageIndex)];
+            return {};
+        case Qt::CheckStateRole:
+            if (!nameColumn) return {};
+            if (const uint8_t* flag = visibleFlag(state_.partList, *n)) return *flag != 0 ? Qt::Checked : Qt::Unchecked;
+            return {};
+        default:
+            return {};
     }
 }
 
@@ -101,7 +105,8 @@ bool PartTreeModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role == Qt::EditRole) {
         // Only column 0 of a part node is ever editable (see flags()).
         if (n->PartIndex < 0) return false;
-        TreeNewText(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())), value.toString().toStdU16String());
+        TreeNewText(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())),
+                    value.toString().toStdU16String());
     } else if (role == Qt::CheckStateRole) {
         if (visibleFlag(state_.partList, *n) == nullptr) return false;
         TreeChecked(state_, *n, value.toInt() == Qt::Checked);
@@ -136,7 +141,8 @@ void PartTreeModel::setImagesGhosted(bool ghosted) {
 
 void PartTreeModel::imagesChanged(const QModelIndex& parent) {
     const int rows = rowCount(parent);
-    if (rows > 0) emit dataChanged(index(0, NameColumn, parent), index(rows - 1, NameColumn, parent), {Qt::DecorationRole});
+    if (rows > 0)
+        emit dataChanged(index(0, NameColumn, parent), index(rows - 1, NameColumn, parent), {Qt::DecorationRole});
 }
 
 void PartTreeModel::partNodesChanged() {
