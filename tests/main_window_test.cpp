@@ -340,6 +340,9 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     EXPECT_EQ(options.CheckBox2->text(), "Enviroment Map");
     EXPECT_EQ(options.CheckBox3->text(), "Use Level of Detail");
     EXPECT_EQ(options.GroupBox2->title(), "Level Of Detail");
+    EXPECT_EQ(options.Label1->text(), "Colour:");
+    EXPECT_EQ(options.Label2->text(), "Texture:");
+    EXPECT_EQ(options.Label3->text(), "100%");
     // The level of detail works with nothing selected.
     EXPECT_TRUE(options.TrackBar1->isEnabled() && options.CheckBox3->isEnabled());
     options.TrackBar1->setValue(55);
