@@ -55,8 +55,9 @@ protected:
     void SetUp() override {
         window = std::make_unique<TForm1>(prompts, colours);
         window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        // Short-cuts and focus changes need the window to hold the X focus.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     QTreeView& tree() { return *window->Tree; }
@@ -461,6 +462,8 @@ TEST_F(MainWindowTest, DragBarsKeepTheirLimitsAndTheLayoutFollows) {
 
     // Shrinking the window below the bar moves the bar 10 pixels above the bottom.
     window->resize(window->width(), 200);
+    // A top-level window takes its new size when the X server confirms it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->height() == 200; }));
     QApplication::processEvents();
     const int shrunk = window->Panel2->height();
     ASSERT_LT(shrunk, 188 + 4);
