@@ -9,8 +9,7 @@ namespace korvex {
 
 KorvexApplication::KorvexApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("korvex-viewer");
-    setApplicationDisplayName(
-        QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
+    setApplicationDisplayName(toQString(ApplicationTitle));
 }
 
 bool KorvexApplication::notify(QObject* receiver, QEvent* event) {

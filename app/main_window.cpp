@@ -19,7 +19,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QTreeView>
@@ -91,7 +90,7 @@ QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, cons
 TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), colours_(colours) {
     setObjectName("TForm1");
-    setWindowTitle(QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
+    setWindowTitle(toQString(ApplicationTitle));
     setWindowIcon(icons::application());
     // The window was laid out for this face at 8 points; where it is missing,
     // faces with close metrics keep the captions inside their controls.
