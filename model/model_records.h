@@ -100,6 +100,16 @@ struct GeomDataEntry {
 
 using GeomDataTable = std::vector<GeomDataEntry>;
 
+// One loaded texture; parts refer to it by position through TextureIndex.
+struct TextureEntry {
+    std::string DisplayName;  // shown in the Textures window and the texture box
+    uint32_t TextureObject = 0;  // OpenGL texture name
+};
+
+// Every texture loaded since the program started, in the order they were
+// added; opening and closing models leaves it alone.
+using TextureLibrary = std::vector<TextureEntry>;
+
 // Longest text kept in a part's or a settings row's name.
 inline constexpr std::size_t MaxNameLength = 255;
 

@@ -25,6 +25,8 @@ struct ProgramState {
     PartTree tree;
     // Settings rows of the last opened model; kept when the model is closed.
     GeomDataTable geomData;
+    // The program's textures; they outlive every model.
+    TextureLibrary textureLibrary;
     bool ModelLoaded = false;
     int32_t SelectedPart = -1;  // part index of the selected tree node, or -1
     ViewState view;

@@ -1,5 +1,7 @@
 #include "inspect.h"
 
+#include "inspect_texture.h"
+
 #include "model/recording_io.h"
 #include "settings/geomdata_file.h"
 #include "settings/open_command.h"
@@ -11,7 +13,9 @@ namespace korvex {
 
 namespace {
 
-constexpr const char* Usage = "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n";
+constexpr const char* Usage =
+    "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
+    "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n";
 
 struct ModelCommand {
     std::string path;
@@ -113,12 +117,10 @@ int inspectModel(const ModelCommand& command, ProgramState& state, std::ostream&
 }  // namespace
 
 int runInspect(const std::vector<std::string>& args, ProgramState& state, std::ostream& out, std::ostream& err) {
-    const auto command = parseModelCommand(args);
-    if (!command) {
-        err << Usage;
-        return 2;
-    }
-    return inspectModel(*command, state, out);
+    if (const auto command = parseModelCommand(args)) return inspectModel(*command, state, out);
+    if (const auto command = parseTextureCommand(args)) return inspectTexture(*command, out, err);
+    err << Usage;
+    return 2;
 }
 
 }  // namespace korvex

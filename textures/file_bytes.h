@@ -1,0 +1,15 @@
+#pragma once
+// Reading a whole image file into memory.
+
+#include "pixel_buffer.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace korvex {
+
+// The file's bytes, or nothing when it cannot be opened or read, or is not a
+// regular file (a pipe or a device could stream forever).
+std::optional<PixelBytes> readWholeFile(const std::filesystem::path& path);
+
+}  // namespace korvex

@@ -1,0 +1,129 @@
+#include "jpeg_decoder.h"
+
+#include "file_bytes.h"
+#include "model/load_error.h"
+
+#include <csetjmp>
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+#include <string>
+
+#include <jpeglib.h>
+
+#if !defined(JCS_EXTENSIONS)
+#error "libjpeg-turbo's extended colour spaces are needed"
+#endif
+
+namespace korvex {
+
+namespace {
+
+// libjpeg's fatal errors must not return to it and must not be C++
+// exceptions thrown through its C frames: they jump back to the setjmp in
+// the step that was running, which reports failure; the message number is
+// kept for the error the caller raises.
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    int messageCode;
+};
+
+void onFatalError(j_common_ptr info) {
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    errors->messageCode = errors->manager.msg_code;
+    std::longjmp(errors->jump, 1);
+}
+
+// Warnings about damaged data are decoded around, and nothing is printed.
+void ignoreMessage(j_common_ptr, int) {}
+void printNothing(j_common_ptr) {}
+
+// One decoding: plain data only, so a jump skips no destructor.
+struct JpegSession {
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    bool created;
+};
+
+bool readHeader(JpegSession& session, const uint8_t* data, std::size_t size, uint64_t budget) {
+    session.info.err = jpeg_std_error(&session.errors.manager);
+    session.errors.manager.error_exit = onFatalError;
+    session.errors.manager.emit_message = ignoreMessage;
+    session.errors.manager.output_message = printNothing;
+    session.errors.messageCode = 0;
+    if (setjmp(session.errors.jump)) return false;
+    jpeg_create_decompress(&session.info);
+    session.created = true;
+    session.info.mem->max_memory_to_use = static_cast<long>(budget);
+    jpeg_mem_src(&session.info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&session.info, TRUE);
+    return true;
+}
+
+// Decodes every row into `pixels`, the bottom picture row first.
+bool decodeRows(JpegSession& session, uint8_t* pixels, std::size_t rowBytes) {
+    if (setjmp(session.errors.jump)) return false;
+    jpeg_decompress_struct& info = session.info;
+    info.out_color_space = JCS_EXT_RGBA;  // alpha comes out as 255
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels + (info.output_height - 1 - info.output_scanline) * rowBytes;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+class SessionGuard {
+public:
+    explicit SessionGuard(JpegSession& session) : session_(session) { session_.created = false; }
+    SessionGuard(const SessionGuard&) = delete;
+    SessionGuard& operator=(const SessionGuard&) = delete;
+    ~SessionGuard() {
+        if (session_.created) jpeg_destroy_decompress(&session_.info);
+    }
+
+private:
+    JpegSession& session_;
+};
+
+std::optional<PixelBuffer> refuse(std::string_view pathShown, Prompts& prompts) {
+    prompts.message("BMP Unit", "Couldn't load JPG - \"" + std::string(pathShown) + "\"", BoxIcon::None);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> file, std::string_view pathShown, Prompts& prompts,
+                                      uint64_t budget) {
+    JpegSession session;
+    const SessionGuard guard(session);
+    if (!readHeader(session, file.data(), file.size(), budget)) return refuse(pathShown, prompts);
+
+    const uint32_t width = session.info.image_width;
+    const uint32_t height = session.info.image_height;
+    if (width == 0 || height == 0 || uint64_t{width} * height > budget / 4) return refuse(pathShown, prompts);
+
+    // libjpeg's own working memory (the coefficient planes of a progressive
+    // picture) gets what the picture leaves of the budget.
+    const uint64_t pictureBytes = uint64_t{width} * height * 4;
+    session.info.mem->max_memory_to_use = static_cast<long>(budget - pictureBytes);
+
+    PixelBuffer buffer;
+    buffer.width = width;
+    buffer.height = height;
+    buffer.bytesPerPixel = 4;
+    buffer.pixels.resize(pictureBytes);
+    if (!decodeRows(session, buffer.pixels.data(), buffer.rowBytes()))
+        throw LoadError("JPEG error #" + std::to_string(session.errors.messageCode));
+    return buffer;
+}
+
+std::optional<PixelBuffer> DecodeJpegFile(const std::filesystem::path& path, Prompts& prompts, uint64_t budget) {
+    const auto bytes = readWholeFile(path);
+    if (!bytes) return refuse(path.string(), prompts);
+    return DecodeJpeg(*bytes, path.string(), prompts, budget);
+}
+
+}  // namespace korvex

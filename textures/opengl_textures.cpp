@@ -1,0 +1,44 @@
+#include "opengl_textures.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+namespace korvex {
+
+int32_t OpenGlTextures::maxTextureSize() {
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    return limit;
+}
+
+uint32_t OpenGlTextures::genTexture() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    return name;
+}
+
+void OpenGlTextures::bindTexture(uint32_t target, uint32_t name) {
+    glBindTexture(target, name);
+}
+
+void OpenGlTextures::texEnvi(uint32_t target, uint32_t parameter, int32_t value) {
+    glTexEnvi(target, parameter, value);
+}
+
+void OpenGlTextures::texParameteri(uint32_t target, uint32_t parameter, int32_t value) {
+    glTexParameteri(target, parameter, value);
+}
+
+void OpenGlTextures::build2DMipmaps(uint32_t target, int32_t components, int32_t width, int32_t height, uint32_t format,
+                                    uint32_t type, const void* pixels) {
+    // Rows are packed without padding, whatever their width.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(target, components, width, height, format, type, pixels);
+}
+
+void OpenGlTextures::deleteTexture(uint32_t name) {
+    const GLuint names[] = {name};
+    glDeleteTextures(1, names);
+}
+
+}  // namespace korvex

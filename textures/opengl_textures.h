@@ -1,0 +1,20 @@
+#pragma once
+// TextureGl over the OpenGL context that is current on this thread.
+
+#include "texture_gl.h"
+
+namespace korvex {
+
+class OpenGlTextures : public TextureGl {
+public:
+    int32_t maxTextureSize() override;
+    uint32_t genTexture() override;
+    void bindTexture(uint32_t target, uint32_t name) override;
+    void texEnvi(uint32_t target, uint32_t parameter, int32_t value) override;
+    void texParameteri(uint32_t target, uint32_t parameter, int32_t value) override;
+    void build2DMipmaps(uint32_t target, int32_t components, int32_t width, int32_t height, uint32_t format,
+                        uint32_t type, const void* pixels) override;
+    void deleteTexture(uint32_t name) override;
+};
+
+}  // namespace korvex

@@ -1,0 +1,67 @@
+#include "texture_upload.h"
+
+#include "bmp_decoder.h"
+#include "fit_texture.h"
+#include "jpeg_decoder.h"
+#include "tga_decoder.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+uint32_t textureSizeLimit(TextureGl& gl) {
+    return static_cast<uint32_t>(std::max(1, gl.maxTextureSize()));
+}
+
+std::optional<uint32_t> uploadRgba(std::optional<PixelBuffer> decoded, TextureGl& gl) {
+    if (!decoded) return std::nullopt;
+    const PixelBuffer fitted = FitToMaxTextureSize(std::move(*decoded), textureSizeLimit(gl));
+    return UploadRgbaPixels(gl, static_cast<uint16_t>(fitted.width), static_cast<uint16_t>(fitted.height), GL_RGBA,
+                            fitted.pixels.data());
+}
+
+}  // namespace
+
+uint32_t UploadRgbaPixels(TextureGl& gl, uint16_t width, uint16_t height, uint32_t format, const uint8_t* pixels) {
+    const uint32_t name = gl.genTexture();
+    gl.bindTexture(GL_TEXTURE_2D, name);
+    gl.texEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    if (format == GL_RGBA)
+        gl.build2DMipmaps(GL_TEXTURE_2D, GL_RGBA, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    else
+        gl.build2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    return name;
+}
+
+uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer) {
+    const uint32_t name = gl.genTexture();
+    gl.bindTexture(GL_TEXTURE_2D, name);
+    gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.build2DMipmaps(GL_TEXTURE_2D, 3, static_cast<int32_t>(buffer.width), static_cast<int32_t>(buffer.height),
+                      buffer.bytesPerPixel == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, buffer.pixels.data());
+    return name;
+}
+
+std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl& gl) {
+    auto decoded = DecodeTgaFile(path);
+    if (!decoded) return std::nullopt;
+    const PixelBuffer fitted = FitToMaxTextureSize(std::move(*decoded), textureSizeLimit(gl));
+    return UploadTgaPixels(gl, fitted);
+}
+
+std::optional<uint32_t> LoadJpegFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
+    return uploadRgba(DecodeJpegFile(path, prompts), gl);
+}
+
+std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
+    return uploadRgba(DecodeBmpFile(path, prompts), gl);
+}
+
+}  // namespace korvex

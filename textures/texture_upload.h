@@ -1,0 +1,29 @@
+#pragma once
+// Image files to OpenGL textures: decode, fit to the size limit, upload.
+
+#include "model/user_io.h"
+#include "pixel_buffer.h"
+#include "texture_gl.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace korvex {
+
+// A new texture from R,G,B,A (format GL_RGBA) or R,G,B pixels, modulated by
+// the part colour, linear filtering.
+uint32_t UploadRgbaPixels(TextureGl& gl, uint16_t width, uint16_t height, uint32_t format, const uint8_t* pixels);
+
+// A decoded TGA picture as a new texture: three components whatever the
+// depth, mipmapped minification; the texture environment is left alone.
+uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer);
+
+// Each answers the new texture's name, or nothing (and creates none) when
+// the file could not be loaded. LoadJpegFile throws LoadError for a fatal
+// error in the image data.
+std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl& gl);
+std::optional<uint32_t> LoadJpegFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
+std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
+
+}  // namespace korvex
