@@ -61,8 +61,9 @@ TEST(KorvexInspect, PrintsTheLogThenOnePartPerLineWithItsSettings) {
                         "[GEOMDATA]\nnumpart=8\n\n[ALPHA_OPAQUE_FRNShape]\nlodon=100\nlodoff=40\n\n\n\n\n\n\n\n"
                         "[ALPHA_TRANS_TOPShape]\nlodon=39\nlodoff=0\n");
     const InspectRun withFile = inspect({"model", path});
-    EXPECT_EQ(withFile.out, loadLines(path, bytes.size()) + "Loaded 2 parts successfully.\n\nLOADING Geomdata.ini...\n" +
-                                settings.string() + "\nnumpart=8\n---\n0\tFront\t0\t4\t4\t0\t1\t100\t40\n" +
+    EXPECT_EQ(withFile.out, loadLines(path, bytes.size()) +
+                                "Loaded 2 parts successfully.\n\nLOADING Geomdata.ini...\n" + settings.string() +
+                                "\nnumpart=8\n---\n0\tFront\t0\t4\t4\t0\t1\t100\t40\n" +
                                 "1\tTop\t7\t4\t4\t1\t1\t39\t0\n");
 }
 
@@ -95,7 +96,8 @@ TEST(KorvexInspect, DumpPrintsVerticesAndStripsOfEachPart) {
 
     const InspectRun run = inspect({"model", (dir.modelFolder() / "one.o").string(), "--dump"});
     const std::string expected =
-        "---\n0\t3\t3\t2\t3\t0\t0\t-\t-\nv 0 0 0 0 0 1 0 1\nv 0.100000001 -2.5 1.00000001e-07 0 1 0 0.25 0.75\ni 1 0 1\n";
+        "---\n0\t3\t3\t2\t3\t0\t0\t-\t-\nv 0 0 0 0 0 1 0 1\nv 0.100000001 -2.5 1.00000001e-07 0 1 0 0.25 0.75\ni 1 0 "
+        "1\n";
     ASSERT_GE(run.out.size(), expected.size());
     EXPECT_EQ(run.out.substr(run.out.find("---\n")), expected + FindingBox);
 }
@@ -139,12 +141,20 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
         {"model", "x.o", "--answer"},
         {"model", "x.o", "--answer", "maybe"},
         {"model", "x.o", "--dumps"},
+        {"texture"},
+        {"texture", "x.tga", "--png"},
+        {"texture", "x.tga", "--max-texture-size", "0"},
+        {"texture", "x.tga", "--max-texture-size", "12x"},
+        {"texture", "x.tga", "--max-texture-size", "-5"},
+        {"texture", "x.tga", "--dump"},
     };
     for (const auto& args : wrong) {
         const InspectRun run = inspect(args);
         EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n");
+        EXPECT_EQ(run.err,
+                  "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
+                  "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n");
     }
 }
 

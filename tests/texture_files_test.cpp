@@ -1,5 +1,8 @@
 #include "textures/texture_files.h"
 
+#include "model/recording_io.h"
+#include "textures/jpeg_decoder.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -49,6 +52,27 @@ TEST(TextureFiles, DataFilesAreFoundInTheirOrder) {
 
     fs::current_path(before);
     fs::remove_all(root);
+}
+
+TEST(TextureFiles, TheReflectionImageIsABrightSkyOverADarkFloor) {
+    const auto path = locateDataFile("Env.jpg", KORVEX_SOURCE_DIR, "/nonexistent");
+    ASSERT_TRUE(std::filesystem::is_regular_file(path));
+    ScriptedPrompts prompts;
+    const auto sky = DecodeJpegFile(path, prompts);
+    ASSERT_TRUE(sky);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(sky->width, 512u);
+    EXPECT_EQ(sky->height, 512u);
+    // Mean brightness of a buffer row; the bottom of the picture comes first.
+    auto rowBrightness = [&](uint32_t row) {
+        uint64_t sum = 0;
+        for (uint32_t x = 0; x < sky->width; ++x)
+            for (int c = 0; c < 3; ++c) sum += sky->pixels[(std::size_t{row} * sky->width + x) * 4 + c];
+        return static_cast<double>(sum) / (sky->width * 3);
+    };
+    EXPECT_LT(rowBrightness(10), 60);
+    EXPECT_GT(rowBrightness(300), 150);
+    EXPECT_GT(rowBrightness(300), 3 * rowBrightness(100));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "texture_files.h"
 
+#include <QCoreApplication>
+
 #include <system_error>
 
 namespace korvex {
@@ -32,6 +34,16 @@ std::filesystem::path locateDataFile(std::string_view name, const std::filesyste
         if (std::filesystem::is_regular_file(candidate, ignored)) return candidate;
     }
     return relative;
+}
+
+std::filesystem::path locateProgramDataFile(std::string_view name) {
+    std::error_code ignored;
+    // Without an application object (the inspector) the executable is found through /proc.
+    const std::filesystem::path executableFolder =
+        QCoreApplication::instance() != nullptr
+            ? std::filesystem::path(QCoreApplication::applicationDirPath().toStdString())
+            : std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+    return locateDataFile(name, executableFolder, KORVEX_INSTALLED_DATA_DIR);
 }
 
 }  // namespace korvex

@@ -19,4 +19,8 @@ TextureFileKind textureFileKind(const std::filesystem::path& path);
 std::filesystem::path locateDataFile(std::string_view name, const std::filesystem::path& executableFolder,
                                      const std::filesystem::path& installedDataFolder);
 
+// locateDataFile for this program: beside its executable, then in the
+// folder it was installed to.
+std::filesystem::path locateProgramDataFile(std::string_view name);
+
 }  // namespace korvex
