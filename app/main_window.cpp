@@ -8,6 +8,7 @@
 #include "ui/part_commands.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
+#include "ui/texture_combo_box.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -329,6 +330,7 @@ void TForm1::createLeftPane(QWidget* client) {
 
     GroupBox1 = new PartOptionsPanel(state_, colours_, Tabs);
     GroupBox1->hide();
+    textureCombo_ = std::make_unique<TextureComboBox>(*GroupBox1->ComboBox1);
 
     Panel3 = new MousePanel(Panel2);
     Panel3->setObjectName("Panel3");
@@ -365,6 +367,10 @@ void TForm1::startDrag(QPoint at) {
 
 void TForm1::endDrag(QPoint) {
     state_.view.Dragging = false;
+}
+
+TextureCombo& TForm1::textureCombo() {
+    return *textureCombo_;
 }
 
 void TForm1::FormCreate() {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -23,6 +24,8 @@ namespace korvex {
 
 class PartOptionsPanel;
 class PartTreeModel;
+class TextureCombo;
+class TextureComboBox;
 
 // A panel that hands its mouse presses, moves and releases to the window:
 // the drag bars and the 3-D view.
@@ -58,6 +61,8 @@ public:
     ~TForm1() override;
 
     ProgramState& state() { return state_; }
+    // The options panel's texture box, as the texture library fills it.
+    TextureCombo& textureCombo();
 
     // Opens `path` as the open command does once its file dialog has answered.
     void openModel(const std::filesystem::path& path);
@@ -126,6 +131,7 @@ private:
     ProgramState state_;
     Prompts& prompts_;
     ColourChooser& colours_;
+    std::unique_ptr<TextureComboBox> textureCombo_;
     ResizingPanel* client_;
     int panel2Width_ = 233;
     bool memoEmpty_ = false;

@@ -1,0 +1,26 @@
+#include "texture_combo_box.h"
+
+#include "model/text_conversion.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+
+namespace korvex {
+
+// Filling the box is not a choice of the user's: no change is reported.
+void TextureComboBox::clearItems() {
+    const QSignalBlocker quiet(box_);
+    box_.clear();
+}
+
+void TextureComboBox::addItem(std::string_view text) {
+    const QSignalBlocker quiet(box_);
+    box_.addItem(QString::fromStdU16String(utf8ToWide(text)));
+}
+
+void TextureComboBox::selectNothing() {
+    const QSignalBlocker quiet(box_);
+    box_.setCurrentIndex(-1);
+}
+
+}  // namespace korvex
