@@ -8,8 +8,9 @@
 namespace korvex {
 
 KorvexApplication::KorvexApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // No display name: on X11 it would be appended to every window's title,
+    // and each message box must show its caption alone.
     setApplicationName("korvex-viewer");
-    setApplicationDisplayName(toQString(ApplicationTitle));
 }
 
 bool KorvexApplication::notify(QObject* receiver, QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/korvex_application.h"
+#include "app/qt_prompts.h"
 #include "model/recording_io.h"
 #include "tests/support/test_model.h"
 #include "ui/part_options_panel.h"
@@ -10,16 +11,21 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -27,8 +33,12 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <deque>
+#include <functional>
 
 using namespace korvex;
 using Lines = std::vector<std::string>;
@@ -106,6 +116,94 @@ void drag(QWidget* bar, QPoint from, QPoint to) {
     sendMouse(bar, QEvent::MouseButtonPress, from);
     sendMouse(bar, QEvent::MouseMove, to);
     sendMouse(bar, QEvent::MouseButtonRelease, to);
+}
+
+// The title that the X server holds for `window`, as a window manager reads it.
+std::string x11Title(QWidget& window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return "(not on X11)";
+    xcb_connection_t* connection = x11->connection();
+    const auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return found;
+    };
+    const xcb_atom_t name = atom("_NET_WM_NAME");
+    const xcb_atom_t utf8 = atom("UTF8_STRING");
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, static_cast<xcb_window_t>(window.winId()), name, utf8, 0, 1024),
+        nullptr);
+    if (reply == nullptr) return "(no reply)";
+    const std::string title(static_cast<const char*>(xcb_get_property_value(reply)),
+                            static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+    std::free(reply);
+    return title;
+}
+
+// The X title of the message box that `show` puts up, read while the box is
+// up and then closed, since the box waits for the user.
+std::string titleOfBoxShownBy(const std::function<void()>& show) {
+    std::string title = "(no box)";
+    QTimer::singleShot(0, [&title] {
+        QWidget* box = nullptr;
+        if (QTest::qWaitFor([&box] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }) &&
+            QTest::qWaitForWindowExposed(box)) {
+            title = x11Title(*box);
+        }
+        if (box != nullptr) box->close();
+    });
+    show();
+    return title;
+}
+
+// How many pixels of a control's caption fall outside the room the control
+// gives it; at most 0 when all of it shows.
+int captionOverflow(const QWidget& widget) {
+    if (const auto* box = qobject_cast<const QCheckBox*>(&widget)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        return box->fontMetrics().horizontalAdvance(box->text()) - room.width();
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(&widget))
+        return label->fontMetrics().horizontalAdvance(label->text()) - label->contentsRect().width() +
+               2 * label->margin();
+    if (const auto* button = qobject_cast<const QPushButton*>(&widget))
+        return button->sizeHint().width() - button->width();
+    if (const auto* group = qobject_cast<const QGroupBox*>(&widget)) {
+        QStyleOptionGroupBox option;
+        option.initFrom(group);
+        option.text = group->title();
+        option.textAlignment = group->alignment();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        option.lineWidth = 1;
+        const QRect title =
+            group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+        return title.right() - (group->width() - 1);
+    }
+    return 0;
+}
+
+// A check box, label, button or titled box whose caption is cut, or any
+// control that reaches outside its parent or over a sibling, in `root`.
+void expectCaptionsAndControlsFit(QWidget& root) {
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    widgets.prepend(&root);
+    for (QWidget* widget : widgets) {
+        if (!widget->isVisible() || widget->window() != root.window()) continue;
+        const QString name = widget->objectName().isEmpty() ? widget->metaObject()->className() : widget->objectName();
+        EXPECT_LE(captionOverflow(*widget), 0) << name.toStdString();
+        EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
+            << name.toStdString() << " reaches outside its parent";
+        for (QWidget* sibling : widgets)
+            if (sibling != widget && sibling->parentWidget() == widget->parentWidget() && sibling->isVisible()) {
+                EXPECT_FALSE(sibling->geometry().intersects(widget->geometry()))
+                    << name.toStdString() << " overlaps " << sibling->objectName().toStdString();
+            }
+    }
 }
 
 }  // namespace
@@ -397,6 +495,43 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     EXPECT_EQ(state().SelectedPart, -1);
     EXPECT_TRUE(groupDisabled());
     EXPECT_TRUE(tree().selectionModel()->selectedRows().isEmpty());
+}
+
+TEST_F(MainWindowTest, TheXServerHoldsEveryCaptionAsGiven) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(x11Title(*window), "Korvex Model Viewer");
+    QtPrompts shown(window.get());
+    EXPECT_EQ(titleOfBoxShownBy([&] { shown.message("Finding Geomdata.ini", "Not found.", BoxIcon::Information); }),
+              "Finding Geomdata.ini");
+    EXPECT_EQ(titleOfBoxShownBy([&] { shown.askYesNo("Error", "Go on?", BoxIcon::Error); }), "Error");
+    QtPrompts unowned;
+    EXPECT_EQ(titleOfBoxShownBy([&] { unowned.message("BMP Unit", "Done.", BoxIcon::None); }), "BMP Unit");
+}
+
+TEST_F(MainWindowTest, OptionsPanelCaptionsFitWhicheverFaceIsFound) {
+    const QFontInfo face(panel().Group->font());
+    SCOPED_TRACE("drawn in " + face.family().toStdString() + " at " + std::to_string(face.pixelSize()) + " px");
+    window->TabBar->setCurrentIndex(1);
+    openThroughToolButton(SampleCar);
+    select(part(9));
+    ASSERT_TRUE(panel().isVisible());
+    ASSERT_EQ(panel().Group->title(), "Options for Window (Front)");
+    expectCaptionsAndControlsFit(panel());
+    select(model().rootIndex());
+    ASSERT_EQ(panel().Group->title(), "No Geometry Selected");
+    expectCaptionsAndControlsFit(panel());
+
+    // The designed places stay, whatever the face.
+    EXPECT_EQ(panel().CheckBox2->pos(), QPoint(104, 42));
+    EXPECT_EQ(panel().Label3->pos(), QPoint(176, 21));
+    EXPECT_EQ(panel().Group->geometry(), QRect(3, 6, 209, 107));
+
+    // The tabs are drawn at their full width, nothing elided, when the bar holds them all.
+    QTabBar& tabs = *window->TabBar;
+    EXPECT_TRUE(window->Tabs->rect().contains(tabs.geometry()));
+    EXPECT_LE(tabs.sizeHint().width(), tabs.width());
+    for (int tab = 0; tab < tabs.count(); ++tab)
+        EXPECT_TRUE(tabs.rect().contains(tabs.tabRect(tab))) << tabs.tabText(tab).toStdString();
 }
 
 TEST_F(MainWindowTest, BulkCommandsChangeEveryPartButNotThePanel) {

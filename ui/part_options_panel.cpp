@@ -5,11 +5,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 
@@ -45,6 +48,23 @@ void widenToFit(QWidget* widget) {
     widget->resize(std::min(std::max(widget->width(), widget->sizeHint().width()), room), widget->height());
 }
 
+// The width a control leaves for its caption: beside a check box's indicator,
+// or inside a label's margins.
+int captionRoom(const QLabel* label) {
+    return label->contentsRect().width() - 2 * label->margin();
+}
+int captionRoom(const QCheckBox* box) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    option.text = box->text();
+    return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+}
+
+template <typename Captioned>
+bool showsWholeCaption(const Captioned* widget) {
+    return widget->fontMetrics().horizontalAdvance(widget->text()) <= captionRoom(widget);
+}
+
 void fillBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -59,31 +79,29 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     setObjectName("GroupBox1");
     resize(217, 177);
 
-    Group = placed(new QGroupBox("No Geometry Selected", this), 3, 6, 209, 107);
+    Group = new QGroupBox("No Geometry Selected", this);
     Group->setObjectName("Group");
     fillBackground(Group, QPalette::Window, Qt::white);
-
-    BitBtn1 = placed(new QPushButton(Group), 7, 21, 41, 38);
+    BitBtn1 = new QPushButton(Group);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setIcon(icons::colourButton());
     BitBtn1->setIconSize(QSize(24, 24));
-    Label1 = placed(new QLabel("Colour:", Group), 53, 22);
-    Shape1 = placed(new ColourSwatch(Group), 55, 38, 27, 20);
+    Label1 = new QLabel("Colour:", Group);
+    Shape1 = new ColourSwatch(Group);
     Shape1->setObjectName("Shape1");
-    CheckBox1 = placed(new QCheckBox("Transparent", Group), 104, 23, 89, 17);
+    CheckBox1 = new QCheckBox("Transparent", Group);
     CheckBox1->setObjectName("CheckBox1");
-    CheckBox2 = placed(new QCheckBox("Enviroment Map", Group), 104, 42, 97, 17);
+    CheckBox2 = new QCheckBox("Enviroment Map", Group);
     CheckBox2->setObjectName("CheckBox2");
-    Label2 = placed(new QLabel("Texture:", Group), 8, 73);
+    Label2 = new QLabel("Texture:", Group);
     ComboBox1 = new QComboBox(Group);
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->addItem("No Texture");
-    placed(ComboBox1, 53, 71, 92);
 
-    GroupBox2 = placed(new QGroupBox("Level Of Detail", this), 5, 113, 207, 64);
+    GroupBox2 = new QGroupBox("Level Of Detail", this);
     GroupBox2->setObjectName("GroupBox2");
-    TrackBar1 = placed(new QSlider(Qt::Horizontal, GroupBox2), 3, 11, 173, 33);
+    TrackBar1 = new QSlider(Qt::Horizontal, GroupBox2);
     TrackBar1->setObjectName("TrackBar1");
     TrackBar1->setRange(0, 100);
     TrackBar1->setValue(100);
@@ -91,16 +109,14 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBothSides);
     TrackBar1->setTickInterval(10);
-    Label3 = placed(new QLabel("100%", GroupBox2), 176, 21);
+    // Made with its widest value showing, so that fitting the captions allows for it.
+    Label3 = new QLabel("100%", GroupBox2);
     Label3->setObjectName("Label3");
     Label3->setMinimumWidth(30);
-    Label3->resize(30, Label3->height());
-    CheckBox3 = placed(new QCheckBox("Use Level of Detail", GroupBox2), 8, 45, 161, 16);
+    CheckBox3 = new QCheckBox("Use Level of Detail", GroupBox2);
     CheckBox3->setObjectName("CheckBox3");
     CheckBox3->setChecked(true);
-    for (QWidget* captioned :
-         {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2), static_cast<QWidget*>(CheckBox3)})
-        widenToFit(captioned);
+    fitCaptions();
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     // Like the check boxes of the original toolkit, a change made in code
@@ -110,6 +126,40 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
 
     DisablePartOptions();
+}
+
+void PartOptionsPanel::placeControls() {
+    placed(Group, 3, 6, 209, 107);
+    placed(BitBtn1, 7, 21, 41, 38);
+    placed(Label1, 53, 22);
+    placed(Shape1, 55, 38, 27, 20);
+    placed(CheckBox1, 104, 23, 89, 17);
+    placed(CheckBox2, 104, 42, 97, 17);
+    placed(Label2, 8, 73);
+    placed(ComboBox1, 53, 71, 92);
+    placed(GroupBox2, 5, 113, 207, 64);
+    placed(TrackBar1, 3, 11, 173, 33);
+    placed(Label3, 176, 21, 30);
+    placed(CheckBox3, 8, 45, 161, 16);
+    for (QWidget* captioned :
+         {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2), static_cast<QWidget*>(CheckBox3)})
+        widenToFit(captioned);
+}
+
+void PartOptionsPanel::fitCaptions() {
+    const int designed = QFontInfo(font()).pixelSize();
+    for (int pixels = designed;; --pixels) {
+        placeControls();
+        if (pixels <= designed - MostPixelsTaken) return;
+        const auto labels = findChildren<QLabel*>();
+        const auto boxes = findChildren<QCheckBox*>();
+        if (std::all_of(labels.begin(), labels.end(), showsWholeCaption<QLabel>) &&
+            std::all_of(boxes.begin(), boxes.end(), showsWholeCaption<QCheckBox>))
+            return;
+        QFont smaller = font();
+        smaller.setPixelSize(pixels - 1);
+        setFont(smaller);
+    }
 }
 
 void PartOptionsPanel::setGroupEnabled(bool enabled) {

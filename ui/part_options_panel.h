@@ -60,6 +60,14 @@ public:
     QCheckBox* CheckBox3;
 
 private:
+    // The controls at their designed places, captioned ones widened to fit.
+    void placeControls();
+    // A fallback face wider than the one the panel was laid out for may not
+    // fit its captions even with the controls widened to the boxes' edges;
+    // then the panel's text steps down a pixel at a time, by MostPixelsTaken
+    // at most, until they fit.
+    void fitCaptions();
+    static constexpr int MostPixelsTaken = 2;
     void setGroupEnabled(bool enabled);
 
     ProgramState& state_;
