@@ -4,7 +4,9 @@
 #include "app/korvex_application.h"
 #include "app/qt_prompts.h"
 #include "model/recording_io.h"
+#include "tests/support/recording_gl.h"
 #include "tests/support/test_model.h"
+#include "textures/texture_library.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
 
@@ -495,6 +497,44 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     EXPECT_EQ(state().SelectedPart, -1);
     EXPECT_TRUE(groupDisabled());
     EXPECT_TRUE(tree().selectionModel()->selectedRows().isEmpty());
+}
+
+TEST_F(MainWindowTest, TheTextureBoxListsTheLibraryThroughModelsOpenedAndClosed) {
+    QComboBox& box = *panel().ComboBox1;
+    const auto items = [&] {
+        QStringList texts;
+        for (int i = 0; i < box.count(); ++i) texts << box.itemText(i);
+        return texts;
+    };
+    EXPECT_EQ(items(), QStringList{"No Texture"});
+    EXPECT_EQ(box.currentIndex(), 0);
+
+    TextureLibrary& library = state().textureLibrary;
+    for (const char* name : {"paint.jpg", "rubber.tga", "caf\xc3\xa9.bmp"})
+        appendTexture(library, MakeUniqueTextureName(library, name), static_cast<uint32_t>(library.size() + 1));
+    appendTexture(library, MakeUniqueTextureName(library, "paint.jpg"), 4);
+    RefreshTextureCombo(library, window->textureCombo());
+    EXPECT_EQ(items(), (QStringList{"No Texture", "paint.jpg", "rubber.tga", "caf\u00e9.bmp", "Another paint.jpg"}));
+    EXPECT_EQ(box.currentIndex(), -1);
+
+    // A part shows its own texture when it is selected; closing and opening
+    // models keeps the library and the box as they are.
+    openThroughToolButton(SampleCar);
+    state().partList.Parts[2].TextureIndex = 4;
+    select(part(2));
+    EXPECT_EQ(box.currentText(), "Another paint.jpg");
+    window->ToolButton3->trigger();
+    openThroughToolButton(SampleCar);
+    EXPECT_EQ(library.size(), 4u);
+    EXPECT_EQ(items().size(), 5);
+    select(part(0));
+    EXPECT_EQ(box.currentText(), "No Texture");
+
+    fixtures::RecordingGl gl;
+    state().partList.Parts[1].TextureIndex = 3;
+    RemoveTextureEntry(state(), 1, gl, window->textureCombo());
+    EXPECT_EQ(items(), (QStringList{"No Texture", "paint.jpg", "caf\u00e9.bmp", "Another paint.jpg"}));
+    EXPECT_EQ(state().partList.Parts[1].TextureIndex, 2);
 }
 
 TEST_F(MainWindowTest, TheXServerHoldsEveryCaptionAsGiven) {
