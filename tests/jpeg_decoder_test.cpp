@@ -47,7 +47,7 @@ TEST(JpegDecoder, ColourGreyscaleAndProgressivePicturesDecodeBottomRowFirst) {
         images::JpegOptions options;
     };
     for (const Case& c : {Case{"colour", {95, false, false}}, Case{"greyscale", {95, true, false}},
-                          Case{"progressive", {95, false, true}}}) {
+                          Case{"progressive", {95, false, true}}, Case{"cmyk", {95, false, false, true}}}) {
         ScriptedPrompts prompts;
         const auto decoded = DecodeJpeg(images::writeJpeg(picture, c.options), "p.jpg", prompts);
         ASSERT_TRUE(decoded) << c.what;

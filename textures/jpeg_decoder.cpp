@@ -59,17 +59,33 @@ bool readHeader(JpegSession& session, const uint8_t* data, std::size_t size, uin
     return true;
 }
 
+// A row of C, M, Y, K becomes R, G, B, 255 where it lies. Files with an
+// Adobe marker (all that print software writes) store the inks inverted.
+void cmykToRgba(uint8_t* row, std::size_t pixels, bool inverted) {
+    for (std::size_t i = 0; i < pixels; ++i, row += 4) {
+        const unsigned k = inverted ? row[3] : 255u - row[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned ink = inverted ? row[c] : 255u - row[c];
+            row[c] = static_cast<uint8_t>((ink * k + 127) / 255);
+        }
+        row[3] = 255;
+    }
+}
+
 // Decodes every row into `pixels`, the bottom picture row first.
 bool decodeRows(JpegSession& session, uint8_t* pixels, std::size_t rowBytes) {
     if (setjmp(session.errors.jump)) return false;
     jpeg_decompress_struct& info = session.info;
-    info.out_color_space = JCS_EXT_RGBA;  // alpha comes out as 255
+    // Four-ink pictures come out as C, M, Y, K, one byte each like R, G, B, A.
+    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = inks ? JCS_CMYK : JCS_EXT_RGBA;  // alpha comes out as 255
     info.scale_num = 1;
     info.scale_denom = 1;
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = pixels + (info.output_height - 1 - info.output_scanline) * rowBytes;
         jpeg_read_scanlines(&info, &row, 1);
+        if (inks) cmykToRgba(row, info.output_width, info.saw_Adobe_marker != 0);
     }
     jpeg_finish_decompress(&info);
     return true;

@@ -122,7 +122,7 @@ bool compressJpeg(const uint8_t* samples, uint32_t width, uint32_t height, int c
     info.image_width = width;
     info.image_height = height;
     info.input_components = components;
-    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     if (progressive) jpeg_simple_progression(&info);
@@ -296,14 +296,19 @@ std::vector<uint8_t> writeTga(const Picture& picture, const TgaOptions& options)
 
 std::vector<uint8_t> writeJpeg(const Picture& picture, const JpegOptions& options) {
     checkSize(picture);
-    const int components = options.greyscale ? 1 : 3;
+    const int components = options.greyscale ? 1 : options.cmyk ? 4 : 3;
     Bytes samples;
     samples.reserve(std::size_t{picture.width} * picture.height * components);
     for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
         const uint8_t* p = &picture.rgba[i];
-        if (options.greyscale)
+        if (options.greyscale) {
             samples.push_back(static_cast<uint8_t>((77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8));
-        else
+        } else if (options.cmyk) {
+            // Inverted inks: colour = stored ink x stored black / 255.
+            const unsigned k = std::max({p[0], p[1], p[2]});
+            for (int c = 0; c < 3; ++c) samples.push_back(static_cast<uint8_t>(k == 0 ? 0 : (p[c] * 255u + k / 2) / k));
+            samples.push_back(static_cast<uint8_t>(k));
+        } else
             samples.insert(samples.end(), p, p + 3);
     }
     unsigned char* buffer = nullptr;

@@ -38,6 +38,9 @@ struct JpegOptions {
     int quality = 90;
     bool greyscale = false;  // one component, from the picture's luminance
     bool progressive = false;
+    // Four inks (C, M, Y, K stored inverted, with an Adobe marker, as print
+    // software writes them), chosen so that they print the picture's colours.
+    bool cmyk = false;
 };
 // Encoded with libjpeg; A is dropped.
 std::vector<uint8_t> writeJpeg(const Picture& picture, const JpegOptions& options = {});
