@@ -1,4 +1,5 @@
 #include "tools/korvex-inspect/inspect.h"
+#include "tests/support/inspect_run.h"
 #include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
@@ -10,19 +11,6 @@ namespace {
 
 using fixtures::Bytes;
 using fixtures::ModelDescription;
-
-struct InspectRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-InspectRun inspect(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    ProgramState state;
-    const int status = runInspect(args, state, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string loadLines(const std::string& path, std::size_t size) {
     return "Opening " + path + "\nFile has a size of: " + std::to_string(size) +

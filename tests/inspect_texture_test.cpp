@@ -1,14 +1,14 @@
 #include "tools/korvex-inspect/inspect.h"
 
 #include "tests/support/image_writers.h"
+#include "tests/support/inspect_run.h"
+#include "tests/support/test_model.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cstdio>
-#include <sstream>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -16,33 +16,15 @@
 namespace korvex {
 namespace {
 
-struct InspectRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-InspectRun inspect(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    ProgramState state;
-    const int status = runInspect(args, state, out, err);
-    return {status, out.str(), err.str()};
-}
-
 class InspectTextureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / ("inspect_texture_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         images::writeFile(dir / name, bytes);
         return (dir / name).string();
     }
     std::string png() const { return (dir / "out.png").string(); }
 
-    std::filesystem::path dir;
+    fixtures::TempDir dir;
 };
 
 TEST_F(InspectTextureTest, WritesTheFittedBufferRowByRow) {

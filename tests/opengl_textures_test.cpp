@@ -5,6 +5,7 @@
 
 #include "model/recording_io.h"
 #include "tests/support/image_writers.h"
+#include "tests/support/test_model.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -14,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <memory>
 
 namespace korvex {
@@ -28,12 +28,9 @@ protected:
         surface.setFormat(context->format());
         surface.create();
         ASSERT_TRUE(context->makeCurrent(&surface));
-        dir = std::filesystem::temp_directory_path() / ("opengl_textures_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
     }
     void TearDown() override {
         if (context) context->doneCurrent();
-        if (!dir.empty()) std::filesystem::remove_all(dir);
     }
 
     // Level 0 of the bound texture, read back as R, G, B bytes.
@@ -52,7 +49,7 @@ protected:
     std::unique_ptr<QOpenGLContext> context;
     QOffscreenSurface surface;
     OpenGlTextures gl;
-    std::filesystem::path dir;
+    fixtures::TempDir dir;
 };
 
 TEST_F(OpenGlTexturesTest, TgaTexturesHoldNoAlphaAndRowsArePacked) {

@@ -4,10 +4,9 @@
 #include "model/recording_io.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/recording_gl.h"
+#include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 namespace korvex {
 namespace {
@@ -16,18 +15,12 @@ using Calls = std::vector<std::string>;
 
 class TextureUploadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / ("texture_upload_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     std::filesystem::path write(const std::string& name, const std::vector<uint8_t>& bytes) {
         images::writeFile(dir / name, bytes);
         return dir / name;
     }
 
-    std::filesystem::path dir;
+    fixtures::TempDir dir;
     fixtures::RecordingGl gl;
     ScriptedPrompts prompts;
 };

@@ -1,10 +1,10 @@
 #include "textures/tga_decoder.h"
 
 #include "tests/support/image_writers.h"
+#include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <filesystem>
 
 namespace korvex {
@@ -152,8 +152,7 @@ TEST(TgaDecoder, HostileSizesFailBeforeAnythingIsReserved) {
 
 TEST(TgaDecoder, EncodedPicturesRoundTripThroughFiles) {
     const images::Picture picture = images::testPattern(37, 23, true);
-    const auto dir = std::filesystem::temp_directory_path() / ("tga_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const fixtures::TempDir dir;
     for (int depth : {24, 32}) {
         for (bool runLength : {false, true}) {
             for (bool topDown : {false, true}) {
@@ -176,8 +175,7 @@ TEST(TgaDecoder, EncodedPicturesRoundTripThroughFiles) {
         }
     }
     EXPECT_FALSE(DecodeTgaFile(dir / "missing.tga"));
-    EXPECT_FALSE(DecodeTgaFile(dir));  // a folder
-    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(DecodeTgaFile(dir.path()));  // a folder
 }
 
 }  // namespace
