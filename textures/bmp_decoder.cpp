@@ -42,6 +42,47 @@ bool uncompressedRowsPresent(std::span<const uint8_t> file) {
     return dataOffset <= file.size() && rows <= (file.size() - dataOffset) / rowBytes;
 }
 
+// The common uncompressed 24- and 32-bit bitmaps, read straight from the
+// file: their rows are stored bottom first, as the buffer wants them, so one
+// pass does what the reader and a second copy would. Anything else goes to
+// the reader.
+std::optional<PixelBuffer> directTrueColour(std::span<const uint8_t> file, uint64_t budget) {
+    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') return std::nullopt;
+    const uint32_t headerSize = littleEndian32(file, 14);
+    const uint32_t planes = file[26] | uint32_t{file[27]} << 8;
+    const uint32_t bitsPerPixel = file[28] | uint32_t{file[29]} << 8;
+    const auto width = static_cast<int32_t>(littleEndian32(file, 18));
+    const auto height = static_cast<int32_t>(littleEndian32(file, 22));
+    if ((headerSize != 40 && headerSize != 108 && headerSize != 124) || planes != 1 || littleEndian32(file, 30) != 0 ||
+        (bitsPerPixel != 24 && bitsPerPixel != 32) || width <= 0 || height == 0 || height == INT32_MIN)
+        return std::nullopt;
+    const uint64_t rows = static_cast<uint64_t>(std::abs(int64_t{height}));
+    const uint64_t fileRowBytes = (uint64_t{static_cast<uint32_t>(width)} * bitsPerPixel + 31) / 32 * 4;
+    const uint64_t dataOffset = littleEndian32(file, 10);
+    if (dataOffset > file.size() || rows > (file.size() - dataOffset) / fileRowBytes) return std::nullopt;
+    if (uint64_t{static_cast<uint32_t>(width)} * rows > budget / 4) return std::nullopt;
+
+    PixelBuffer buffer;
+    buffer.width = static_cast<uint32_t>(width);
+    buffer.height = static_cast<uint32_t>(rows);
+    buffer.bytesPerPixel = 4;
+    buffer.pixels.resize(buffer.rowBytes() * buffer.height);
+    const std::size_t step = bitsPerPixel / 8;
+    for (uint32_t r = 0; r < buffer.height; ++r) {
+        // A negative height stores the top row first.
+        const uint64_t fileRow = height < 0 ? buffer.height - 1 - r : r;
+        const uint8_t* from = file.data() + dataOffset + fileRow * fileRowBytes;
+        uint8_t* to = buffer.pixels.data() + r * buffer.rowBytes();
+        for (uint32_t x = 0; x < buffer.width; ++x, from += step, to += 4) {
+            to[0] = from[2];
+            to[1] = from[1];
+            to[2] = from[0];
+            to[3] = 255;
+        }
+    }
+    return buffer;
+}
+
 // Bottom picture row first, every pixel R, G, B, 255.
 PixelBuffer bottomRowFirst(const QImage& image) {
     PixelBuffer buffer;
@@ -68,6 +109,7 @@ PixelBuffer bottomRowFirst(const QImage& image) {
 std::optional<PixelBuffer> DecodeBmp(std::span<const uint8_t> file, std::string_view pathShown, Prompts& prompts,
                                      uint64_t budget) {
     if (!uncompressedRowsPresent(file)) return refuse(pathShown, prompts);
+    if (auto direct = directTrueColour(file, budget)) return direct;
     QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
     QBuffer device(&bytes);
