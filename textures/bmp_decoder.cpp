@@ -7,8 +7,9 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -24,22 +25,45 @@ uint32_t littleEndian32(std::span<const uint8_t> bytes, std::size_t at) {
     return bytes[at] | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 | uint32_t{bytes[at + 3]} << 24;
 }
 
+// The fields of a file header and a BITMAPINFOHEADER (or a later, longer
+// one) that tell how much pixel data the file must hold.
+struct BitmapHeader {
+    uint32_t headerSize, planes, bitsPerPixel, compression, dataOffset;
+    int32_t width, height;  // a negative height stores the top row first
+    uint64_t rows, fileRowBytes;
+
+    static constexpr uint32_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
+
+    // Nothing for a file too short for the header, an older header, or a
+    // size that says nothing about the data; the reader decides those.
+    static std::optional<BitmapHeader> read(std::span<const uint8_t> file) {
+        if (file.size() < 14 + 40 || littleEndian32(file, 14) < 40) return std::nullopt;
+        BitmapHeader h{};
+        h.headerSize = littleEndian32(file, 14);
+        h.width = static_cast<int32_t>(littleEndian32(file, 18));
+        h.height = static_cast<int32_t>(littleEndian32(file, 22));
+        h.planes = file[26] | uint32_t{file[27]} << 8;
+        h.bitsPerPixel = file[28] | uint32_t{file[29]} << 8;
+        h.compression = littleEndian32(file, 30);
+        h.dataOffset = littleEndian32(file, 10);
+        if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN || h.bitsPerPixel == 0) return std::nullopt;
+        h.rows = static_cast<uint64_t>(std::abs(int64_t{h.height}));
+        h.fileRowBytes = (uint64_t{static_cast<uint32_t>(h.width)} * h.bitsPerPixel + 31) / 32 * 4;
+        return h;
+    }
+    bool uncompressed() const {
+        return compression == Uncompressed || compression == BitFields || compression == AlphaBitFields;
+    }
+    bool rowsPresent(std::span<const uint8_t> file) const {
+        return dataOffset <= file.size() && rows <= (file.size() - dataOffset) / fileRowBytes;
+    }
+};
+
 // An uncompressed bitmap must hold every row it claims: the reader would
 // otherwise reserve the whole picture for a file of a few bytes.
 bool uncompressedRowsPresent(std::span<const uint8_t> file) {
-    constexpr std::size_t InfoHeaderEnd = 14 + 40;
-    if (file.size() < InfoHeaderEnd || littleEndian32(file, 14) < 40) return true;  // the reader decides
-    const uint32_t compression = littleEndian32(file, 30);
-    constexpr uint32_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
-    if (compression != Uncompressed && compression != BitFields && compression != AlphaBitFields) return true;
-    const auto width = static_cast<int32_t>(littleEndian32(file, 18));
-    const auto height = static_cast<int32_t>(littleEndian32(file, 22));
-    const uint32_t bitsPerPixel = file[28] | uint32_t{file[29]} << 8;
-    const uint32_t dataOffset = littleEndian32(file, 10);
-    if (width <= 0 || height == 0 || bitsPerPixel == 0) return true;
-    const uint64_t rows = height < 0 ? uint64_t{0} - static_cast<int64_t>(height) : static_cast<uint64_t>(height);
-    const uint64_t rowBytes = (uint64_t{static_cast<uint32_t>(width)} * bitsPerPixel + 31) / 32 * 4;
-    return dataOffset <= file.size() && rows <= (file.size() - dataOffset) / rowBytes;
+    const auto header = BitmapHeader::read(file);
+    return !header || !header->uncompressed() || header->rowsPresent(file);
 }
 
 // The common uncompressed 24- and 32-bit bitmaps, read straight from the
@@ -47,31 +71,23 @@ bool uncompressedRowsPresent(std::span<const uint8_t> file) {
 // pass does what the reader and a second copy would. Anything else goes to
 // the reader.
 std::optional<PixelBuffer> directTrueColour(std::span<const uint8_t> file, uint64_t budget) {
-    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') return std::nullopt;
-    const uint32_t headerSize = littleEndian32(file, 14);
-    const uint32_t planes = file[26] | uint32_t{file[27]} << 8;
-    const uint32_t bitsPerPixel = file[28] | uint32_t{file[29]} << 8;
-    const auto width = static_cast<int32_t>(littleEndian32(file, 18));
-    const auto height = static_cast<int32_t>(littleEndian32(file, 22));
-    if ((headerSize != 40 && headerSize != 108 && headerSize != 124) || planes != 1 || littleEndian32(file, 30) != 0 ||
-        (bitsPerPixel != 24 && bitsPerPixel != 32) || width <= 0 || height == 0 || height == INT32_MIN)
+    const auto header = BitmapHeader::read(file);
+    if (!header || file[0] != 'B' || file[1] != 'M') return std::nullopt;
+    const BitmapHeader& h = *header;
+    if ((h.headerSize != 40 && h.headerSize != 108 && h.headerSize != 124) || h.planes != 1 ||
+        h.compression != BitmapHeader::Uncompressed || (h.bitsPerPixel != 24 && h.bitsPerPixel != 32) ||
+        !h.rowsPresent(file) || uint64_t{static_cast<uint32_t>(h.width)} * h.rows > budget / 4)
         return std::nullopt;
-    const uint64_t rows = static_cast<uint64_t>(std::abs(int64_t{height}));
-    const uint64_t fileRowBytes = (uint64_t{static_cast<uint32_t>(width)} * bitsPerPixel + 31) / 32 * 4;
-    const uint64_t dataOffset = littleEndian32(file, 10);
-    if (dataOffset > file.size() || rows > (file.size() - dataOffset) / fileRowBytes) return std::nullopt;
-    if (uint64_t{static_cast<uint32_t>(width)} * rows > budget / 4) return std::nullopt;
 
     PixelBuffer buffer;
-    buffer.width = static_cast<uint32_t>(width);
-    buffer.height = static_cast<uint32_t>(rows);
+    buffer.width = static_cast<uint32_t>(h.width);
+    buffer.height = static_cast<uint32_t>(h.rows);
     buffer.bytesPerPixel = 4;
     buffer.pixels.resize(buffer.rowBytes() * buffer.height);
-    const std::size_t step = bitsPerPixel / 8;
+    const std::size_t step = h.bitsPerPixel / 8;
     for (uint32_t r = 0; r < buffer.height; ++r) {
-        // A negative height stores the top row first.
-        const uint64_t fileRow = height < 0 ? buffer.height - 1 - r : r;
-        const uint8_t* from = file.data() + dataOffset + fileRow * fileRowBytes;
+        const uint64_t fileRow = h.height < 0 ? buffer.height - 1 - r : r;
+        const uint8_t* from = file.data() + h.dataOffset + fileRow * h.fileRowBytes;
         uint8_t* to = buffer.pixels.data() + r * buffer.rowBytes();
         for (uint32_t x = 0; x < buffer.width; ++x, from += step, to += 4) {
             to[0] = from[2];
