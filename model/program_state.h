@@ -10,13 +10,24 @@
 
 namespace korvex {
 
-// What the 3-D view and the window's drag bars share. A press on any of them
-// starts a drag, a release on any ends it.
+enum class MouseButton : uint8_t { Left = 0, Right = 1, Middle = 2 };
+
+// The camera, the drag in progress and the frame clock: what the 3-D view,
+// its mouse handlers and the window's drag bars share. A press on any of
+// them starts a drag, a release on any ends it.
 struct ViewState {
+    uint32_t StartTick = 0;          // millisecond tick at which the frame clock started
+    uint32_t FrameTime = 0;          // smoothed milliseconds since StartTick
+    uint32_t PreviousFrameTime = 0;  // FrameTime of the frame before
+    float RotationY = 0.0f;          // degrees about the vertical axis
+    float RotationX = 20.0f;         // degrees of tilt towards the viewer
+    float ZoomZ = -4.0f;             // distance along the viewing axis; never above 0 by dragging
     bool Dragging = false;
-    int32_t LastMouseX = 0;  // pointer position at the press, in the pressed panel
+    int32_t LastMouseX = 0;  // pointer position at the press or the last move, in the pressed panel
     int32_t LastMouseY = 0;
-    bool Wireframe = false;  // "Toggle Wireframe"
+    MouseButton DragButton = MouseButton::Left;
+    bool Wireframe = false;   // "Toggle Wireframe"
+    uint32_t EnvTexture = 0;  // OpenGL texture of the reflection picture; 0 while there is none
 };
 
 struct ProgramState {

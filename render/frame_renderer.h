@@ -1,0 +1,41 @@
+#pragma once
+// One frame of the 3-D view: the frame clock, the camera, auto-rotation and
+// the passes over the parts. Plain OpenGL on the context that is current;
+// nothing is allocated per frame.
+
+#include "model/program_state.h"
+
+#include <cstdint>
+
+namespace korvex {
+
+// The window's controls that every frame reads.
+struct FrameControls {
+    bool Rotating = true;          // "Rotating" on the Options menu
+    bool UseLevelOfDetail = true;  // "Use Level of Detail"
+    int32_t DetailLevel = 100;     // the level-of-detail slider, 0 to 100
+};
+
+// How a part's strip reaches OpenGL. Both send the same vertices in the same
+// order; the immediate one, a call per attribute, is kept as the reference.
+enum class StripEmitter { VertexArrays, Immediate };
+
+// Advances the smoothed clock: the mean of the time since StartTick and the
+// previous frame's time, in unsigned 32-bit arithmetic so the tick counter
+// may wrap.
+void AdvanceFrameClock(ViewState& view, uint32_t tick);
+
+// Clears, places the camera, turns the model while Rotating is set, and
+// draws the loaded model's parts and the selected part's highlight.
+void RenderFrame(ProgramState& state, const FrameControls& controls,
+                 StripEmitter emitter = StripEmitter::VertexArrays);
+
+// Whether the part is drawn at the slider's level: always with the level of
+// detail off or for a part without a settings row, otherwise when the
+// slider lies within the row's range, both ends included.
+bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameControls& controls);
+
+// "Toggle Wireframe": flips the mode and sets the polygon mode to match.
+void ToolButton12Click(ViewState& view);
+
+}  // namespace korvex
