@@ -2,6 +2,10 @@
 
 #include "model/model_commands.h"
 #include "qt_prompts.h"
+#include "render/frame_renderer.h"
+#include "render/navigation.h"
+#include "render/scene_colours.h"
+#include "render/view_widget.h"
 #include "settings/geomdata_file.h"
 #include "settings/open_command.h"
 #include "ui/icons.h"
@@ -11,6 +15,7 @@
 #include "ui/texture_combo_box.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLayout>
@@ -18,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextCursor>
@@ -106,13 +112,7 @@ TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
     client_->setObjectName("ClientArea");
     setCentralWidget(client_);
     createLeftPane(client_);
-    Panel4 = new MousePanel(client_);
-    Panel4->setObjectName("Panel4");
-    Panel4->setFrameShape(QFrame::NoFrame);
-    Panel4->setAutoFillBackground(true);
-    QPalette black = Panel4->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    Panel4->setPalette(black);
+    createView(client_);
     client_->onResize = [this] { layoutClient(); };
 
     statusBar()->setObjectName("StatusBar1");
@@ -138,7 +138,7 @@ TForm1::~TForm1() {
     for (QObject* sender : std::initializer_list<QObject*>{Tree, Tree->selectionModel(), Tree->header(), TabBar})
         sender->disconnect(this);
     for (ResizingPanel* panel : {client_, Panel2, Tabs}) panel->onResize = panel->onClick = nullptr;
-    for (MousePanel* panel : {Panel1, Panel3, Panel4}) panel->onDown = panel->onMove = panel->onUp = nullptr;
+    for (MousePanel* panel : {Panel1, Panel3}) panel->onDown = panel->onMove = panel->onUp = nullptr;
 
     // FormDestroy: a model still open at the end is closed like any other.
     try {
@@ -147,6 +147,9 @@ TForm1::~TForm1() {
     } catch (...) {
         // Nothing can be shown any more; the window is going.
     }
+    // Then the view's context goes, and its textures with it, while the
+    // state that names them is still here.
+    delete Panel4;
     Tree->setModel(nullptr);
     delete treeModel;
 }
@@ -190,7 +193,7 @@ void TForm1::createToolBar() {
     connect(ToolButton7, &QAction::triggered, this, [this] { ToolButton7Click(); });
     connect(ToolButton8, &QAction::triggered, this, [this] { ToolButton8Click(); });
     connect(ToolButton9, &QAction::triggered, this, [this] { ToolButton9Click(); });
-    connect(ToolButton12, &QAction::triggered, this, [this] { state_.view.Wireframe = !state_.view.Wireframe; });
+    connect(ToolButton12, &QAction::triggered, this, [this] { ToolButton12Click(); });
 }
 
 void TForm1::createMenus() {
@@ -245,6 +248,8 @@ void TForm1::createMenus() {
     connect(Close1, &QAction::triggered, ToolButton3, &QAction::trigger);
     connect(ManageTextures1, &QAction::triggered, ToolButton5, &QAction::trigger);
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(BackgroundColour1, &QAction::triggered, this, [this] { BackgroundColour1Click(); });
+    connect(BacklightColour1, &QAction::triggered, this, [this] { BacklightColour1Click(); });
     connect(ShowAllParts1, &QAction::triggered, ToolButton9, &QAction::trigger);
     connect(HideAllParts1, &QAction::triggered, ToolButton8, &QAction::trigger);
     connect(RestoreFileSettings1, &QAction::triggered, ToolButton7, &QAction::trigger);
@@ -338,8 +343,37 @@ void TForm1::createLeftPane(QWidget* client) {
     Panel3->setCursor(Qt::SizeHorCursor);
 }
 
+void TForm1::createView(QWidget* client) {
+    std::string whyNot;
+    if (ViewWidget::openGlAvailable(whyNot)) {
+        view3d_ = new ViewWidget(state_, prompts_,
+                                 [this] {
+                                     return FrameControls{ShowStatistics1->isChecked(), GroupBox1->CheckBox3->isChecked(),
+                                                          GroupBox1->TrackBar1->value()};
+                                 },
+                                 client);
+        view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
+        Panel4 = view3d_;
+    } else {
+        // Everything but the picture still works: the tree, the options, the log.
+        auto* panel = new MousePanel(client);
+        panel->setFrameShape(QFrame::NoFrame);
+        panel->setAutoFillBackground(true);
+        QPalette black = panel->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        panel->setPalette(black);
+        Panel4 = panel;
+        prompts_.message(ApplicationTitle, NoOpenGlMessage, BoxIcon::Error);
+    }
+    Panel4->setObjectName("Panel4");
+}
+
+void TForm1::withViewContext(const std::function<void()>& work) {
+    if (view3d_ != nullptr) view3d_->withContext(work);
+}
+
 void TForm1::connectDragBars() {
-    for (MousePanel* panel : {Panel1, Panel3, Panel4}) {
+    for (MousePanel* panel : {Panel1, Panel3}) {
         panel->onDown = [this](QPoint at) { startDrag(at); };
         panel->onUp = [this](QPoint at) { endDrag(at); };
     }
@@ -508,6 +542,20 @@ void TForm1::ToolButton9Click() {
 
 void TForm1::Exit1Click() {
     QCoreApplication::exit(1);
+}
+
+void TForm1::ToolButton12Click() {
+    // Without a context yet, the view takes the mode up when it gets one.
+    if (view3d_ == nullptr || !view3d_->withContext([this] { korvex::ToolButton12Click(state_.view); }))
+        state_.view.Wireframe = !state_.view.Wireframe;
+}
+
+void TForm1::BackgroundColour1Click() {
+    if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBackgroundColour(*chosen); });
+}
+
+void TForm1::BacklightColour1Click() {
+    if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBacklightColour(*chosen); });
 }
 
 void TForm1::TreeChange() {

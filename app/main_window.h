@@ -26,6 +26,7 @@ class PartOptionsPanel;
 class PartTreeModel;
 class TextureCombo;
 class TextureComboBox;
+class ViewWidget;
 
 // A panel that hands its mouse presses, moves and releases to the window:
 // the drag bars and the 3-D view.
@@ -64,6 +65,10 @@ public:
     // The options panel's texture box, as the texture library fills it.
     TextureCombo& textureCombo();
 
+    // The 3-D view, or nothing when this display has no OpenGL (Panel4 is
+    // then a plain black panel).
+    ViewWidget* view3d() const { return view3d_; }
+
     // Opens `path` as the open command does once its file dialog has answered.
     void openModel(const std::filesystem::path& path);
 
@@ -86,6 +91,9 @@ public:
     void ToolButton8Click();
     void ToolButton9Click();
     void Exit1Click();
+    void ToolButton12Click();
+    void BackgroundColour1Click();
+    void BacklightColour1Click();
     void TreeChange();
     void Panel2Resize();
     void TabsChange();
@@ -109,7 +117,7 @@ public:
     QPlainTextEdit* Memo1;
     PartOptionsPanel* GroupBox1;
     MousePanel* Panel3;
-    MousePanel* Panel4;
+    QWidget* Panel4;
     PartTreeModel* treeModel;
 
 private:
@@ -117,6 +125,9 @@ private:
     void createToolBar();
     void createMenus();
     void createLeftPane(QWidget* client);
+    void createView(QWidget* client);
+    // Runs `work` on the view's OpenGL state; nothing without a view.
+    void withViewContext(const std::function<void()>& work);
     void connectDragBars();
     void layoutClient();
     void setPanel2Width(int width);
@@ -132,6 +143,7 @@ private:
     Prompts& prompts_;
     ColourChooser& colours_;
     std::unique_ptr<TextureComboBox> textureCombo_;
+    ViewWidget* view3d_ = nullptr;
     ResizingPanel* client_;
     int panel2Width_ = 233;
     bool memoEmpty_ = false;
@@ -142,5 +154,11 @@ private:
 void showEscapedFailure(Prompts& prompts, std::string_view text);
 
 inline constexpr std::string_view ApplicationTitle = "Korvex Model Viewer";
+
+// Said once at start when the display cannot give the 3-D view an OpenGL context.
+inline constexpr std::string_view NoOpenGlMessage =
+    "The 3-D view cannot be shown: this display offers no OpenGL drawing with a depth buffer "
+    "(an OpenGL graphics driver such as Mesa is needed).\n\n"
+    "The car is not drawn, but the part tree, the part options and the log still work.";
 
 }  // namespace korvex

@@ -183,6 +183,10 @@ void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitte
 
 void ToolButton12Click(ViewState& view) {
     view.Wireframe = !view.Wireframe;
+    ApplyPolygonMode(view);
+}
+
+void ApplyPolygonMode(const ViewState& view) {
     glPolygonMode(GL_FRONT_AND_BACK, view.Wireframe ? GL_LINE : GL_FILL);
 }
 

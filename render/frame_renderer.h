@@ -37,5 +37,7 @@ bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameContr
 
 // "Toggle Wireframe": flips the mode and sets the polygon mode to match.
 void ToolButton12Click(ViewState& view);
+// Outlines in wireframe mode, filled triangles otherwise.
+void ApplyPolygonMode(const ViewState& view);
 
 }  // namespace korvex

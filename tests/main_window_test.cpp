@@ -4,6 +4,7 @@
 #include "app/korvex_application.h"
 #include "app/qt_prompts.h"
 #include "model/recording_io.h"
+#include "render/view_widget.h"
 #include "tests/support/recording_gl.h"
 #include "tests/support/test_model.h"
 #include "textures/texture_library.h"
@@ -66,6 +67,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window = std::make_unique<TForm1>(prompts, colours);
+        // These tests look at the widgets; the view draws only when asked.
+        if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
         window->show();
         // Short-cuts and focus changes need the window to hold the X focus.
         window->activateWindow();
@@ -221,7 +224,11 @@ TEST_F(MainWindowTest, StartsEmptyWithTheDesignedWindow) {
     EXPECT_EQ(window->Panel2->width(), 233);
     EXPECT_EQ(window->Panel1->y(), 288);
     EXPECT_EQ(window->Panel4->x(), 233);
-    EXPECT_EQ(window->Panel4->palette().color(QPalette::Window), QColor(Qt::black));
+    ASSERT_NE(window->view3d(), nullptr);
+    const QImage view = window->view3d()->grabFramebuffer().convertToFormat(QImage::Format_RGB888);
+    EXPECT_EQ(view.size(), window->Panel4->size());
+    EXPECT_EQ(view.pixelColor(view.width() / 2, view.height() / 2), QColor(Qt::black));
+    EXPECT_TRUE(prompts.shown.empty()) << "the reflection picture is found";
 
     EXPECT_EQ(log(), Lines{"No File Loaded."});
     EXPECT_EQ(model().rowCount(), 1);
