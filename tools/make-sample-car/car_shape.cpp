@@ -217,6 +217,11 @@ std::vector<Vec3> gridNormals(const Grid& grid) {
 
 constexpr std::size_t MaxPartVertices = 65536;  // strips hold 16-bit indices
 
+// The shapes are drawn in the proportions of a real car about 4.3 units
+// long; the file holds them smaller, so the viewer's starting distance
+// shows the whole car as it turns.
+constexpr float FileScale = 0.6f;
+
 // Adds the grid to the part as one strip piece per pair of rows. Pieces are
 // joined by repeating the last index of one and the first of the next; the
 // triangles this makes have no area, and since every piece has an even length
@@ -231,7 +236,8 @@ void appendGrid(CarPart& part, const Grid& grid) {
         for (int c = 0; c < grid.cols; ++c) {
             const Vec3 p = grid.at(r, c), n = normals[grid.index(r, c)];
             const float u = static_cast<float>(c) / (grid.cols - 1), v = static_cast<float>(r) / (grid.rows - 1);
-            part.vertices.push_back(ModelVertex{{p.x, p.y, p.z}, 0, {n.x, n.y, n.z}, 0, {u, v}});
+            part.vertices.push_back(
+                ModelVertex{{p.x * FileScale, p.y * FileScale, p.z * FileScale}, 0, {n.x, n.y, n.z}, 0, {u, v}});
         }
     }
     const auto index = [&](int r, int c) { return static_cast<uint16_t>(base + grid.index(r, c)); };
