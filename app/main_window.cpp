@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -363,7 +364,8 @@ void TForm1::createView(QWidget* client) {
         black.setColor(QPalette::Window, Qt::black);
         panel->setPalette(black);
         Panel4 = panel;
-        prompts_.message(ApplicationTitle, NoOpenGlMessage, BoxIcon::Error);
+        // Said over the window once it is up, not before it appears.
+        QTimer::singleShot(0, this, [this] { prompts_.message(ApplicationTitle, NoOpenGlMessage, BoxIcon::Error); });
     }
     Panel4->setObjectName("Panel4");
 }
