@@ -1,5 +1,6 @@
 #include "inspect.h"
 
+#include "inspect_render.h"
 #include "inspect_texture.h"
 
 #include "model/recording_io.h"
@@ -15,13 +16,10 @@ namespace {
 
 constexpr const char* Usage =
     "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
-    "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n";
-
-struct ModelCommand {
-    std::string path;
-    bool answerYes = true;
-    bool dump = false;
-};
+    "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
+    "       korvex-inspect render PATH --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] [--env FILE]"
+    " [--wireframe] [--lod-off] [--slider N] [--select PART] [--frame-time MS] [--background R,G,B]"
+    " [--backlight R,G,B] [--answer yes|no]\n";
 
 std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;
@@ -89,7 +87,9 @@ void printParts(const ProgramState& state, bool dump, std::ostream& out) {
     }
 }
 
-int inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out) {
+}  // namespace
+
+void inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out) {
     RecordingLog log;
     // A missing settings file is not looked for: the file request is cancelled.
     ScriptedPrompts prompts;
@@ -106,19 +106,24 @@ int inspectModel(const ModelCommand& command, ProgramState& state, std::ostream&
     for (const std::string& line : log.lines) out << line << '\n';
     out << "---\n";
     printParts(state, command.dump, out);
+    printShown(prompts, escaped, out);
+}
+
+void printShown(const ScriptedPrompts& prompts, const std::optional<std::string>& escaped, std::ostream& out) {
     for (const ShownBox& box : prompts.shown) {
         if (box.kind == ShownBox::Kind::FileRequest) continue;
         out << "box\t" << oneLine(box.caption) << '\t' << oneLine(box.text) << '\n';
     }
     if (escaped) out << "error\t" << oneLine(*escaped) << '\n';
-    return 0;
 }
 
-}  // namespace
-
 int runInspect(const std::vector<std::string>& args, ProgramState& state, std::ostream& out, std::ostream& err) {
-    if (const auto command = parseModelCommand(args)) return inspectModel(*command, state, out);
+    if (const auto command = parseModelCommand(args)) {
+        inspectModel(*command, state, out);
+        return 0;
+    }
     if (const auto command = parseTextureCommand(args)) return inspectTexture(*command, out, err);
+    if (const auto command = parseRenderCommand(args)) return inspectRender(*command, state, out, err);
     err << Usage;
     return 2;
 }

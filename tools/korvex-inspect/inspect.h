@@ -3,12 +3,28 @@
 // without a window, and prints what the viewer would show.
 
 #include "model/program_state.h"
+#include "model/recording_io.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace korvex {
+
+struct ModelCommand {
+    std::string path;
+    bool answerYes = true;  // the answer to every Yes/No question
+    bool dump = false;      // every vertex and strip after the part rows
+};
+
+// Opens the model into `state` as the viewer's open command does and prints
+// the log, `---`, the part rows, the boxes shown and an escaped failure.
+void inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out);
+
+// The boxes shown (file requests left out) as `box` lines, then the
+// escaped failure, if any, as an `error` line.
+void printShown(const ScriptedPrompts& prompts, const std::optional<std::string>& escaped, std::ostream& out);
 
 // Runs the inspector on `args` (without the program name), loading into
 // `state`, which should be fresh; answers the exit status.

@@ -1,0 +1,175 @@
+#include "inspect_render.h"
+
+#include "render/frame_renderer.h"
+#include "render/headless_target.h"
+#include "render/scene.h"
+#include "render/scene_colours.h"
+#include "textures/opengl_textures.h"
+#include "textures/texture_files.h"
+
+#include <QImage>
+#include <QString>
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <string_view>
+#include <type_traits>
+
+namespace korvex {
+
+namespace {
+
+// Well inside what the driver's framebuffers allow, and 192 MiB of pixels at most.
+constexpr int MaxSide = 8192;
+
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if constexpr (std::is_floating_point_v<Number>) {
+        if (!std::isfinite(value)) return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> parseInRange(std::string_view text, int low, int high) {
+    const auto value = parseNumber<int>(text);
+    if (!value || *value < low || *value > high) return std::nullopt;
+    return value;
+}
+
+// Exactly `count` whole numbers within [low, high], with `separator` between them.
+std::optional<std::vector<int>> parseList(std::string_view text, char separator, std::size_t count, int low, int high) {
+    std::vector<int> values;
+    for (std::size_t start = 0; values.size() < count; ++start) {
+        const std::size_t stop = values.size() + 1 == count ? text.size() : text.find(separator, start);
+        if (stop == std::string_view::npos) return std::nullopt;
+        const auto value = parseInRange(text.substr(start, stop - start), low, high);
+        if (!value) return std::nullopt;
+        values.push_back(*value);
+        start = stop;
+    }
+    return values;
+}
+
+// "R,G,B" as the colour dialog hands it over: 0x00BBGGRR.
+std::optional<uint32_t> parseColour(std::string_view text) {
+    const auto channels = parseList(text, ',', 3, 0, 255);
+    if (!channels) return std::nullopt;
+    return static_cast<uint32_t>((*channels)[0]) | static_cast<uint32_t>((*channels)[1]) << 8 |
+           static_cast<uint32_t>((*channels)[2]) << 16;
+}
+
+template <typename Value, typename Field>
+bool assign(const std::optional<Value>& parsed, Field& field) {
+    if (parsed) field = *parsed;
+    return parsed.has_value();
+}
+
+bool setOption(RenderCommand& command, const std::string& option, const std::string& value) {
+    if (option == "--png") return assign(value.empty() ? std::nullopt : std::optional(value), command.png);
+    if (option == "--env") return assign(std::optional(value), command.envPath);
+    if (option == "--answer") {
+        if (value != "yes" && value != "no") return false;
+        command.model.answerYes = value == "yes";
+        return true;
+    }
+    if (option == "--size") {
+        const auto sides = parseList(value, 'x', 2, 1, MaxSide);
+        if (sides) {
+            command.width = (*sides)[0];
+            command.height = (*sides)[1];
+        }
+        return sides.has_value();
+    }
+    if (option == "--yaw") return assign(parseNumber<float>(value), command.rotationY);
+    if (option == "--tilt") return assign(parseNumber<float>(value), command.rotationX);
+    if (option == "--zoom") return assign(parseNumber<float>(value), command.zoomZ);
+    if (option == "--slider") return assign(parseInRange(value, 0, 100), command.detailLevel);
+    if (option == "--select") return assign(parseNumber<int32_t>(value), command.selectedPart);
+    if (option == "--frame-time") return assign(parseNumber<uint32_t>(value), command.frameTime);
+    if (option == "--background") return assign(parseColour(value), command.background);
+    if (option == "--backlight") return assign(parseColour(value), command.backlight);
+    return false;
+}
+
+// The reflection picture's box and a failure in its data are printed; the
+// frame is drawn either way, as the viewer's is.
+void setUpScene(const RenderCommand& command, ProgramState& state, std::ostream& out) {
+    ScriptedPrompts prompts;
+    OpenGlTextures textures;
+    std::optional<std::string> escaped;
+    try {
+        SetupScene(state, command.envPath ? std::filesystem::path(*command.envPath) : locateProgramDataFile("Env.jpg"),
+                   prompts, textures);
+    } catch (const std::exception& failure) {
+        escaped = failure.what();
+    }
+    printShown(prompts, escaped, out);
+}
+
+// What the user would have set in the window before this frame.
+void applyWindowState(const RenderCommand& command, ProgramState& state) {
+    ViewState& view = state.view;
+    view.RotationY = command.rotationY;
+    view.RotationX = command.rotationX;
+    view.ZoomZ = command.zoomZ;
+    view.FrameTime = command.frameTime;
+    view.PreviousFrameTime = command.frameTime;
+    state.SelectedPart = command.selectedPart;
+    if (command.wireframe) ToolButton12Click(view);
+    if (command.background) ApplyBackgroundColour(*command.background);
+    if (command.backlight) ApplyBacklightColour(*command.backlight);
+}
+
+bool writePng(const std::vector<uint8_t>& rgb, int width, int height, const std::string& path) {
+    const QImage image(rgb.data(), width, height, static_cast<qsizetype>(width) * 3, QImage::Format_RGB888);
+    return image.save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace
+
+std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[0] != "render") return std::nullopt;
+    RenderCommand command;
+    command.model.path = args[1];
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--wireframe") {
+            command.wireframe = true;
+        } else if (args[i] == "--lod-off") {
+            command.useLevelOfDetail = false;
+        } else if (i + 1 >= args.size() || !setOption(command, args[i], args[i + 1])) {
+            return std::nullopt;
+        } else {
+            ++i;
+        }
+    }
+    if (command.png.empty()) return std::nullopt;
+    return command;
+}
+
+int inspectRender(const RenderCommand& command, ProgramState& state, std::ostream& out, std::ostream& err) {
+    inspectModel(command.model, state, out);
+    std::string whyNot;
+    const auto target = HeadlessTarget::create(command.width, command.height, whyNot);
+    if (!target) {
+        err << "korvex-inspect: cannot draw: " << whyNot << '\n';
+        return 1;
+    }
+    setUpScene(command, state, out);
+    Panel4Resize(command.width, command.height);
+    applyWindowState(command, state);
+    FrameControls controls;
+    controls.UseLevelOfDetail = command.useLevelOfDetail;
+    controls.DetailLevel = command.detailLevel;
+    RenderFrame(state, controls);
+    if (!writePng(target->readRgb(), command.width, command.height, command.png)) {
+        err << "korvex-inspect: cannot write " << command.png << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace korvex
