@@ -1,0 +1,63 @@
+// The main window on a display that offers no OpenGL at all.
+
+#include "app/korvex_application.h"
+#include "app/main_window.h"
+#include "model/recording_io.h"
+#include "ui/part_tree_model.h"
+
+#include <QAction>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+
+namespace {
+
+class NoColours : public ColourChooser {
+public:
+    std::optional<uint32_t> chooseColour() override {
+        ++asked;
+        return 0x00FFFFFFu;
+    }
+    int asked = 0;
+};
+
+TEST(NoOpenGl, TheWindowSaysSoOnceAndEverythingButThePictureWorks) {
+    ScriptedPrompts prompts;
+    NoColours colours;
+    TForm1 window(prompts, colours);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].caption, "Korvex Model Viewer");
+    EXPECT_EQ(prompts.shown[0].text, NoOpenGlMessage);
+    EXPECT_EQ(prompts.shown[0].icon, BoxIcon::Error);
+    EXPECT_EQ(window.view3d(), nullptr);
+    EXPECT_EQ(window.Panel4->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(window.Panel4->x(), 233);
+
+    window.openModel(KORVEX_SAMPLE_CAR);
+    EXPECT_TRUE(window.state().ModelLoaded);
+    EXPECT_EQ(window.treeModel->rowCount(window.treeModel->rootIndex()), 23);
+    window.ToolButton12->trigger();
+    EXPECT_TRUE(window.state().view.Wireframe);
+    window.BackgroundColour1->trigger();
+    EXPECT_EQ(colours.asked, 1);
+    window.ToolButton3->trigger();
+    EXPECT_FALSE(window.state().ModelLoaded);
+    EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    // The X server is there, but the toolkit is told to use no OpenGL on it.
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
+    KorvexApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,187 @@
+// The 3-D view in the real main window under an X server: what it draws,
+// its frame loop, the mouse and the scene-colour commands.
+
+#include "app/korvex_application.h"
+#include "app/main_window.h"
+#include "model/recording_io.h"
+#include "render/view_widget.h"
+#include "tests/support/test_model.h"
+
+#include <QAction>
+#include <QImage>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTest>
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace korvex;
+
+namespace {
+
+class ScriptedColours : public ColourChooser {
+public:
+    std::optional<uint32_t> chooseColour() override {
+        if (answers.empty()) return std::nullopt;
+        const auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<uint32_t>> answers;
+};
+
+// A clock that stands still unless a test moves it.
+struct FakeClock {
+    uint32_t now = 5000;
+    uint32_t step = 0;  // added at each reading
+    uint32_t read() { return now += step; }
+};
+
+class ViewWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<TForm1>(prompts, colours);
+        view = window->view3d();
+        ASSERT_NE(view, nullptr) << "no OpenGL on this display";
+        view->setFrameLoopHeld(true);
+        view->setTickSource([this] { return clock.read(); });
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    QImage frame() { return view->grabFramebuffer().convertToFormat(QImage::Format_RGB888); }
+    static long litPixels(const QImage& image) {
+        long lit = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) lit += image.pixelColor(x, y) != QColor(Qt::black) ? 1 : 0;
+        return lit;
+    }
+    void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {
+        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    }
+    ProgramState& state() { return window->state(); }
+
+    fixtures::TempDir dir;
+    ScriptedPrompts prompts;
+    ScriptedColours colours;
+    FakeClock clock;
+    std::unique_ptr<TForm1> window;
+    ViewWidget* view = nullptr;
+};
+
+TEST_F(ViewWidgetTest, DrawsTheSampleCarAsTheInspectorDoes) {
+    window->openModel(KORVEX_SAMPLE_CAR);
+    ASSERT_TRUE(state().ModelLoaded);
+    EXPECT_NE(state().view.EnvTexture, 0u);
+    const QImage drawn = frame();
+    EXPECT_GT(litPixels(drawn), drawn.width() * drawn.height() / 20);
+
+    QProcess inspector;
+    const QString png = QString::fromStdString((dir / "car.png").string());
+    inspector.start(KORVEX_INSPECT, {"render", KORVEX_SAMPLE_CAR, "--png", png, "--size",
+                                     QString("%1x%2").arg(drawn.width()).arg(drawn.height())});
+    ASSERT_TRUE(inspector.waitForFinished(60000));
+    ASSERT_EQ(inspector.exitCode(), 0) << inspector.readAllStandardError().toStdString();
+    const QImage rendered = QImage(png).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(rendered.size(), drawn.size());
+    long differing = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor a = drawn.pixelColor(x, y), b = rendered.pixelColor(x, y);
+            if (std::abs(a.red() - b.red()) > 2 || std::abs(a.green() - b.green()) > 2 ||
+                std::abs(a.blue() - b.blue()) > 2)
+                ++differing;
+        }
+    }
+    EXPECT_EQ(differing, 0) << "of " << drawn.width() * drawn.height() << " pixels";
+}
+
+TEST_F(ViewWidgetTest, FramesFollowOneAnotherUntilTheLoopIsHeld) {
+    clock.step = 10;
+    const uint64_t before = view->framesDrawn();
+    view->setFrameLoopHeld(false);
+    QTest::qWait(300);  // input and timers are handled between the frames
+    const uint64_t running = view->framesDrawn();
+    EXPECT_GT(running, before + 5);
+    // Ten milliseconds per frame: the model turns by the clock.
+    EXPECT_NEAR(state().view.RotationY, static_cast<float>(state().view.PreviousFrameTime) / 50.0f, 0.5f);
+    EXPECT_GT(state().view.RotationY, 0.0f);
+
+    view->setFrameLoopHeld(true);
+    QTest::qWait(50);
+    const uint64_t held = view->framesDrawn();
+    QTest::qWait(200);
+    EXPECT_EQ(view->framesDrawn(), held);
+
+    window->ShowStatistics1->trigger();  // "Rotating" off
+    const float angle = state().view.RotationY;
+    frame();
+    frame();
+    EXPECT_EQ(state().view.RotationY, angle);
+}
+
+TEST_F(ViewWidgetTest, MouseDragsTurnTiltAndZoomUntilAnyRelease) {
+    mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, {10, 10});
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, {14, 90});
+    EXPECT_EQ(state().view.ZoomZ, 0.0f);
+    EXPECT_EQ(state().view.RotationY, 2.0f);
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton | Qt::RightButton, {14, 90});
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton, {14, 100});
+    EXPECT_EQ(state().view.RotationX, 22.0f) << "the second button restarted the drag";
+    EXPECT_EQ(state().view.ZoomZ, 0.0f);
+    mouse(QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton, {-50, 900});  // outside the view
+    EXPECT_FALSE(state().view.Dragging);
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {200, 200});
+    EXPECT_EQ(state().view.RotationX, 22.0f);
+}
+
+TEST_F(ViewWidgetTest, SceneColourCommandsChangeTheNextFrameAndCancelChangesNothing) {
+    colours.answers = {0x00FFFFFFu, std::nullopt, 0x000000FFu, std::nullopt};
+    window->BackgroundColour1->trigger();
+    EXPECT_EQ(frame().pixelColor(0, 0), QColor(254, 254, 254));
+    window->BackgroundColour1->trigger();
+    EXPECT_EQ(frame().pixelColor(0, 0), QColor(254, 254, 254)) << "cancelled";
+
+    const auto specular = [this] {
+        std::array<GLfloat, 4> colour{};
+        view->withContext([&] { glGetLightfv(GL_LIGHT1, GL_SPECULAR, colour.data()); });
+        return colour;
+    };
+    window->BacklightColour1->trigger();
+    EXPECT_EQ(specular(), (std::array<GLfloat, 4>{1.296875f, 0.5f, 0.5f, 1.0f}));
+    window->BacklightColour1->trigger();
+    EXPECT_EQ(specular(), (std::array<GLfloat, 4>{1.296875f, 0.5f, 0.5f, 1.0f})) << "cancelled";
+    EXPECT_TRUE(colours.answers.empty());
+}
+
+TEST_F(ViewWidgetTest, WireframeButtonOutlinesTheCarAndBack) {
+    window->openModel(KORVEX_SAMPLE_CAR);
+    const QImage solid = frame();
+    const auto polygonMode = [this] {
+        GLint modes[2] = {0, 0};
+        view->withContext([&] { glGetIntegerv(GL_POLYGON_MODE, modes); });
+        return modes[0];
+    };
+    window->ToolButton12->trigger();
+    EXPECT_TRUE(state().view.Wireframe);
+    EXPECT_EQ(polygonMode(), GL_LINE);
+    const QImage outlined = frame();
+    EXPECT_NE(outlined, solid);
+    EXPECT_GT(litPixels(outlined), litPixels(solid) / 4);
+    window->ToolButton12->trigger();
+    EXPECT_EQ(polygonMode(), GL_FILL);
+    EXPECT_EQ(frame(), solid);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    KorvexApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
