@@ -1,5 +1,6 @@
 // Drives the real main window under an X server, with scripted dialogs.
 
+#include "tests/support/gui_test_main.h"
 #include "app/main_window.h"
 #include "app/korvex_application.h"
 #include "app/qt_prompts.h"
@@ -699,9 +700,5 @@ TEST(KorvexApplication, ShowsAFailureThatReachesTheEventLoop) {
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // Listing the tests, as the build does, needs no display.
-    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
-    KorvexApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return korvex::fixtures::runGuiTests<KorvexApplication>(argc, argv);
 }

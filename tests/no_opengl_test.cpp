@@ -1,5 +1,6 @@
 // The main window on a display that offers no OpenGL at all.
 
+#include "tests/support/gui_test_main.h"
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "model/recording_io.h"
@@ -54,10 +55,7 @@ TEST(NoOpenGl, TheWindowSaysSoOnceAndEverythingButThePictureWorks) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     // The X server is there, but the toolkit is told to use no OpenGL on it.
     qputenv("QT_XCB_GL_INTEGRATION", "none");
-    KorvexApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return korvex::fixtures::runGuiTests<KorvexApplication>(argc, argv);
 }

@@ -1,5 +1,6 @@
 // Texture uploads through a real OpenGL context, under an X server.
 
+#include "tests/support/gui_test_main.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_upload.h"
 
@@ -16,13 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#include <sanitizer/lsan_interface.h>
-#define KORVEX_CHECK_LEAKS_EARLY 1
-#endif
-#endif
 
 namespace korvex {
 namespace {
@@ -115,15 +109,5 @@ TEST_F(OpenGlTexturesTest, JpegTexturesAreModulatedAndOpaque) {
 }  // namespace korvex
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // Listing the tests, as the build does, needs no display.
-    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
-    QGuiApplication app(argc, argv);
-    const int status = RUN_ALL_TESTS();
-#ifdef KORVEX_CHECK_LEAKS_EARLY
-    // The OpenGL driver is unloaded when the application goes, and what it
-    // keeps could then no longer be told apart from our own leaks.
-    __lsan_do_leak_check();
-#endif
-    return status;
+    return korvex::fixtures::runGuiTests<QGuiApplication>(argc, argv);
 }

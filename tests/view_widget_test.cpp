@@ -1,6 +1,7 @@
 // The 3-D view in the real main window under an X server: what it draws,
 // its frame loop, the mouse and the scene-colour commands.
 
+#include "tests/support/gui_test_main.h"
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "model/recording_io.h"
@@ -180,8 +181,5 @@ TEST_F(ViewWidgetTest, WireframeButtonOutlinesTheCarAndBack) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
-    KorvexApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return korvex::fixtures::runGuiTests<KorvexApplication>(argc, argv);
 }
