@@ -30,19 +30,19 @@ QPoint pixelOf(const QMouseEvent* event) {
     return event->position().toPoint();
 }
 
-}  // namespace
-
+// The system's millisecond tick, cut to 32 bits like the counter the frame
+// clock was made for.
 uint32_t systemTickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
+}  // namespace
+
 ViewWidget::ViewWidget(ProgramState& state, Prompts& prompts, ControlsSource controls, QWidget* parent)
     : QOpenGLWidget(parent), state_(state), prompts_(prompts), controls_(std::move(controls)) {
     setFormat(viewFormat());
     setTickSource(&systemTickCount);
-    // Drags go on outside the view: the press grabs the pointer.
-    setMouseTracking(false);
 }
 
 ViewWidget::~ViewWidget() {

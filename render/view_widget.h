@@ -36,7 +36,6 @@ public:
     // A held loop draws only when asked (an exposure, a grab) instead of
     // asking for the next frame after each one.
     void setFrameLoopHeld(bool held);
-    bool frameLoopHeld() const { return held_; }
     // Frames drawn so far.
     uint64_t framesDrawn() const { return frames_; }
 
@@ -66,9 +65,5 @@ private:
     bool held_ = false;
     uint64_t frames_ = 0;
 };
-
-// The system's millisecond tick, cut to 32 bits like the counter the frame
-// clock was made for.
-uint32_t systemTickCount();
 
 }  // namespace korvex

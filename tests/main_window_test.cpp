@@ -7,6 +7,7 @@
 #include "model/recording_io.h"
 #include "render/view_widget.h"
 #include "tests/support/recording_gl.h"
+#include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
 #include "textures/texture_library.h"
 #include "ui/part_options_panel.h"
@@ -41,7 +42,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <functional>
 
 using namespace korvex;
@@ -51,18 +51,7 @@ namespace {
 
 const std::filesystem::path SampleCar = KORVEX_SAMPLE_CAR;
 
-class ScriptedColours : public ColourChooser {
-public:
-    std::optional<uint32_t> chooseColour() override {
-        ++asked;
-        if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<std::optional<uint32_t>> answers;
-    int asked = 0;
-};
+using fixtures::ScriptedColours;
 
 class MainWindowTest : public ::testing::Test {
 protected:

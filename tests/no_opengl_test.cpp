@@ -4,6 +4,7 @@
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "model/recording_io.h"
+#include "tests/support/scripted_colours.h"
 #include "ui/part_tree_model.h"
 
 #include <QAction>
@@ -15,18 +16,10 @@ using namespace korvex;
 
 namespace {
 
-class NoColours : public ColourChooser {
-public:
-    std::optional<uint32_t> chooseColour() override {
-        ++asked;
-        return 0x00FFFFFFu;
-    }
-    int asked = 0;
-};
-
 TEST(NoOpenGl, TheWindowSaysSoOnceAndEverythingButThePictureWorks) {
     ScriptedPrompts prompts;
-    NoColours colours;
+    fixtures::ScriptedColours colours;
+    colours.answers = {0x00FFFFFFu};
     TForm1 window(prompts, colours);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "model/recording_io.h"
 #include "render/view_widget.h"
+#include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
 
 #include <QAction>
@@ -17,22 +18,9 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <deque>
-
 using namespace korvex;
 
 namespace {
-
-class ScriptedColours : public ColourChooser {
-public:
-    std::optional<uint32_t> chooseColour() override {
-        if (answers.empty()) return std::nullopt;
-        const auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<std::optional<uint32_t>> answers;
-};
 
 // A clock that stands still unless a test moves it.
 struct FakeClock {
@@ -68,7 +56,7 @@ protected:
 
     fixtures::TempDir dir;
     ScriptedPrompts prompts;
-    ScriptedColours colours;
+    fixtures::ScriptedColours colours;
     FakeClock clock;
     std::unique_ptr<TForm1> window;
     ViewWidget* view = nullptr;
