@@ -28,6 +28,9 @@ public:
     virtual bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
     // A file-open dialog; nothing when the user cancels.
     virtual std::optional<std::filesystem::path> chooseFile(std::string_view filter) = 0;
+    // A file-open dialog for pictures; the window's shows a preview of the
+    // highlighted file.
+    virtual std::optional<std::filesystem::path> choosePicture(std::string_view filter) { return chooseFile(filter); }
 };
 
 // The window's controls that the open and close commands switch. The

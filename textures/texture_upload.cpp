@@ -3,6 +3,7 @@
 #include "bmp_decoder.h"
 #include "fit_texture.h"
 #include "jpeg_decoder.h"
+#include "texture_files.h"
 #include "tga_decoder.h"
 
 #include <GL/gl.h>
@@ -47,6 +48,20 @@ uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer) {
     gl.build2DMipmaps(GL_TEXTURE_2D, 3, static_cast<int32_t>(buffer.width), static_cast<int32_t>(buffer.height),
                       buffer.bytesPerPixel == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, buffer.pixels.data());
     return name;
+}
+
+std::optional<PixelBuffer> DecodeTextureFile(const std::filesystem::path& path, Prompts& prompts) {
+    switch (textureFileKind(path)) {
+        case TextureFileKind::Tga:
+            return DecodeTgaFile(path);
+        case TextureFileKind::Jpeg:
+            return DecodeJpegFile(path, prompts);
+        case TextureFileKind::Bmp:
+            return DecodeBmpFile(path, prompts);
+        case TextureFileKind::Unknown:
+            break;
+    }
+    return std::nullopt;
 }
 
 std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl& gl) {

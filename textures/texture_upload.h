@@ -19,6 +19,12 @@ uint32_t UploadRgbaPixels(TextureGl& gl, uint16_t width, uint16_t height, uint32
 // depth, mipmapped minification; the texture environment is left alone.
 uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer);
 
+// The picture in a texture file, decoded by the loader its extension
+// chooses (textureFileKind); nothing for an unknown kind or a file that
+// cannot be read, after the decoder's own box where it shows one. Throws
+// LoadError for a fatal error in JPEG image data.
+std::optional<PixelBuffer> DecodeTextureFile(const std::filesystem::path& path, Prompts& prompts);
+
 // Each answers the new texture's name, or nothing (and creates none) when
 // the file could not be loaded. LoadJpegFile throws LoadError for a fatal
 // error in the image data.

@@ -1,11 +1,8 @@
 #include "inspect_texture.h"
 
 #include "model/recording_io.h"
-#include "textures/bmp_decoder.h"
 #include "textures/fit_texture.h"
-#include "textures/jpeg_decoder.h"
-#include "textures/texture_files.h"
-#include "textures/tga_decoder.h"
+#include "textures/texture_upload.h"
 
 #include <QImage>
 #include <QString>
@@ -21,20 +18,6 @@ std::optional<uint32_t> parseSize(const std::string& text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value == 0) return std::nullopt;
     return value;
-}
-
-std::optional<PixelBuffer> decode(const std::string& path, Prompts& prompts) {
-    switch (textureFileKind(path)) {
-        case TextureFileKind::Tga:
-            return DecodeTgaFile(path);
-        case TextureFileKind::Jpeg:
-            return DecodeJpegFile(path, prompts);
-        case TextureFileKind::Bmp:
-            return DecodeBmpFile(path, prompts);
-        case TextureFileKind::Unknown:
-            break;
-    }
-    return std::nullopt;
 }
 
 // Buffer row 0 becomes the PNG's first row.
@@ -71,7 +54,7 @@ int inspectTexture(const TextureCommand& command, std::ostream& out, std::ostrea
     std::optional<PixelBuffer> decoded;
     std::optional<std::string> escaped;
     try {
-        decoded = decode(command.path, prompts);
+        decoded = DecodeTextureFile(command.path, prompts);
     } catch (const std::exception& failure) {
         escaped = failure.what();
     }
