@@ -129,7 +129,7 @@ PicturePreview::PicturePreview(QWidget* parent)
 }
 
 void PicturePreview::showFile(const QString& path) {
-    // The dialog reports the same file again when the list is refreshed.
+    // Decoding is the slow part, so a file already shown is not read again.
     if (path == path_) return;
     path_ = path;
     if (path.isEmpty() || !QFileInfo(path).isFile()) return display({}, tr("No preview"));
