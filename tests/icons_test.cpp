@@ -37,6 +37,9 @@ const NamedIcon kAllIcons[] = {
     {"noFileNode", noFileNode},
     {"colourButton", colourButton},
     {"application", application},
+    {"texturePicture", texturePicture},
+    {"addTexture", addTexture},
+    {"removeTexture", removeTexture},
 };
 
 void PrintTo(const NamedIcon& icon, std::ostream* out) { *out << icon.name; }
@@ -193,6 +196,17 @@ TEST(IconSet, NoTwoIconsLookAlike) {
             EXPECT_GE(countDiffering(pixels(first.make(), 32), pixels(second.make(), 32), 48), 32 * 32 / 10)
                 << first.name << " and " << second.name;
         }
+}
+
+TEST(IconSet, TextureButtonsBadgeTheListPictureInTheLowerRight) {
+    const QImage picture = pixels(texturePicture(), 32);
+    for (const NamedIcon& badged : {NamedIcon{"addTexture", addTexture}, NamedIcon{"removeTexture", removeTexture}}) {
+        SCOPED_TRACE(badged.name);
+        const QImage image = pixels(badged.make(), 32);
+        // The same picture underneath, so the list and its buttons agree.
+        EXPECT_EQ(countDiffering(image.copy(0, 0, 16, 16), picture.copy(0, 0, 16, 16), 0), 0);
+        EXPECT_GE(countDiffering(image.copy(16, 16, 16, 16), picture.copy(16, 16, 16, 16), 48), 16 * 16 / 3);
+    }
 }
 
 }  // namespace

@@ -156,6 +156,61 @@ void redCross(QPainter& p, QPointF centre, qreal half) {
     p.strokePath(cross, outline(colour::red, 2.0));
 }
 
+// A framed landscape, the generic sign for a picture: sky, a snow-capped
+// mountain, a green hill in front and a sun. The badge icons draw over it,
+// so its features stay clear of the lower-right quarter where they can.
+void landscape(QPainter& p) {
+    const QRectF frame(1.5, 2.5, 13, 11);
+    p.save();
+    p.setClipRect(frame);
+    QLinearGradient sky(0, frame.top(), 0, frame.bottom());
+    sky.setColorAt(0, colour::blueLight);
+    sky.setColorAt(1, colour::paper);
+    p.fillRect(frame, sky);
+
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour::amber);
+    p.drawEllipse(QPointF(11.5, 5.5), 1.6, 1.6);
+
+    // Lit from the top left like the cubes: a light face, a dark face and
+    // a snow cap, which reads at 16 px where an outline would smear.
+    p.setBrush(colour::blue);
+    p.drawPolygon(QPolygonF{{0, 14}, {6, 4.5}, {6, 14}});
+    p.setBrush(colour::blueDark);
+    p.drawPolygon(QPolygonF{{6, 4.5}, {12, 14}, {6, 14}});
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF{{6, 4.5}, {7.9, 7.5}, {6.9, 7.0}, {6, 8.0}, {5.1, 7.0}, {4.1, 7.5}});
+
+    QPainterPath hill;
+    hill.moveTo(1, 14);
+    hill.lineTo(1, 11.5);
+    hill.quadTo(7, 8.8, 15, 10.8);
+    hill.lineTo(15, 14);
+    hill.closeSubpath();
+    p.setPen(outline(colour::green.darker(140), 0.8));
+    p.setBrush(colour::green);
+    p.drawPath(hill);
+    p.restore();
+
+    p.setPen(outline());
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
+}
+
+// A green plus with a white halo, the counterpart of redCross.
+void greenPlus(QPainter& p, QPointF c, qreal half, qreal thickness) {
+    const qreal t = thickness / 2;
+    const QPolygonF plus{{c.x() - t, c.y() - half}, {c.x() + t, c.y() - half}, {c.x() + t, c.y() - t},
+                         {c.x() + half, c.y() - t}, {c.x() + half, c.y() + t}, {c.x() + t, c.y() + t},
+                         {c.x() + t, c.y() + half}, {c.x() - t, c.y() + half}, {c.x() - t, c.y() + t},
+                         {c.x() - half, c.y() + t}, {c.x() - half, c.y() - t}, {c.x() - t, c.y() - t}};
+    p.setPen(outline(Qt::white, 2.0));
+    p.setBrush(colour::green);
+    p.drawPolygon(plus);
+    p.setPen(Qt::NoPen);
+    p.drawPolygon(plus);
+}
+
 // A sheet of paper with its top-right corner folded over.
 void sheet(QPainter& p, const QRectF& r, qreal fold, const QBrush& fill, const QPen& pen) {
     QPainterPath body;
@@ -507,6 +562,20 @@ void drawApplication(QPainter& p) {
     p.drawEllipse(c, 1.3, 1.3);
 }
 
+void drawTexturePicture(QPainter& p) {
+    landscape(p);
+}
+
+void drawAddTexture(QPainter& p) {
+    landscape(p);
+    greenPlus(p, QPointF(12, 12), 3, 2);
+}
+
+void drawRemoveTexture(QPainter& p) {
+    landscape(p);
+    redCross(p, QPointF(11.8, 11.8), 2.2);
+}
+
 }  // namespace
 
 QIcon openFile() {
@@ -559,6 +628,15 @@ QIcon colourButton() {
 }
 QIcon application() {
     return makeIcon(drawApplication);
+}
+QIcon texturePicture() {
+    return makeIcon(drawTexturePicture);
+}
+QIcon addTexture() {
+    return makeIcon(drawAddTexture);
+}
+QIcon removeTexture() {
+    return makeIcon(drawRemoveTexture);
 }
 
 }  // namespace korvex::icons

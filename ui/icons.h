@@ -23,5 +23,8 @@ QIcon partNode();         // tree: one piece of the car, a shaded cube
 QIcon noFileNode();       // tree: nothing loaded, a dashed grey sheet
 QIcon colourButton();     // a painter's palette with colour dots
 QIcon application();      // the window icon: a wheel on a blue badge
+QIcon texturePicture();   // texture list item: a framed landscape with a sun
+QIcon addTexture();       // the landscape with a green plus
+QIcon removeTexture();    // the landscape with a red cross
 
 }  // namespace korvex::icons
