@@ -12,7 +12,9 @@
 #include "ui/part_commands.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
+#include "textures/opengl_textures.h"
 #include "ui/texture_combo_box.h"
+#include "ui/texture_manager_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,7 +34,6 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <new>
 
 namespace korvex {
 
@@ -56,10 +57,6 @@ void ResizingPanel::resizeEvent(QResizeEvent* event) {
 void ResizingPanel::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
     if (onClick) onClick();
-}
-
-void showEscapedFailure(Prompts& prompts, std::string_view text) {
-    prompts.message(ApplicationTitle, text, BoxIcon::Error);
 }
 
 namespace {
@@ -87,6 +84,19 @@ QAction* addToolButton(QToolBar* bar, const char* name, const QIcon& icon, const
     return action;
 }
 
+// Textures for a display without OpenGL: the pictures are still read and
+// checked, but nothing is uploaded, and nothing would draw them.
+class DetachedTextures final : public TextureGl {
+public:
+    int32_t maxTextureSize() override { return 1; }
+    uint32_t genTexture() override { return 0; }
+    void bindTexture(uint32_t, uint32_t) override {}
+    void texEnvi(uint32_t, uint32_t, int32_t) override {}
+    void texParameteri(uint32_t, uint32_t, int32_t) override {}
+    void build2DMipmaps(uint32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t, const void*) override {}
+    void deleteTexture(uint32_t) override {}
+};
+
 QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
     action->setObjectName(name);
@@ -100,11 +110,7 @@ TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
     setObjectName("TForm1");
     setWindowTitle(toQString(ApplicationTitle));
     setWindowIcon(icons::application());
-    // The window was laid out for this face at 8 points; where it is missing,
-    // faces with close metrics keep the captions inside their controls.
-    setFont(QFont(QStringList{"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo", "Arial",
-                              "Nimbus Sans", "Sans Serif"},
-                  8));
+    setFont(designedFont());
 
     createToolBar();
     createMenus();
@@ -129,6 +135,11 @@ TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
 
     connectDragBars();
     FormCreate();
+
+    Form2 = new TForm2(state_, prompts_, *textureCombo_,
+                       [this](const std::function<void(TextureGl&)>& work) { withViewTextures(work); }, this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        Form2->move(screen->availableGeometry().center() - Form2->rect().center());
 }
 
 TForm1::~TForm1() {
@@ -140,6 +151,7 @@ TForm1::~TForm1() {
         sender->disconnect(this);
     for (ResizingPanel* panel : {client_, Panel2, Tabs}) panel->onResize = panel->onClick = nullptr;
     for (MousePanel* panel : {Panel1, Panel3}) panel->onDown = panel->onMove = panel->onUp = nullptr;
+    delete Form2;
 
     // FormDestroy: a model still open at the end is closed like any other.
     try {
@@ -195,6 +207,7 @@ void TForm1::createToolBar() {
     connect(ToolButton8, &QAction::triggered, this, [this] { ToolButton8Click(); });
     connect(ToolButton9, &QAction::triggered, this, [this] { ToolButton9Click(); });
     connect(ToolButton12, &QAction::triggered, this, [this] { ToolButton12Click(); });
+    connect(ToolButton5, &QAction::triggered, this, [this] { ToolButton5Click(); });
 }
 
 void TForm1::createMenus() {
@@ -254,6 +267,9 @@ void TForm1::createMenus() {
     connect(ShowAllParts1, &QAction::triggered, ToolButton9, &QAction::trigger);
     connect(HideAllParts1, &QAction::triggered, ToolButton8, &QAction::trigger);
     connect(RestoreFileSettings1, &QAction::triggered, ToolButton7, &QAction::trigger);
+    connect(UntextureAllParts1, &QAction::triggered, this, [this] { UntextureAllParts1Click(); });
+    connect(extureAllParts1, &QAction::triggered, this, [this] { extureAllParts1Click(); });
+    connect(extureAllWheelParts1, &QAction::triggered, this, [this] { extureAllWheelParts1Click(); });
 
     const std::pair<QAction*, void (*)(ProgramState&)> bulkCommands[] = {
         {UncolourAll1, &UncolourAll1Click},
@@ -374,6 +390,16 @@ void TForm1::withViewContext(const std::function<void()>& work) {
     if (view3d_ != nullptr) view3d_->withContext(work);
 }
 
+void TForm1::withViewTextures(const std::function<void(TextureGl&)>& work) {
+    if (view3d_ != nullptr && view3d_->withContext([&] {
+            OpenGlTextures textures;
+            work(textures);
+        }))
+        return;
+    DetachedTextures textures;
+    work(textures);
+}
+
 void TForm1::connectDragBars() {
     for (MousePanel* panel : {Panel1, Panel3}) {
         panel->onDown = [this](QPoint at) { startDrag(at); };
@@ -477,13 +503,7 @@ void TForm1::DisablePartOptions() {
 }
 
 void TForm1::runCommand(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::bad_alloc&) {
-        showEscapedFailure(prompts_, "Out of memory.");
-    } catch (const std::exception& failure) {
-        showEscapedFailure(prompts_, failure.what());
-    }
+    runShowingFailure(prompts_, command);
 }
 
 void TForm1::runTreeCommand(const std::function<void()>& command) {
@@ -550,6 +570,40 @@ void TForm1::ToolButton12Click() {
     // Without a context yet, the view takes the mode up when it gets one.
     if (view3d_ == nullptr || !view3d_->withContext([this] { korvex::ToolButton12Click(state_.view); }))
         state_.view.Wireframe = !state_.view.Wireframe;
+}
+
+void TForm1::ToolButton5Click() {
+    if (manageTexturesChoosesForBody(state_))
+        extureAllParts1Click();
+    else
+        Form2->showModeless();
+}
+
+void TForm1::UntextureAllParts1Click() {
+    korvex::UntextureAllParts1Click(state_);
+}
+
+std::optional<int32_t> TForm1::ChooseTexture() {
+    Form2->SelectingTexture = true;
+    const int result = Form2->showModal();
+    if (Form2->SelectedTexture == -1 || result != QDialog::Accepted) return std::nullopt;
+    if (state_.textureLibrary.empty()) {
+        prompts_.message(ApplicationTitle, "Load a texture first.", BoxIcon::None);
+        return std::nullopt;
+    }
+    return Form2->SelectedTexture + 1;
+}
+
+void TForm1::extureAllParts1Click() {
+    runCommand([this] {
+        if (const auto chosen = ChooseTexture()) textureNonWheelParts(state_, *chosen);
+    });
+}
+
+void TForm1::extureAllWheelParts1Click() {
+    runCommand([this] {
+        if (const auto chosen = ChooseTexture()) textureWheelParts(state_, *chosen);
+    });
 }
 
 void TForm1::BackgroundColour1Click() {

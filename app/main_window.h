@@ -4,7 +4,9 @@
 
 #include "model/program_state.h"
 #include "model/user_io.h"
+#include "textures/texture_gl.h"
 #include "ui/colour_chooser.h"
+#include "ui/window_common.h"
 
 #include <QFrame>
 #include <QMainWindow>
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -26,6 +29,7 @@ class PartOptionsPanel;
 class PartTreeModel;
 class TextureCombo;
 class TextureComboBox;
+class TForm2;
 class ViewWidget;
 
 // A panel that hands its mouse presses, moves and releases to the window:
@@ -92,6 +96,10 @@ public:
     void ToolButton9Click();
     void Exit1Click();
     void ToolButton12Click();
+    void ToolButton5Click();
+    void UntextureAllParts1Click();
+    void extureAllParts1Click();
+    void extureAllWheelParts1Click();
     void BackgroundColour1Click();
     void BacklightColour1Click();
     void TreeChange();
@@ -119,6 +127,8 @@ public:
     MousePanel* Panel3;
     QWidget* Panel4;
     PartTreeModel* treeModel;
+    // The texture manager: made hidden with this window, kept until it goes.
+    TForm2* Form2;
 
 private:
     void FormCreate();
@@ -128,6 +138,11 @@ private:
     void createView(QWidget* client);
     // Runs `work` on the view's OpenGL state; nothing without a view.
     void withViewContext(const std::function<void()>& work);
+    // Runs texture work where the view draws the textures.
+    void withViewTextures(const std::function<void(TextureGl&)>& work);
+    // Has the texture manager pick a texture for a texture-all command: its
+    // library position plus 1, or nothing.
+    std::optional<int32_t> ChooseTexture();
     void connectDragBars();
     void layoutClient();
     void setPanel2Width(int width);
@@ -148,12 +163,6 @@ private:
     int panel2Width_ = 233;
     bool memoEmpty_ = false;
 };
-
-// Shows the text of a failure that no command handled, as the application's
-// general error handler does.
-void showEscapedFailure(Prompts& prompts, std::string_view text);
-
-inline constexpr std::string_view ApplicationTitle = "Korvex Model Viewer";
 
 // Said once at start when the display cannot give the 3-D view an OpenGL context.
 inline constexpr std::string_view NoOpenGlMessage =

@@ -1,6 +1,7 @@
 #include "qt_prompts.h"
 
-#include "model/text_conversion.h"
+#include "ui/picture_file_dialog.h"
+
 
 #include <QColorDialog>
 #include <QFile>
@@ -10,10 +11,6 @@
 #include <QStringList>
 
 namespace korvex {
-
-QString toQString(std::string_view text) {
-    return QString::fromStdU16String(utf8ToWide(text));
-}
 
 QString toDialogFilter(std::string_view filter) {
     const QStringList parts = toQString(filter).split('|');
@@ -57,14 +54,26 @@ bool QtPrompts::askYesNo(std::string_view caption, std::string_view text, BoxIco
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter) {
+std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filter, const Dialog& dialog) {
     const QString qtFilter = toDialogFilter(filter);
     QString& folder = folders_[qtFilter];
-    const QString chosen = QFileDialog::getOpenFileName(parent_, "Open", folder, qtFilter);
-    if (chosen.isEmpty()) return std::nullopt;
-    folder = QFileInfo(chosen).absolutePath();
+    const std::optional<QString> chosen = dialog(folder, qtFilter);
+    if (!chosen || chosen->isEmpty()) return std::nullopt;
+    folder = QFileInfo(*chosen).absolutePath();
     // The system's own bytes for the name, whatever its encoding.
-    return std::filesystem::path(QFile::encodeName(chosen).toStdString());
+    return std::filesystem::path(QFile::encodeName(*chosen).toStdString());
+}
+
+std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter) {
+    return chooseWith(filter, [this](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
+        return QFileDialog::getOpenFileName(parent_, "Open", folder, qtFilter);
+    });
+}
+
+std::optional<std::filesystem::path> QtPrompts::choosePicture(std::string_view filter) {
+    return chooseWith(filter, [this](const QString& folder, const QString& qtFilter) {
+        return choosePictureFile(parent_, "Open", folder, qtFilter);
+    });
 }
 
 std::optional<uint32_t> QtColourChooser::chooseColour() {

@@ -4,10 +4,13 @@
 
 #include "model/user_io.h"
 #include "ui/colour_chooser.h"
+#include "ui/window_common.h"
 
 #include <QColor>
 #include <QHash>
 #include <QString>
+
+#include <functional>
 
 class QWidget;
 
@@ -17,9 +20,6 @@ namespace korvex {
 // "*.*" means every file, as users of such filters expect, so it becomes "*".
 QString toDialogFilter(std::string_view filter);
 
-// Text from the core (UTF-8, or Latin-1 where a byte is not UTF-8) for a widget.
-QString toQString(std::string_view text);
-
 class QtPrompts : public Prompts {
 public:
     explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
@@ -28,8 +28,13 @@ public:
     void message(std::string_view caption, std::string_view text, BoxIcon icon) override;
     bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
     std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
+    // With a preview of the highlighted picture beside the file list.
+    std::optional<std::filesystem::path> choosePicture(std::string_view filter) override;
 
 private:
+    using Dialog = std::function<std::optional<QString>(const QString& folder, const QString& filter)>;
+    std::optional<std::filesystem::path> chooseWith(std::string_view filter, const Dialog& dialog);
+
     QWidget* parent_;
     // Each file dialog starts in the folder it was last left in.
     QHash<QString, QString> folders_;

@@ -95,8 +95,12 @@ void ViewWidget::setFrameLoopHeld(bool held) {
 bool ViewWidget::withContext(const std::function<void()>& work) {
     if (context() == nullptr || !isValid()) return false;
     makeCurrent();
+    // The work may throw (a broken picture); the context is let go all the same.
+    struct Release {
+        ViewWidget& view;
+        ~Release() { view.doneCurrent(); }
+    } release{*this};
     work();
-    doneCurrent();
     return true;
 }
 

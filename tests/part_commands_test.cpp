@@ -19,6 +19,7 @@ ProgramState modelWithParts(int count) {
         state.partList.PartVisible[static_cast<std::size_t>(i)] = 1;
         state.tree.PartNodes.push_back(PartNodeData{latin1ToWide(part.Name), PartNodeImage, 3, i});
     }
+    state.partList.PartCount = count;
     state.ModelLoaded = count > 0;
     return state;
 }
@@ -131,4 +132,69 @@ TEST(PartCommands, SelectedPartNamesOnlyAPartOfTheLoadedModel) {
     state.ModelLoaded = false;
     EXPECT_EQ(selectedPart(state), nullptr);
     EXPECT_EQ(levelLabel(55), "55%");
+}
+
+TEST(PartCommands, WheelPartsAreToldByTheirNamesWhateverTheCase) {
+    const std::pair<const char*, bool> names[] = {
+        {"Wheel (Front Left)", true}, {"Brake (Rear Left)", true}, {"Low Detail Wheel", true},
+        {"rearwheel", true},          {"Steering Wheel", false},   {"steering wheel", false},
+        {"Trunk", false},             {"WHEE L", false},           {"\xe9wheel", true},
+    };
+    for (const auto& [name, wheel] : names) {
+        GeometryPart part;
+        part.Name = name;
+        EXPECT_EQ(IsWheelPart(part), wheel) << name;
+    }
+}
+
+TEST(PartCommands, TextureCommandsGiveReferencesToTheirParts) {
+    ProgramState state = modelWithParts(4);
+    const char* names[] = {"Wheel (Front Left)", "Brake (Front Right)", "Steering Wheel", "Trunk"};
+    for (int i = 0; i < 4; ++i) state.partList.Parts[static_cast<std::size_t>(i)].Name = names[i];
+    const auto references = [&] {
+        std::vector<int32_t> found;
+        for (const auto& part : state.partList.Parts) found.push_back(part.TextureIndex);
+        return found;
+    };
+    const auto colourOf = [&](std::size_t i) {
+        const auto& c = state.partList.Parts[i].Colour;
+        return std::vector<float>{c[0], c[1], c[2]};
+    };
+    EXPECT_TRUE(manageTexturesChoosesForBody(state));
+
+    textureWheelParts(state, 2);
+    EXPECT_EQ(references(), (std::vector<int32_t>{2, 2, 0, 0}));
+    EXPECT_EQ(colourOf(3), (std::vector<float>{0.7f, 0.7f, 0.7f}));
+    textureNonWheelParts(state, 1);
+    EXPECT_EQ(references(), (std::vector<int32_t>{2, 2, 1, 1}));
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(colourOf(i), (std::vector<float>{1, 1, 1})) << i;
+    // The first part has a texture now: "Manage Textures" only manages.
+    EXPECT_FALSE(manageTexturesChoosesForBody(state));
+
+    state.SelectedPart = 3;
+    ComboBox1Change(state, 0);
+    state.SelectedPart = 2;
+    ComboBox1Change(state, 5);
+    EXPECT_EQ(references(), (std::vector<int32_t>{2, 2, 5, 0}));
+    state.SelectedPart = -1;
+    ComboBox1Change(state, 3);
+    EXPECT_EQ(references(), (std::vector<int32_t>{2, 2, 5, 0}));
+
+    UntextureAllParts1Click(state);
+    EXPECT_EQ(references(), (std::vector<int32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(colourOf(0), (std::vector<float>{1, 1, 1}));
+}
+
+TEST(PartCommands, ManageTexturesLooksAtTheFirstTwoPartsOfALoadedModel) {
+    ProgramState state = modelWithParts(3);
+    state.partList.Parts[2].TextureIndex = 1;
+    EXPECT_TRUE(manageTexturesChoosesForBody(state));
+    state.partList.Parts[1].TextureIndex = 1;
+    EXPECT_FALSE(manageTexturesChoosesForBody(state));
+
+    ProgramState single = modelWithParts(1);
+    EXPECT_TRUE(manageTexturesChoosesForBody(single));
+    single.ModelLoaded = false;
+    EXPECT_FALSE(manageTexturesChoosesForBody(single));
+    EXPECT_FALSE(manageTexturesChoosesForBody(modelWithParts(0)));
 }

@@ -79,4 +79,18 @@ std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& 
     return uploadRgba(DecodeBmpFile(path, prompts), gl);
 }
 
+std::optional<uint32_t> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
+    switch (textureFileKind(path)) {
+        case TextureFileKind::Tga:
+            return LoadTgaFile(path, gl);
+        case TextureFileKind::Jpeg:
+            return LoadJpegFile(path, prompts, gl);
+        case TextureFileKind::Bmp:
+            return LoadBmpFile(path, prompts, gl);
+        case TextureFileKind::Unknown:
+            break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace korvex

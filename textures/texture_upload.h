@@ -32,4 +32,8 @@ std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl
 std::optional<uint32_t> LoadJpegFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
 std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
 
+// The loader that the file's extension chooses (textureFileKind); nothing,
+// without a box, for an extension no loader takes.
+std::optional<uint32_t> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
+
 }  // namespace korvex

@@ -93,6 +93,42 @@ void setPartColour(GeometryPart& part, ChosenColour colour) {
     for (int i = 0; i < 3; ++i) part.Colour[i] = static_cast<float>((colour >> (8 * i)) & 0xFF) / 255.0f;
 }
 
+bool IsWheelPart(const GeometryPart& part) {
+    std::string name = part.Name;
+    for (char& letter : name)
+        if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    const auto contains = [&](std::string_view word) { return name.find(word) != std::string::npos; };
+    return (contains("WHEEL") || contains("BRAKE")) && !contains("STEERING");
+}
+
+void ComboBox1Change(ProgramState& state, int itemIndex) {
+    if (GeometryPart* part = selectedPart(state)) part->TextureIndex = itemIndex;
+}
+
+void UntextureAllParts1Click(ProgramState& state) {
+    forEachPart(state, [](GeometryPart& part) { part.TextureIndex = 0; });
+}
+
+void textureNonWheelParts(ProgramState& state, int32_t reference) {
+    forEachPart(state, [&](GeometryPart& part) {
+        if (!IsWheelPart(part)) part.TextureIndex = reference;
+    });
+    UncolourAll1Click(state);
+}
+
+void textureWheelParts(ProgramState& state, int32_t reference) {
+    forEachPart(state, [&](GeometryPart& part) {
+        if (IsWheelPart(part)) part.TextureIndex = reference;
+    });
+}
+
+bool manageTexturesChoosesForBody(const ProgramState& state) {
+    const auto& parts = state.partList.Parts;
+    const std::size_t count = std::min(static_cast<std::size_t>(std::max(0, state.partList.PartCount)), parts.size());
+    if (!state.ModelLoaded || count == 0) return false;
+    return parts[0].TextureIndex == 0 && (count < 2 || parts[1].TextureIndex == 0);
+}
+
 std::array<int, 3> swatchOf(const GeometryPart& part) {
     std::array<int, 3> rgb{};
     for (int i = 0; i < 3; ++i) {

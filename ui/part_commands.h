@@ -38,6 +38,25 @@ void SetAllEnviromentMapped1Click(ProgramState& state);  // "Set All Opaque"
 void SetAllEnviromentMapped2Click(ProgramState& state);  // "Set All Enviroment Mapped"
 void SetAllMatt1Click(ProgramState& state);
 
+// Whether a part is one of the wheels or brakes, told by its name: "WHEEL"
+// or "BRAKE" in it, letters compared without case, and not "STEERING".
+bool IsWheelPart(const GeometryPart& part);
+
+// The texture box's choice for the selected part: item 0 is "No Texture",
+// item k the library's entry k - 1. Without a selected part nothing changes.
+void ComboBox1Change(ProgramState& state, int itemIndex);
+// "Untexture All Parts": no part keeps a texture; colours stay.
+void UntextureAllParts1Click(ProgramState& state);
+// What the texture-all commands do with the texture chosen for them
+// (`reference` is its library position plus 1). Non-wheel parts get it and
+// then every part turns white, so that the texture shows in its own colours.
+void textureNonWheelParts(ProgramState& state, int32_t reference);
+// Wheel parts get it; colours stay.
+void textureWheelParts(ProgramState& state, int32_t reference);
+// "Manage Textures" on a model whose first two parts have no texture yet
+// goes straight to texturing the body.
+bool manageTexturesChoosesForBody(const ProgramState& state);
+
 // A colour as the colour chooser gives it: 0x00BBGGRR.
 using ChosenColour = uint32_t;
 

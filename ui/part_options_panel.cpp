@@ -97,6 +97,8 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     ComboBox1 = new QComboBox(Group);
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setEditable(true);
+    // Typing into the box names no new texture; only the library adds them.
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItem("No Texture");
 
     GroupBox2 = new QGroupBox("Level Of Detail", this);
@@ -124,6 +126,8 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+    // Only the user's choices: the box is filled and set without signalling.
+    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
 
     DisablePartOptions();
 }
@@ -201,6 +205,10 @@ void PartOptionsPanel::CheckBox1Click() {
 
 void PartOptionsPanel::CheckBox2Click() {
     if (GeometryPart* part = selectedPart(state_)) part->EnvironmentMapped = CheckBox2->isChecked() ? 1 : 0;
+}
+
+void PartOptionsPanel::ComboBox1Change() {
+    korvex::ComboBox1Change(state_, ComboBox1->currentIndex());
 }
 
 void PartOptionsPanel::TrackBar1Change() {

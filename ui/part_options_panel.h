@@ -45,6 +45,7 @@ public:
     void CheckBox1Click();
     void CheckBox2Click();
     void TrackBar1Change();
+    void ComboBox1Change();
 
     QGroupBox* Group;
     QPushButton* BitBtn1;

@@ -1,0 +1,446 @@
+// The "Textures" window and the texture commands of the main window, driven
+// under an X server: scripted boxes and file choices, queued clicks for the
+// modal showings.
+
+#include "tests/support/gui_test_main.h"
+#include "app/korvex_application.h"
+#include "app/main_window.h"
+#include "model/recording_io.h"
+#include "render/view_widget.h"
+#include "tests/support/image_writers.h"
+#include "tests/support/scripted_colours.h"
+#include "tests/support/test_model.h"
+#include "tests/support/window_checks.h"
+#include "textures/texture_library.h"
+#include "ui/part_options_panel.h"
+#include "ui/part_tree_model.h"
+#include "ui/texture_manager_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <jerror.h>
+
+#include <cmath>
+#include <functional>
+
+using namespace korvex;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const std::filesystem::path SampleCar = KORVEX_SAMPLE_CAR;
+// The sample car's wheels and brakes, as its settings file names them.
+bool sampleWheel(std::size_t part) {
+    return part >= 13 && part <= 20;
+}
+
+images::Picture solid(uint8_t r, uint8_t g, uint8_t b) {
+    images::Picture picture(8, 8);
+    for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
+        picture.rgba[i] = r;
+        picture.rgba[i + 1] = g;
+        picture.rgba[i + 2] = b;
+        picture.rgba[i + 3] = 255;
+    }
+    return picture;
+}
+
+// A progressive JPEG whose second scan names a component the frame lacks:
+// libjpeg gives up in the middle of the image data.
+std::vector<uint8_t> fatallyBrokenJpeg() {
+    std::vector<uint8_t> file = images::writeJpeg(images::testPattern(32, 32), {90, false, true});
+    int scans = 0;
+    for (std::size_t i = 0; i + 5 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA && ++scans == 2) {
+            file[i + 5] = 0x7E;
+            break;
+        }
+    return file;
+}
+
+class TextureManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<TForm1>(prompts, colours);
+        ASSERT_NE(window->view3d(), nullptr) << "no OpenGL on this display";
+        window->view3d()->setFrameLoopHeld(true);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(window->view3d()->isValid());
+    }
+    void TearDown() override { form().hide(); }
+
+    TForm2& form() { return *window->Form2; }
+    void open(const std::filesystem::path& model) { window->openModel(model); }
+    ProgramState& state() { return window->state(); }
+    TextureLibrary& library() { return state().textureLibrary; }
+
+    std::filesystem::path picture(const std::string& name, const std::vector<uint8_t>& bytes) {
+        const auto path = dir / name;
+        images::writeFile(path, bytes);
+        return path;
+    }
+    std::filesystem::path tga(const std::string& name, uint8_t r = 200, uint8_t g = 120, uint8_t b = 40) {
+        return picture(name, images::writeTga(solid(r, g, b)));
+    }
+    // "Add a Texture", with `path` chosen in its file dialog.
+    void add(const std::filesystem::path& path) {
+        prompts.fileAnswers.push_back(path);
+        form().BitBtn1->click();
+    }
+    Names libraryNames() {
+        Names names;
+        for (const TextureEntry& entry : library()) names.push_back(entry.DisplayName);
+        return names;
+    }
+    Names listCaptions() {
+        Names names;
+        for (int i = 0; i < form().List->count(); ++i) names.push_back(form().List->item(i)->text().toStdString());
+        return names;
+    }
+    Names comboItems() {
+        Names names;
+        const QComboBox& box = *window->GroupBox1->ComboBox1;
+        for (int i = 0; i < box.count(); ++i) names.push_back(box.itemText(i).toStdString());
+        return names;
+    }
+    std::vector<int32_t> references() {
+        std::vector<int32_t> found;
+        for (const GeometryPart& part : state().partList.Parts) found.push_back(part.TextureIndex);
+        return found;
+    }
+    void clickItem(int row) {
+        QListWidget& list = *form().List;
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(row)).center());
+    }
+    void rename(int row, const QString& text) {
+        QListWidget& list = *form().List;
+        list.editItem(list.item(row));
+        auto* editor = list.viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        // What the editor's delegate does when Return is pressed.
+        emit list.itemDelegate()->commitData(editor);
+        emit list.itemDelegate()->closeEditor(editor);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Runs `command`, which shows the Textures window modally, and `whileShown`
+    // once it is up; the window is cancelled should `whileShown` leave it open.
+    void whileModal(const std::function<void()>& command, const std::function<void()>& whileShown) {
+        bool reached = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            if (QTest::qWaitFor([&] { return form().isVisible() && form().isModal(); }, 2000)) {
+                reached = true;
+                whileShown();
+            }
+            if (form().isVisible()) form().reject();
+        });
+        command();
+        EXPECT_TRUE(reached) << "the window was not shown modally";
+    }
+    void expectLook(bool selecting) {
+        EXPECT_EQ(form().SelectingTexture, selecting);
+        EXPECT_EQ(form().Lbl->text(), selecting ? "Select a texture to use:" : "Texture List:");
+        EXPECT_EQ(form().Button1->isEnabled(), selecting);
+    }
+    bool textureExistsInView(uint32_t name) {
+        bool exists = false;
+        window->view3d()->withContext([&] { exists = glIsTexture(name) == GL_TRUE; });
+        return exists;
+    }
+    std::size_t boxes() const { return prompts.shown.size(); }
+    const ShownBox& lastBox() const { return prompts.shown.back(); }
+
+    fixtures::TempDir dir;
+    ScriptedPrompts prompts;
+    fixtures::ScriptedColours colours;
+    std::unique_ptr<TForm1> window;
+};
+
+void expectBox(const ShownBox& box, const std::string& caption, const std::string& text, BoxIcon icon) {
+    EXPECT_EQ(box.kind, ShownBox::Kind::Message);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.icon, icon);
+}
+
+}  // namespace
+
+TEST_F(TextureManagerTest, TheWindowIsMadeHiddenWithItsDesignedControls) {
+    EXPECT_FALSE(form().isVisible());
+    window->ToolButton5->trigger();  // no model: the window opens for managing
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
+    EXPECT_FALSE(form().isModal());
+    EXPECT_EQ(fixtures::x11Title(form()), "Textures");
+    EXPECT_EQ(form().size(), QSize(334, 303));
+    EXPECT_EQ(form().minimumSize(), form().maximumSize());
+    EXPECT_TRUE(form().windowFlags() & Qt::Tool);
+
+    const std::tuple<QWidget*, QRect, QString> controls[] = {
+        {form().List, {8, 24, 193, 265}, ""},
+        {form().BitBtn1, {211, 24, 118, 29}, "Add a Texture"},
+        {form().BitBtn2, {211, 58, 118, 29}, "Remove Texture"},
+        {form().Button2, {224, 228, 97, 30}, "Close"},
+        {form().Button1, {224, 262, 97, 30}, "Apply to Model"},
+    };
+    for (const auto& [control, place, caption] : controls) {
+        EXPECT_EQ(control->geometry(), place) << control->objectName().toStdString();
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            EXPECT_EQ(button->text(), caption);
+        }
+    }
+    EXPECT_EQ(form().Lbl->pos(), QPoint(8, 8));
+    expectLook(false);
+    EXPECT_EQ(form().SelectedTexture, 0);
+    EXPECT_EQ(form().List->viewMode(), QListView::IconMode);
+    EXPECT_EQ(form().List->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_FALSE(form().BitBtn1->icon().isNull());
+    EXPECT_EQ(form().BitBtn1->gap(), 7);
+    fixtures::expectCaptionsAndControlsFit(form());
+
+    // Tab order: List, the two picture buttons, "Apply to Model", "Close".
+    form().Button1->setEnabled(true);
+    QWidget* next = form().List;
+    for (QWidget* expected : std::initializer_list<QWidget*>{form().BitBtn1, form().BitBtn2, form().Button1,
+                                                               form().Button2, form().List}) {
+        next = next->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus || next->parentWidget() != &form()) next = next->nextInFocusChain();
+        EXPECT_EQ(next, expected);
+    }
+    form().Button1->setEnabled(false);
+
+    // Shown again while open, it stays as it was; "Close" hides it and keeps the list.
+    add(tga("wood.tga"));
+    window->ManageTextures1->trigger();
+    EXPECT_TRUE(form().isVisible());
+    form().Button2->click();
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(listCaptions(), Names{"wood.tga"});
+}
+
+TEST_F(TextureManagerTest, AddingNamesEachPictureOnceAndRefusesWhatNoLoaderTakes) {
+    const auto wood = tga("wood.tga");
+    for (int i = 0; i < 3; ++i) add(wood);
+    const Names added{"wood.tga", "Another wood.tga", "Another Another wood.tga"};
+    EXPECT_EQ(libraryNames(), added);
+    EXPECT_EQ(listCaptions(), added);
+    EXPECT_EQ(comboItems(), (Names{"No Texture", "wood.tga", "Another wood.tga", "Another Another wood.tga"}));
+    EXPECT_EQ(form().List->currentRow(), 2);
+    EXPECT_EQ(form().SelectedTexture, 2);
+    EXPECT_TRUE(prompts.shown.size() == 3 && prompts.shown[0].kind == ShownBox::Kind::FileRequest);
+    EXPECT_EQ(prompts.shown[0].text, TextureFileFilter);
+    // Made in the view's own context, where the frames bind them.
+    for (const TextureEntry& entry : library()) EXPECT_TRUE(textureExistsInView(entry.TextureObject));
+
+    // The one pass over the names: an entry passed before the prefix was
+    // added is not looked at again. The extension's first letter picks the loader.
+    form().showModeless();
+    rename(0, "Another b.jpeg");
+    add(picture("b.jpeg", images::writeJpeg(images::testPattern(16, 16))));
+    add(picture("b.jpeg", images::writeJpeg(images::testPattern(16, 16))));
+    EXPECT_EQ(libraryNames(), (Names{"Another b.jpeg", "Another wood.tga", "Another Another wood.tga", "b.jpeg",
+                                     "Another b.jpeg"}));
+
+    // A picture no loader takes, a missing JPEG and a fatally broken one.
+    prompts.shown.clear();
+    QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString((dir / "c.png").string()));
+    add(dir / "c.png");
+    ASSERT_EQ(boxes(), 2u);
+    expectBox(lastBox(), "ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
+    add(dir / "missing.jpg");
+    ASSERT_EQ(boxes(), 5u);
+    expectBox(prompts.shown[3], "BMP Unit", "Couldn't load JPG - \"" + (dir / "missing.jpg").string() + "\"",
+              BoxIcon::None);
+    expectBox(prompts.shown[4], "ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
+    add(picture("broken.jpg", fatallyBrokenJpeg()));
+    ASSERT_EQ(boxes(), 7u);
+    expectBox(lastBox(), "Korvex Model Viewer", "JPEG error #" + std::to_string(JERR_BAD_COMPONENT_ID),
+              BoxIcon::Error);
+    EXPECT_EQ(library().size(), 5u);
+    EXPECT_EQ(form().List->count(), 5);
+    // Cancelling the file dialog does nothing at all.
+    form().BitBtn1->click();
+    EXPECT_EQ(boxes(), 8u);
+    EXPECT_EQ(library().size(), 5u);
+}
+
+TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTogether) {
+    form().showModeless();
+    form().BitBtn2->click();
+    ASSERT_EQ(boxes(), 1u);
+    expectBox(lastBox(), "Error", "Select something first!", BoxIcon::Error);
+
+    open(SampleCar);
+    for (const char* name : {"a.tga", "b.tga", "c.tga", "d.tga"}) add(tga(name));
+    const uint32_t removedObject = library()[1].TextureObject;
+    for (int32_t i = 0; i < 5; ++i) state().partList.Parts[static_cast<std::size_t>(i)].TextureIndex = i;
+    clickItem(1);
+    form().BitBtn2->click();
+    EXPECT_EQ(libraryNames(), (Names{"a.tga", "c.tga", "d.tga"}));
+    EXPECT_EQ(listCaptions(), (Names{"a.tga", "c.tga", "d.tga"}));
+    EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "d.tga"}));
+    const std::vector<int32_t> after = references();
+    EXPECT_EQ(std::vector<int32_t>(after.begin(), after.begin() + 5), (std::vector<int32_t>{0, 1, 0, 2, 3}));
+    EXPECT_FALSE(textureExistsInView(removedObject));
+    EXPECT_EQ(form().SelectedTexture, -1);
+
+    // Renamed to another item's name, both items lead to the first entry.
+    rename(2, "a.tga");
+    EXPECT_EQ(libraryNames(), (Names{"a.tga", "c.tga", "a.tga"}));
+    EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "a.tga"}));
+    form().SelectingTexture = true;
+    clickItem(2);
+    EXPECT_EQ(form().SelectedTexture, 0);
+    form().SelectingTexture = false;
+
+    // Items whose entry has gone: editing and choosing say so.
+    const std::size_t before = boxes();
+    renameTexture(library(), 1, "elsewhere");
+    rename(1, "c2.tga");
+    ASSERT_EQ(boxes(), before + 1);
+    expectBox(lastBox(), "Korvex Model Viewer", "Item c.tga Has NO DATA!", BoxIcon::None);
+    EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "elsewhere", "a.tga"}));
+    EXPECT_EQ(form().List->item(1)->text(), "c2.tga");
+    form().SelectingTexture = true;
+    clickItem(1);
+    expectBox(lastBox(), "Error",
+              "You've found a bug!, please report it to korvex-viewer@example.org, quoting the line: \"The Texture "
+              "Selection does not work.\"",
+              BoxIcon::None);
+    EXPECT_EQ(form().SelectedTexture, -1);
+    form().BitBtn2->click();
+    expectBox(lastBox(), "Error", "Could not find the thing to delete.", BoxIcon::None);
+    EXPECT_EQ(library().size(), 3u);
+}
+
+TEST_F(TextureManagerTest, TextureAllCommandsApplyTheChosenTextureOnlyWhenApplied) {
+    add(tga("paint.tga"));
+    add(tga("rubber.tga"));
+    open(SampleCar);
+    const std::vector<int32_t> none(state().partList.Parts.size(), 0);
+    for (GeometryPart& part : state().partList.Parts) part.Colour[1] = 0.25f;
+
+    // Right after opening, "Manage Textures" picks a texture for the body.
+    // Applied without a choice, nothing changes.
+    whileModal([&] { window->ToolButton5->trigger(); },
+               [&] {
+                   expectLook(true);
+                   EXPECT_EQ(form().SelectedTexture, -1);
+                   form().Button1->click();
+               });
+    EXPECT_FALSE(form().isVisible());
+    expectLook(false);
+    EXPECT_EQ(references(), none);
+    EXPECT_EQ(state().partList.Parts[0].Colour[1], 0.25f);
+
+    whileModal([&] { window->extureAllWheelParts1->trigger(); },
+               [&] {
+                   clickItem(1);
+                   form().Button1->click();
+               });
+    for (std::size_t i = 0; i < references().size(); ++i) EXPECT_EQ(references()[i], sampleWheel(i) ? 2 : 0) << i;
+    EXPECT_EQ(state().partList.Parts[14].Colour[1], 0.25f);
+
+    whileModal([&] { window->extureAllParts1->trigger(); },
+               [&] {
+                   clickItem(0);
+                   form().Button1->click();
+               });
+    for (std::size_t i = 0; i < references().size(); ++i) {
+        EXPECT_EQ(references()[i], sampleWheel(i) ? 2 : 1) << i;
+        EXPECT_EQ(state().partList.Parts[i].Colour[1], 1.0f) << i;
+    }
+
+    // A texture added while choosing is the choice.
+    whileModal([&] { window->extureAllWheelParts1->trigger(); },
+               [&] {
+                   add(tga("chrome.tga"));
+                   form().Button1->click();
+               });
+    EXPECT_EQ(references()[13], 3);
+
+    // The options panel's box gives the selected part its texture.
+    window->Tree->selectionModel()->setCurrentIndex(
+        window->treeModel->partIndexRow(2), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QComboBox& box = *window->GroupBox1->ComboBox1;
+    EXPECT_EQ(box.currentText(), "paint.tga");
+    box.setCurrentIndex(2);
+    emit box.activated(2);
+    EXPECT_EQ(references()[2], 2);
+
+    window->UntextureAllParts1->trigger();
+    EXPECT_EQ(references(), none);
+    EXPECT_EQ(state().partList.Parts[0].Colour[1], 1.0f);
+}
+
+TEST_F(TextureManagerTest, CloseLeavesTheSelectionLookAndAnOpenWindowCannotBeMadeModal) {
+    add(tga("paint.tga"));
+    whileModal([&] { window->extureAllWheelParts1->trigger(); },  // no model: nothing to change
+               [&] {
+                   clickItem(0);
+                   EXPECT_EQ(form().SelectedTexture, 0);
+                   form().Button2->click();
+               });
+    EXPECT_TRUE(form().SelectingTexture);
+    EXPECT_EQ(boxes(), 1u);  // the file dialog only
+
+    // Shown for managing, it opens in the selection look again with no choice.
+    window->ManageTextures1->trigger();
+    ASSERT_TRUE(form().isVisible());
+    EXPECT_FALSE(form().isModal());
+    expectLook(true);
+    EXPECT_EQ(form().SelectedTexture, -1);
+
+    open(SampleCar);
+    state().partList.Parts[1].TextureIndex = 1;  // "Manage Textures" now manages
+    const float green = state().partList.Parts[0].Colour[1];
+    window->extureAllParts1->trigger();
+    ASSERT_EQ(boxes(), 2u);
+    expectBox(lastBox(), "Korvex Model Viewer", "Cannot make a visible window modal", BoxIcon::Error);
+    EXPECT_TRUE(form().SelectingTexture);
+    EXPECT_EQ(references()[0], 0);
+    EXPECT_EQ(state().partList.Parts[0].Colour[1], green);
+
+    // "Apply to Model" in a window shown without modality only ends the choice.
+    form().Button1->click();
+    EXPECT_TRUE(form().isVisible());
+    expectLook(false);
+    window->ToolButton5->trigger();
+    EXPECT_TRUE(form().isVisible());
+}
+
+TEST_F(TextureManagerTest, TheViewDrawsTheCarInTheTextureGivenToItsBody) {
+    open(SampleCar);
+    const auto greenPixels = [&] {
+        const QImage image = window->view3d()->grabFramebuffer().convertToFormat(QImage::Format_RGB888);
+        long green = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                green += c.green() > c.red() + 60 && c.green() > c.blue() + 60 ? 1 : 0;
+            }
+        return green;
+    };
+    EXPECT_EQ(greenPixels(), 0);
+    add(tga("green.tga", 0, 255, 0));
+    whileModal([&] { window->extureAllParts1->trigger(); },
+               [&] {
+                   clickItem(0);
+                   form().Button1->click();
+               });
+    EXPECT_GT(greenPixels(), 10000);
+}
+
+int main(int argc, char** argv) {
+    return korvex::fixtures::runGuiTests<KorvexApplication>(argc, argv);
+}

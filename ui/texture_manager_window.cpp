@@ -1,0 +1,273 @@
+#include "texture_manager_window.h"
+
+#include "icons.h"
+#include "textures/texture_library.h"
+#include "textures/texture_upload.h"
+#include "window_common.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include <stdexcept>
+
+namespace korvex {
+
+PictureButton::PictureButton(const QIcon& picture, const QString& caption, int gap, QWidget* parent)
+    : QPushButton(picture, caption, parent), gap_(gap) {}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // The style draws the frame; picture and caption are placed here, as the
+    // style has its own idea of the gap between them.
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    const QRect inside = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const QSize picture = iconSize();
+    const int captionWidth = fontMetrics().horizontalAdvance(text());
+    const int total = picture.width() + gap_ + captionWidth;
+    const bool pressed = isDown() || isChecked();
+    const int shift = pressed ? style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this) : 0;
+    const int dropped = pressed ? style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this) : 0;
+    const int left = inside.x() + std::max(0, (inside.width() - total) / 2) + shift;
+    const int pictureTop = inside.y() + (inside.height() - picture.height()) / 2 + dropped;
+
+    const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+    icon().paint(&painter, QRect(QPoint(left, pictureTop), picture), Qt::AlignCenter, mode);
+    const QRect captionArea(left + picture.width() + gap_, inside.y() + dropped,
+                            std::max(0, inside.right() - left - picture.width() - gap_ + 1), inside.height());
+    painter.drawItemText(captionArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+                         text(), QPalette::ButtonText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = inside;
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+namespace {
+
+constexpr int ClientWidth = 334;
+constexpr int ClientHeight = 303;
+constexpr int PictureGap = 7;
+
+// The name an item stands for, as the library holds it: exact bytes.
+constexpr int NameRole = Qt::UserRole;
+
+QByteArray bytesOf(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string_view viewOf(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QPushButton* plainButton(const QString& caption, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Return in the list must not press a button of its own accord.
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TForm2::TForm2(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
+               QWidget* parent)
+    : QDialog(parent), state_(state), prompts_(prompts), combo_(combo), withTextures_(std::move(withTextures)) {
+    setObjectName("TForm2");
+    setWindowTitle("Textures");
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFont(designedFont());
+    setFixedSize(ClientWidth, ClientHeight);
+
+    Lbl = new QLabel("Texture List:", this);
+    Lbl->setObjectName("Lbl");
+    Lbl->move(8, 8);
+    Lbl->adjustSize();
+
+    List = new QListWidget(this);
+    List->setObjectName("List");
+    List->setGeometry(8, 24, 193, 265);
+    List->setViewMode(QListView::IconMode);
+    List->setIconSize(QSize(24, 24));
+    List->setMovement(QListView::Static);
+    List->setResizeMode(QListView::Adjust);
+    List->setFlow(QListView::LeftToRight);
+    List->setWrapping(true);
+    List->setWordWrap(true);
+    List->setTextElideMode(Qt::ElideMiddle);
+    List->setGridSize(QSize(84, 58));
+    List->setSelectionMode(QAbstractItemView::SingleSelection);
+    List->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    // The chosen texture stays marked while the buttons have the focus.
+    QPalette marked = List->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        marked.setColor(QPalette::Inactive, role, marked.color(QPalette::Active, role));
+    List->setPalette(marked);
+
+    BitBtn1 = new PictureButton(icons::addTexture(), "Add a Texture", PictureGap, this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setGeometry(211, 24, 118, 29);
+    BitBtn2 = new PictureButton(icons::removeTexture(), "Remove Texture", PictureGap, this);
+    BitBtn2->setObjectName("BitBtn2");
+    BitBtn2->setGeometry(211, 58, 118, 29);
+    for (QPushButton* button : {static_cast<QPushButton*>(BitBtn1), static_cast<QPushButton*>(BitBtn2)}) {
+        button->setIconSize(QSize(16, 16));
+        button->setAutoDefault(false);
+    }
+    Button2 = plainButton("Close", "Button2", this);
+    Button2->setGeometry(224, 228, 97, 30);
+    Button1 = plainButton("Apply to Model", "Button1", this);
+    Button1->setGeometry(224, 262, 97, 30);
+    Button1->setEnabled(false);
+
+    setTabOrder(List, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, Button1);
+    setTabOrder(Button1, Button2);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+    connect(List, &QListWidget::clicked, this, [this] { guarded([this] { ListClick(); }); });
+    connect(List, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        const QByteArray before = item->data(NameRole).toByteArray();
+        if (item->text() == toQString(viewOf(before))) return;
+        guarded([&] { ListEdited(item, before); });
+    });
+}
+
+void TForm2::guarded(const std::function<void()>& handler) {
+    runShowingFailure(prompts_, handler);
+}
+
+int TForm2::showModal() {
+    if (isVisible()) throw std::runtime_error(std::string(CannotShowModalMessage));
+    inModalLoop_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{inModalLoop_};
+    return exec();
+}
+
+void TForm2::showModeless() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A window given back from the task bar was not shown anew.
+    if (!event->spontaneous()) FormShow();
+}
+
+void TForm2::FormShow() {
+    if (!SelectingTexture) return;
+    SelectedTexture = -1;
+    Lbl->setText("Select a texture to use:");
+    Lbl->adjustSize();
+    Button1->setEnabled(true);
+}
+
+void TForm2::addListItem(const std::string& name) {
+    auto* item = new QListWidgetItem(icons::texturePicture(), toQString(name));
+    item->setData(NameRole, bytesOf(name));
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    const QSignalBlocker quiet(List);
+    List->addItem(item);
+}
+
+int32_t TForm2::entryOf(const QListWidgetItem* item) const {
+    return FindTextureByName(state_.textureLibrary, viewOf(item->data(NameRole).toByteArray()));
+}
+
+void TForm2::BitBtn1Click() {
+    const auto chosen = prompts_.choosePicture(TextureFileFilter);
+    if (!chosen) return;
+    TextureLibrary& library = state_.textureLibrary;
+    std::string name = MakeUniqueTextureName(library, chosen->filename().string());
+
+    std::optional<uint32_t> texture;
+    withTextures_([&](TextureGl& gl) { texture = LoadTextureFile(*chosen, prompts_, gl); });
+    if (!texture) {
+        prompts_.message("ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
+        return;
+    }
+    appendTexture(library, name, *texture);
+    addListItem(name);
+    RefreshTextureCombo(library, combo_);
+    List->setCurrentRow(List->count() - 1);
+    SelectedTexture = static_cast<int32_t>(library.size()) - 1;
+}
+
+void TForm2::ListEdited(QListWidgetItem* item, const QByteArray& before) {
+    const QByteArray after = item->text().toUtf8();
+    const int32_t position = FindTextureByName(state_.textureLibrary, viewOf(before));
+    {
+        const QSignalBlocker quiet(List);
+        item->setData(NameRole, after);
+    }
+    if (position >= 0)
+        renameTexture(state_.textureLibrary, static_cast<std::size_t>(position), std::string(viewOf(after)));
+    else
+        prompts_.message(ApplicationTitle, "Item " + before.toStdString() + " Has NO DATA!", BoxIcon::None);
+    RefreshTextureCombo(state_.textureLibrary, combo_);
+}
+
+void TForm2::BitBtn2Click() {
+    QListWidgetItem* item = List->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        prompts_.message("Error", "Select something first!", BoxIcon::Error);
+        return;
+    }
+    const int32_t position = entryOf(item);
+    if (position < 0) {
+        prompts_.message("Error", "Could not find the thing to delete.", BoxIcon::None);
+        return;
+    }
+    withTextures_([&](TextureGl& gl) {
+        RemoveTextureEntry(state_, static_cast<std::size_t>(position), gl, combo_);
+    });
+    delete item;
+    SelectedTexture = -1;
+}
+
+void TForm2::ListClick() {
+    QListWidgetItem* item = List->currentItem();
+    if (!SelectingTexture || item == nullptr || !item->isSelected()) return;
+    SelectedTexture = entryOf(item);
+    if (SelectedTexture >= 0) return;
+    prompts_.message("Error",
+                     "You've found a bug!, please report it to " + std::string(ReportAddress) +
+                         ", quoting the line: \"The Texture Selection does not work.\"",
+                     BoxIcon::None);
+    SelectedTexture = -1;
+}
+
+void TForm2::Button1Click() {
+    if (!SelectingTexture) return;
+    SelectingTexture = false;
+    Lbl->setText("Texture List:");
+    Lbl->adjustSize();
+    Button1->setEnabled(false);
+    // Shown without modality, the window stays open in its managing look.
+    if (inModalLoop_) accept();
+}
+
+void TForm2::Button2Click() {
+    reject();
+}
+
+}  // namespace korvex

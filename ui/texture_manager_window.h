@@ -1,0 +1,98 @@
+#pragma once
+// The "Textures" window: where pictures become textures of the library, are
+// renamed and removed, and where the texture-all commands pick their texture.
+
+#include "model/program_state.h"
+#include "model/user_io.h"
+#include "textures/texture_gl.h"
+
+#include <QDialog>
+#include <QPushButton>
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+
+namespace korvex {
+
+class TextureCombo;
+
+inline constexpr std::string_view TextureFileFilter =
+    "All Supported Types|*.jpg;*.jpeg;*.bmp;*.tga|JPEG Image File (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|"
+    "TGA Files|*.tga";
+
+// A push button with its picture left of its caption, the two centred
+// together with a fixed gap between them.
+class PictureButton : public QPushButton {
+public:
+    PictureButton(const QIcon& picture, const QString& caption, int gap, QWidget* parent);
+    int gap() const { return gap_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int gap_;
+};
+
+class TForm2 : public QDialog {
+public:
+    // Runs texture work where the textures it makes will be drawn.
+    using TextureContext = std::function<void(const std::function<void(TextureGl&)>&)>;
+
+    TForm2(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
+           QWidget* parent);
+
+    // Set by the texture-all commands before they show the window; cleared
+    // only by "Apply to Model".
+    bool SelectingTexture = false;
+    // Library position of the texture chosen for them; -1 for none.
+    int32_t SelectedTexture = 0;
+
+    // Shows the window modally and answers QDialog::Accepted ("Apply to
+    // Model") or Rejected ("Close", the close box). An open window cannot be
+    // made modal: that throws.
+    int showModal();
+    // Shows the window and returns at once; an open one comes to the front.
+    void showModeless();
+
+    void FormShow();
+    void BitBtn1Click();
+    // `item`'s caption was edited; `before` is the caption it had.
+    void ListEdited(QListWidgetItem* item, const QByteArray& before);
+    void BitBtn2Click();
+    void ListClick();
+    void Button1Click();
+    void Button2Click();
+
+    QLabel* Lbl;
+    QListWidget* List;
+    PictureButton* BitBtn1;
+    PictureButton* BitBtn2;
+    QPushButton* Button2;
+    QPushButton* Button1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void addListItem(const std::string& name);
+    // The library entry an item stands for, by the name it was last given.
+    int32_t entryOf(const QListWidgetItem* item) const;
+    // Runs a handler; what escapes it is shown in the application's error box.
+    void guarded(const std::function<void()>& handler);
+
+    ProgramState& state_;
+    Prompts& prompts_;
+    TextureCombo& combo_;
+    TextureContext withTextures_;
+    bool inModalLoop_ = false;
+};
+
+inline constexpr std::string_view CannotShowModalMessage = "Cannot make a visible window modal";
+
+}  // namespace korvex
