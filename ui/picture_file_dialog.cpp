@@ -8,9 +8,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -165,7 +167,12 @@ std::optional<QString> choosePictureFile(QWidget* parent, const QString& caption
         grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
         QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PicturePreview::showFile);
         const QSize hint = dialog.sizeHint();
-        dialog.resize(hint.width() + PaneWidth, hint.height());
+        int width = hint.width() + PaneWidth;
+        // On a small screen the pane takes its room from the file list
+        // rather than pushing the dialog off the screen.
+        if (const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen())
+            width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+        dialog.resize(width, hint.height());
     }
 
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
