@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "about_box.h"
 #include "model/model_commands.h"
 #include "qt_prompts.h"
 #include "render/frame_renderer.h"
@@ -13,11 +14,19 @@
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
 #include "textures/opengl_textures.h"
+#include "textures/texture_files.h"
 #include "ui/texture_combo_box.h"
 #include "ui/texture_manager_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QShortcut>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLayout>
@@ -140,6 +149,12 @@ TForm1::TForm1(Prompts& prompts, ColourChooser& colours, QWidget* parent)
                        [this](const std::function<void(TextureGl&)>& work) { withViewTextures(work); }, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         Form2->move(screen->availableGeometry().center() - Form2->rect().center());
+    Form3 = new TForm3(this);
+
+    setAcceptDrops(true);
+    auto* saveView = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    saveView->setObjectName("SaveViewShortcut");
+    connect(saveView, &QShortcut::activated, this, [this] { SaveViewPicture(); });
 }
 
 TForm1::~TForm1() {
@@ -152,6 +167,7 @@ TForm1::~TForm1() {
     for (ResizingPanel* panel : {client_, Panel2, Tabs}) panel->onResize = panel->onClick = nullptr;
     for (MousePanel* panel : {Panel1, Panel3}) panel->onDown = panel->onMove = panel->onUp = nullptr;
     delete Form2;
+    delete Form3;
 
     // FormDestroy: a model still open at the end is closed like any other.
     try {
@@ -264,6 +280,8 @@ void TForm1::createMenus() {
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
     connect(BackgroundColour1, &QAction::triggered, this, [this] { BackgroundColour1Click(); });
     connect(BacklightColour1, &QAction::triggered, this, [this] { BacklightColour1Click(); });
+    connect(Howtousethisprogram1, &QAction::triggered, this, [this] { Howtousethisprogram1Click(); });
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     connect(ShowAllParts1, &QAction::triggered, ToolButton9, &QAction::trigger);
     connect(HideAllParts1, &QAction::triggered, ToolButton8, &QAction::trigger);
     connect(RestoreFileSettings1, &QAction::triggered, ToolButton7, &QAction::trigger);
@@ -531,8 +549,48 @@ void TForm1::restoreTreeView() {
     Tree->selectionModel()->setCurrentIndex(selected, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void TForm1::rememberModelFolder(const std::filesystem::path& model) {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(model, failed);
+    if (!failed) prompts_.startIn(ModelFileFilter, absolute.parent_path());
+}
+
 void TForm1::openModel(const std::filesystem::path& path) {
+    rememberModelFolder(path);
     runTreeCommand([&] { OpenModel(state_, path, io(), *this); });
+}
+
+void TForm1::openDroppedModel(const std::filesystem::path& path) {
+    rememberModelFolder(path);
+    runTreeCommand([&] {
+        CloseModel(state_, *this, *this);
+        OpenModel(state_, path, io(), *this);
+    });
+}
+
+namespace {
+
+// The one local file a drag brings, if that is all it brings.
+std::optional<std::filesystem::path> droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile()) return std::nullopt;
+    return std::filesystem::path(QFile::encodeName(url.toLocalFile()).toStdString());
+}
+
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const auto path = droppedFile(event->mimeData());
+    if (!path) return;
+    event->acceptProposedAction();
+    // Opened once the drop has ended, so that its boxes do not hold up the
+    // program the file came from.
+    QTimer::singleShot(0, this, [this, path = *path] { openDroppedModel(path); });
 }
 
 void TForm1::ToolButton1Click() {
@@ -612,6 +670,37 @@ void TForm1::BackgroundColour1Click() {
 
 void TForm1::BacklightColour1Click() {
     if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBacklightColour(*chosen); });
+}
+
+void TForm1::Howtousethisprogram1Click() {
+    const std::filesystem::path help = locateProgramDataFile("help.htm", DataSearch::ProgramOnly);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(help.string()))));
+}
+
+void TForm1::About1Click() {
+    Form3->showRaised();
+}
+
+void TForm1::SaveViewPicture() {
+    runCommand([this] {
+        const QImage picture = view3d_ != nullptr ? view3d_->grabFramebuffer() : Panel4->grab().toImage();
+        std::filesystem::path name = "view.png";
+        if (state_.ModelLoaded)
+            name = std::filesystem::path(QFile::encodeName(QString::fromStdU16String(state_.tree.RootNode.Caption))
+                                             .toStdString())
+                       .replace_extension(".png");
+        const auto chosen = prompts_.chooseSaveFile(PictureFileFilter, name);
+        if (!chosen) return;
+        const QString path = QFile::decodeName(QByteArray::fromStdString(chosen->string()));
+        const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+        const QByteArray format = QImageWriter::supportedImageFormats().contains(suffix) ? suffix : "png";
+        QImageWriter writer(path, format);
+        if (!writer.write(picture))
+            prompts_.message(ApplicationTitle,
+                             "The picture could not be saved to " + chosen->string() + ": " +
+                                 writer.errorString().toStdString(),
+                             BoxIcon::Error);
+    });
 }
 
 void TForm1::TreeChange() {

@@ -30,6 +30,7 @@ class PartTreeModel;
 class TextureCombo;
 class TextureComboBox;
 class TForm2;
+class TForm3;
 class ViewWidget;
 
 // A panel that hands its mouse presses, moves and releases to the window:
@@ -75,6 +76,8 @@ public:
 
     // Opens `path` as the open command does once its file dialog has answered.
     void openModel(const std::filesystem::path& path);
+    // Opens a model file dropped on the window, as "Open" would have.
+    void openDroppedModel(const std::filesystem::path& path);
 
     // LogSink: Memo1.
     void clear() override;
@@ -102,6 +105,10 @@ public:
     void extureAllWheelParts1Click();
     void BackgroundColour1Click();
     void BacklightColour1Click();
+    void Howtousethisprogram1Click();
+    void About1Click();
+    // F12: saves the 3-D view as a picture.
+    void SaveViewPicture();
     void TreeChange();
     void Panel2Resize();
     void TabsChange();
@@ -129,6 +136,12 @@ public:
     PartTreeModel* treeModel;
     // The texture manager: made hidden with this window, kept until it goes.
     TForm2* Form2;
+    // The about box: made hidden with this window, kept until it goes.
+    TForm3* Form3;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -152,6 +165,8 @@ private:
     // and the options panel as the command left them.
     void runTreeCommand(const std::function<void()>& command);
     void restoreTreeView();
+    // The model file dialog opens next in the folder of `model`.
+    void rememberModelFolder(const std::filesystem::path& model);
     UserIo io() { return UserIo{*this, prompts_}; }
 
     ProgramState state_;
@@ -163,6 +178,9 @@ private:
     int panel2Width_ = 233;
     bool memoEmpty_ = false;
 };
+
+inline constexpr std::string_view PictureFileFilter =
+    "PNG Image (*.png)|*.png|JPEG Image (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp";
 
 // Said once at start when the display cannot give the 3-D view an OpenGL context.
 inline constexpr std::string_view NoOpenGlMessage =

@@ -4,6 +4,7 @@
 
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -57,7 +58,9 @@ bool QtPrompts::askYesNo(std::string_view caption, std::string_view text, BoxIco
 std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filter, const Dialog& dialog) {
     const QString qtFilter = toDialogFilter(filter);
     QString& folder = folders_[qtFilter];
-    const std::optional<QString> chosen = dialog(folder, qtFilter);
+    // Until it has a folder of its own, a dialog opens in the working folder
+    // rather than wherever another dialog was last left.
+    const std::optional<QString> chosen = dialog(folder.isEmpty() ? QDir::currentPath() : folder, qtFilter);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     folder = QFileInfo(*chosen).absolutePath();
     // The system's own bytes for the name, whatever its encoding.
@@ -74,6 +77,31 @@ std::optional<std::filesystem::path> QtPrompts::choosePicture(std::string_view f
     return chooseWith(filter, [this](const QString& folder, const QString& qtFilter) {
         return choosePictureFile(parent_, "Open", folder, qtFilter);
     });
+}
+
+std::optional<std::filesystem::path> QtPrompts::chooseSaveFile(std::string_view filter,
+                                                              const std::filesystem::path& suggested) {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(suggested.string()));
+    return chooseWith(filter, [this, &name](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
+        QFileDialog dialog(parent_, "Save As", folder);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(qtFilter.split(";;"));
+        // The extension follows the chosen type: "Name (*.png *.x)" gives "png".
+        const auto suffixOf = [](const QString& entry) {
+            const qsizetype star = entry.indexOf("*.");
+            return star < 0 ? QString() : entry.mid(star + 2).section(' ', 0, 0).section(')', 0, 0);
+        };
+        dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                [&](const QString& entry) { dialog.setDefaultSuffix(suffixOf(entry)); });
+        dialog.selectFile(name);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().first();
+    });
+}
+
+void QtPrompts::startIn(std::string_view filter, const std::filesystem::path& folder) {
+    folders_[toDialogFilter(filter)] = QFile::decodeName(QByteArray::fromStdString(folder.string()));
 }
 
 std::optional<uint32_t> QtColourChooser::chooseColour() {

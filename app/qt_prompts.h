@@ -30,6 +30,10 @@ public:
     std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
     // With a preview of the highlighted picture beside the file list.
     std::optional<std::filesystem::path> choosePicture(std::string_view filter) override;
+    // Adds the extension of the chosen type when the name has none.
+    std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,
+                                                        const std::filesystem::path& suggested) override;
+    void startIn(std::string_view filter, const std::filesystem::path& folder) override;
 
 private:
     using Dialog = std::function<std::optional<QString>(const QString& folder, const QString& filter)>;

@@ -15,7 +15,12 @@ bool ScriptedPrompts::askYesNo(std::string_view caption, std::string_view text, 
 }
 
 std::optional<std::filesystem::path> ScriptedPrompts::chooseFile(std::string_view filter) {
-    shown.push_back({ShownBox::Kind::FileRequest, "", std::string(filter), BoxIcon::None});
+    return chooseSaveFile(filter, {});
+}
+
+std::optional<std::filesystem::path> ScriptedPrompts::chooseSaveFile(std::string_view filter,
+                                                                     const std::filesystem::path& suggested) {
+    shown.push_back({ShownBox::Kind::FileRequest, suggested.string(), std::string(filter), BoxIcon::None});
     if (fileAnswers.empty()) return std::nullopt;
     auto answer = fileAnswers.front();
     fileAnswers.pop_front();

@@ -5,6 +5,7 @@
 #include "user_io.h"
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,12 +33,21 @@ public:
     void message(std::string_view caption, std::string_view text, BoxIcon icon) override;
     bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
     std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
+    // Shown as a file request captioned with the suggested name; answered
+    // from fileAnswers.
+    std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,
+                                                        const std::filesystem::path& suggested) override;
+    void startIn(std::string_view filter, const std::filesystem::path& folder) override {
+        startFolders[std::string(filter)] = folder;
+    }
 
     std::vector<ShownBox> shown;
     // Answers given in turn; when a queue runs dry the default applies.
     std::deque<bool> yesNoAnswers;
     bool defaultYesNo = true;
     std::deque<std::optional<std::filesystem::path>> fileAnswers;  // default: cancel
+    // Where each filter's file dialog was last told to open.
+    std::map<std::string, std::filesystem::path> startFolders;
 };
 
 class RecordingControls : public CommandControls {

@@ -31,6 +31,12 @@ public:
     // A file-open dialog for pictures; the window's shows a preview of the
     // highlighted file.
     virtual std::optional<std::filesystem::path> choosePicture(std::string_view filter) { return chooseFile(filter); }
+    // A file-save dialog offering the types of `filter`, with `suggested` as
+    // the file name; nothing when the user cancels.
+    virtual std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,
+                                                                const std::filesystem::path& suggested) = 0;
+    // The next file dialog for `filter` opens in `folder`.
+    virtual void startIn(std::string_view filter, const std::filesystem::path& folder) = 0;
 };
 
 // The window's controls that the open and close commands switch. The

@@ -65,6 +65,8 @@ int captionOverflow(const QWidget& widget) {
         const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
         return box->fontMetrics().horizontalAdvance(box->text()) - room.width();
     }
+    if (const auto* label = qobject_cast<const QLabel*>(&widget); label != nullptr && label->wordWrap())
+        return label->heightForWidth(label->width()) - label->height();
     if (const auto* label = qobject_cast<const QLabel*>(&widget))
         return label->fontMetrics().horizontalAdvance(label->text()) - label->contentsRect().width() +
                2 * label->margin();

@@ -17,7 +17,8 @@ std::string x11Title(QWidget& window);
 std::string titleOfBoxShownBy(const std::function<void()>& show);
 
 // How many pixels of a control's caption fall outside the room the control
-// gives it; at most 0 when all of it shows.
+// gives it (pixels of height for a label that wraps); at most 0 when all of
+// it shows.
 int captionOverflow(const QWidget& widget);
 
 // A check box, label, button or titled box whose caption is cut, or any

@@ -1,0 +1,62 @@
+#pragma once
+// The about box: the program's name and version over a picture of ours, the
+// warranty disclaimer and a mail link for reports. It is made once, hidden,
+// and only ever hidden again.
+
+#include <QDialog>
+#include <QLabel>
+
+#include <functional>
+#include <string_view>
+
+namespace korvex {
+
+inline constexpr std::string_view AboutCaption = "About Korvex Model Viewer";
+inline constexpr std::string_view VersionText = "Version: 1.0";
+inline constexpr std::string_view ByLine = "by the Korvex team";
+inline constexpr std::string_view ReportInvitation = "Report any bugs or suggestions to";
+inline constexpr std::string_view Disclaimer =
+    "This Program is provided \"as is\" with no warranty whatsoever. The author may not be held liable for any "
+    "direct or indirect damages arising out of the use of or inability to use this software. Use at your own "
+    "risk.  ";
+
+// A label that reports a press of the left button.
+class ClickableLabel : public QLabel {
+public:
+    explicit ClickableLabel(QWidget* parent) : QLabel(parent) {}
+    std::function<void()> onClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class TForm3 : public QDialog {
+public:
+    explicit TForm3(QWidget* parent);
+
+    // Shows the box without making it modal, or brings it to the front.
+    void showRaised();
+
+    void FormShow();
+    // Asks the desktop to write a mail to the report address.
+    void Label5Click();
+    void Image2Click();
+
+    QLabel* Image1;
+    QLabel* LblName;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    ClickableLabel* Label5;
+    QLabel* Label1;
+    ClickableLabel* Image2;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+// Makes `label`'s font smaller, a pixel at a time, until its text fits the
+// label: on one line, or within its height when it wraps.
+void shrinkFontToFit(QLabel& label);
+
+}  // namespace korvex

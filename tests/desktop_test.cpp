@@ -1,0 +1,330 @@
+// The about box, the help page and the mail link as the desktop receives
+// them, dropped model files, the model dialog's folder and saving the view,
+// on the real main window under an X server.
+
+#include "tests/support/gui_test_main.h"
+#include "app/about_box.h"
+#include "app/korvex_application.h"
+#include "app/main_window.h"
+#include "app/qt_prompts.h"
+#include "model/recording_io.h"
+#include "render/view_widget.h"
+#include "settings/open_command.h"
+#include "tests/support/scripted_colours.h"
+#include "tests/support/test_model.h"
+#include "tests/support/window_checks.h"
+#include "ui/texture_manager_window.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QImage>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace korvex;
+
+namespace {
+
+const std::filesystem::path SampleCar = KORVEX_SAMPLE_CAR;
+
+// Stands in for the desktop: keeps the addresses it is asked to open.
+class DesktopRecorder : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopRecorder(const QStringList& schemes) : schemes_(schemes) {
+        for (const QString& scheme : schemes_) QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~DesktopRecorder() override {
+        for (const QString& scheme : schemes_) QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+
+private:
+    QStringList schemes_;
+};
+
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<TForm1>(prompts, colours);
+        if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    TForm3& about() { return *window->Form3; }
+    QString log() const { return window->Memo1->toPlainText(); }
+
+    // Sends the drag of `files` over the window and, when it is taken, its drop.
+    bool drop(const QList<QUrl>& files) {
+        QMimeData data;
+        data.setUrls(files);
+        const QPoint at = window->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &dropped);
+        QCoreApplication::processEvents();
+        return dropped.isAccepted();
+    }
+
+    ScriptedPrompts prompts;
+    fixtures::ScriptedColours colours;
+    std::unique_ptr<TForm1> window;
+};
+
+TEST_F(DesktopTest, TheAboutBoxShowsItsTextsOverItsPictureInFacesThatFit) {
+    ASSERT_NE(window->Form3, nullptr);
+    EXPECT_TRUE(about().isHidden());
+    EXPECT_EQ(about().parentWidget(), window.get());
+    EXPECT_EQ(about().size(), QSize(550, 200));
+    EXPECT_EQ(about().minimumSize(), about().maximumSize());
+    EXPECT_FALSE(about().windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+
+    window->About1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about()));
+    EXPECT_EQ(fixtures::x11Title(about()), "About Korvex Model Viewer");
+    EXPECT_FALSE(about().isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    struct Expected {
+        QWidget* control;
+        QRect geometry;
+        QString text;
+    };
+    const Expected controls[] = {
+        {about().Image1, {0, 0, 550, 200}, ""},
+        {about().LblName, {8, 2, 365, 49}, "Korvex Model Viewer"},
+        {about().Label2, {8, 43, 147, 23}, "by the Korvex team"},
+        {about().Label3, {8, 75, 110, 24}, "Version: 1.0"},
+        {about().Label4, {8, 135, 201, 14}, "Report any bugs or suggestions to"},
+        {about().Label5, {208, 135, 145, 14}, "korvex-viewer@example.org"},
+        {about().Label1,
+         {8, 156, 401, 43},
+         "This Program is provided \"as is\" with no warranty whatsoever. The author may not be held liable for "
+         "any direct or indirect damages arising out of the use of or inability to use this software. Use at your "
+         "own risk.  "},
+        {about().Image2, {412, 159, 131, 34}, ""},
+    };
+    for (const Expected& expected : controls) {
+        SCOPED_TRACE(expected.control->objectName().toStdString());
+        EXPECT_EQ(expected.control->geometry(), expected.geometry);
+        const auto* label = qobject_cast<QLabel*>(expected.control);
+        ASSERT_NE(label, nullptr);
+        if (expected.text.isEmpty()) {
+            EXPECT_FALSE(label->pixmap().isNull());
+            continue;
+        }
+        EXPECT_EQ(label->text(), expected.text);
+        EXPECT_LE(fixtures::captionOverflow(*label), 0);
+        // A face is found that needs little shrinking: the text stays readable.
+        EXPECT_GE(QFontInfo(label->font()).pixelSize(), label == about().Label1 ? 8 : 10);
+        // The picture shows through every label.
+        EXPECT_FALSE(label->autoFillBackground());
+    }
+    EXPECT_TRUE(about().Label5->font().underline());
+    EXPECT_EQ(about().Label5->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(about().Label5->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(about().LblName->font().italic());
+    EXPECT_TRUE(about().Label1->font().bold());
+    // The picture lies behind the texts, the closing picture above it.
+    EXPECT_EQ(about().childAt(20, 20), about().LblName);
+    EXPECT_EQ(about().childAt(450, 170), about().Image2);
+    EXPECT_EQ(about().childAt(500, 20), about().Image1);
+}
+
+TEST_F(DesktopTest, TheAboutBoxIsOneBoxThatHidesAndLeavesTheMainWindowWorking) {
+    const QPointer<TForm3> box = window->Form3;
+    window->About1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.data()));
+
+    // The main window goes on taking commands while the box is up.
+    const bool wireframe = window->state().view.Wireframe;
+    window->ToolButton12->trigger();
+    EXPECT_NE(window->state().view.Wireframe, wireframe);
+
+    // Asked for again from behind another window, the same box comes to the front.
+    window->Form2->showModeless();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->Form2));
+    window->About1->trigger();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(box.data()));
+    EXPECT_EQ(window->findChildren<QDialog*>("TForm3").size(), 1);
+    window->Form2->hide();
+
+    QTest::mouseClick(box->Image2, Qt::LeftButton, Qt::NoModifier, QPoint(60, 17));
+    EXPECT_TRUE(box->isHidden());
+    ASSERT_FALSE(box.isNull());
+
+    window->About1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.data()));
+    box->close();  // the close box
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(box->isHidden());
+    ASSERT_FALSE(box.isNull());
+    EXPECT_EQ(box->Label3->text(), "Version: 1.0");
+}
+
+TEST_F(DesktopTest, TheMailLinkAndTheHelpPageGoToTheDesktop) {
+    DesktopRecorder desktop({"mailto", "file"});
+    window->About1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about()));
+    QTest::mouseClick(about().Label5, Qt::LeftButton, Qt::NoModifier, QPoint(10, 7));
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(desktop.opened[0], QUrl("mailto:korvex-viewer@example.org"));
+
+    // The help page beside the executable, whatever the working folder holds.
+    const QString helpBesideUs = QCoreApplication::applicationDirPath() + "/Data/help.htm";
+    EXPECT_TRUE(QFileInfo::exists(helpBesideUs));
+    fixtures::TempDir elsewhere;
+    std::filesystem::create_directories(elsewhere / "Data");
+    fixtures::writeText(elsewhere / "Data" / "help.htm", "<p>not ours</p>");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(elsewhere.path().string()));
+    window->Howtousethisprogram1->trigger();
+    QDir::setCurrent(before);
+    ASSERT_EQ(desktop.opened.size(), 2);
+    EXPECT_EQ(desktop.opened[1], QUrl::fromLocalFile(helpBesideUs));
+    // Neither asks anything of the user.
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
+    fixtures::CarFolder folder;
+    std::filesystem::copy_file(SampleCar, folder.model());
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(folder.model().string()))}));
+    ASSERT_TRUE(window->state().ModelLoaded);
+    EXPECT_TRUE(log().startsWith(QString::fromStdString("Opening " + folder.model().string())));
+    const size_t parts = window->state().partList.Parts.size();
+    EXPECT_GT(parts, 0u);
+    EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)), folder.modelFolder());
+
+    // Dropped again, the model is closed first, as the open command does.
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(folder.model().string()))}));
+    EXPECT_EQ(window->state().partList.Parts.size(), parts);
+
+    // A file that is not a model says so in the log, as any open does.
+    fixtures::TempDir other;
+    fixtures::writeText(other / "notes.o", std::string(200, '#') + " these are notes, not a model");
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString((other / "notes.o").string()))}));
+    EXPECT_FALSE(window->state().ModelLoaded);
+    EXPECT_TRUE(log().contains("BAD FILE! No Identification found."));
+    EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)), other.path());
+
+    // Two files at once, or something that is no file, are not taken.
+    EXPECT_FALSE(drop({QUrl::fromLocalFile("/tmp/a.o"), QUrl::fromLocalFile("/tmp/b.o")}));
+    EXPECT_FALSE(drop({QUrl("https://example.org/car.o")}));
+
+    // A model given on the command line is remembered the same way.
+    window->openModel(SampleCar);
+    EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)), std::filesystem::absolute(SampleCar).parent_path());
+}
+
+// Runs `answer` on the file dialog that `ask` puts up, then closes it.
+template <typename Ask>
+auto withFileDialog(Ask ask, const std::function<void(QFileDialog&)>& answer) {
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        answer(*dialog);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    return ask();
+}
+
+TEST(QtPromptsFolders, TheModelDialogStartsInTheWorkingFolderThenWhereItIsTold) {
+    QtPrompts prompts;
+    fixtures::TempDir folder;
+    QString shownIn;
+    const auto remember = [&](QFileDialog& dialog) { shownIn = dialog.directory().absolutePath(); };
+    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter); }, remember);
+    EXPECT_EQ(shownIn.toStdString(), QDir::currentPath().toStdString());
+
+    prompts.startIn(ModelFileFilter, folder.path());
+    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter); }, remember);
+    EXPECT_EQ(shownIn.toStdString(), folder.path().string());
+    // Another kind of file keeps its own folder.
+    withFileDialog([&] { return prompts.chooseFile("Ini files|*.ini"); }, remember);
+    EXPECT_EQ(shownIn.toStdString(), QDir::currentPath().toStdString());
+
+    // The save dialog suggests the name and adds the type's extension.
+    QString suggested;
+    const auto saved = withFileDialog([&] { return prompts.chooseSaveFile(PictureFileFilter, "car.png"); },
+                                      [&](QFileDialog& dialog) {
+                                          suggested = dialog.selectedFiles().value(0);
+                                          dialog.selectFile("picture");
+                                          static_cast<QDialog&>(dialog).accept();
+                                      });
+    EXPECT_TRUE(suggested.endsWith("/car.png"));
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->filename(), "picture.png");
+}
+
+TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
+    if (window->view3d() == nullptr) GTEST_SKIP() << "no OpenGL on this display";
+    // A still car: no turning, and a clock that stands.
+    window->ShowStatistics1->setChecked(false);
+    window->view3d()->setTickSource([] { return 5000u; });
+    window->openModel(SampleCar);
+    ASSERT_TRUE(window->state().ModelLoaded);
+    fixtures::TempDir folder;
+    const std::filesystem::path saved = folder / "shot.png";
+    prompts.shown.clear();
+    prompts.fileAnswers.push_back(saved);
+    QTest::keyClick(window->Tree, Qt::Key_F12);
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, ShownBox::Kind::FileRequest);
+    EXPECT_EQ(prompts.shown[0].caption, "car.png");
+    EXPECT_EQ(prompts.shown[0].text, PictureFileFilter);
+    QFile file(QString::fromStdString(saved.string()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(4), QByteArray("\x89PNG"));
+    file.close();
+
+    // Nothing moves, so the view draws the same picture again.
+    const QImage onScreen = window->view3d()->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    const QImage written = QImage(file.fileName()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(written.size(), onScreen.size());
+    EXPECT_EQ(written, onScreen);
+    // The car is in it: not every pixel is the background.
+    EXPECT_NE(written.pixel(written.width() / 2, written.height() / 2), written.pixel(1, 1));
+
+    // Cancelled, nothing is written; a folder that cannot be written to says so.
+    prompts.shown.clear();
+    QTest::keyClick(window->Tree, Qt::Key_F12);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    prompts.fileAnswers.push_back(folder / "missing" / "shot.png");
+    QTest::keyClick(window->Tree, Qt::Key_F12);
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[2].kind, ShownBox::Kind::Message);
+    EXPECT_EQ(prompts.shown[2].caption, "Korvex Model Viewer");
+    EXPECT_NE(prompts.shown[2].text.find("The picture could not be saved to " + (folder / "missing" / "shot.png").string()),
+              std::string::npos);
+    // No menu of the window carries the key.
+    for (QAction* action : window->findChildren<QAction*>()) EXPECT_NE(action->shortcut(), QKeySequence(Qt::Key_F12));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return korvex::fixtures::runGuiTests<KorvexApplication>(argc, argv);
+}
+
+#include "desktop_test.moc"
