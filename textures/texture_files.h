@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -13,14 +14,26 @@ enum class TextureFileKind { Tga, Jpeg, Bmp, Unknown };
 // T, J or B. A name without an extension, or with a bare dot, is Unknown.
 TextureFileKind textureFileKind(const std::filesystem::path& path);
 
-// "Data/<name>" in the working folder, then beside the executable, then in
-// the installed data folder; the working folder's path when none has it,
-// so that whoever reads it reports that path.
-std::filesystem::path locateDataFile(std::string_view name, const std::filesystem::path& executableFolder,
-                                     const std::filesystem::path& installedDataFolder);
+// Where a data file is looked for: the working folder first (the
+// reflection picture), or only the program's own folders (the help page).
+enum class DataSearch { WorkingFolderFirst, ProgramOnly };
 
-// locateDataFile for this program: beside its executable, then in the
-// folder it was installed to.
-std::filesystem::path locateProgramDataFile(std::string_view name);
+// The folders that may hold the program's Data/ folder, after the working
+// folder: the executable's own, then each installed data folder in turn, a
+// relative one taken from the executable's folder.
+struct DataFolders {
+    std::filesystem::path executable;
+    std::vector<std::filesystem::path> installed;
+};
+
+// "Data/<name>" in the first folder that has it as a file. When none has
+// it, the path a reader should report missing: "Data/<name>" in the working
+// folder for WorkingFolderFirst, beside the executable for ProgramOnly.
+std::filesystem::path locateDataFile(std::string_view name, const DataFolders& folders,
+                                     DataSearch search = DataSearch::WorkingFolderFirst);
+
+// locateDataFile from this program's executable folder and installed data folder.
+std::filesystem::path locateProgramDataFile(std::string_view name,
+                                            DataSearch search = DataSearch::WorkingFolderFirst);
 
 }  // namespace korvex
