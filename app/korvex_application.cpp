@@ -11,6 +11,9 @@ KorvexApplication::KorvexApplication(int& argc, char** argv) : QApplication(argc
     // No display name: on X11 it would be appended to every window's title,
     // and each message box must show its caption alone.
     setApplicationName("korvex-viewer");
+    setApplicationVersion("1.0");
+    // Lets the desktop match the windows to the installed launcher and icon.
+    setDesktopFileName("org.example.KorvexViewer");
 }
 
 bool KorvexApplication::notify(QObject* receiver, QEvent* event) {

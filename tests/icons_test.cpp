@@ -36,7 +36,6 @@ const NamedIcon kAllIcons[] = {
     {"partNode", partNode},
     {"noFileNode", noFileNode},
     {"colourButton", colourButton},
-    {"application", application},
     {"texturePicture", texturePicture},
     {"addTexture", addTexture},
     {"removeTexture", removeTexture},
@@ -196,6 +195,22 @@ TEST(IconSet, NoTwoIconsLookAlike) {
             EXPECT_GE(countDiffering(pixels(first.make(), 32), pixels(second.make(), 32), 48), 32 * 32 / 10)
                 << first.name << " and " << second.name;
         }
+}
+
+TEST(IconSet, TheWindowIconIsTheLaunchersInEverySize) {
+    const QIcon icon = application();
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(size);
+        const QImage shown = pixels(icon, size);
+        ASSERT_EQ(shown.size(), QSize(size, size));
+        // Each size is the drawn one, not a larger one scaled down (a pixmap
+        // keeps its pixels premultiplied).
+        const QImage drawn = QImage(QString(":/korvex/application/%1x%1.png").arg(size))
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                 .convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(shown, drawn);
+        EXPECT_TRUE(visible(shown.pixel(size / 2, size / 2)));
+    }
 }
 
 TEST(IconSet, TextureButtonsBadgeTheListPictureInTheLowerRight) {

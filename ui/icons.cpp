@@ -529,39 +529,6 @@ void drawColourButton(QPainter& p) {
     }
 }
 
-void drawApplication(QPainter& p) {
-    QLinearGradient badge(0, 0, 0, 16);
-    badge.setColorAt(0, colour::blue.lighter(120));
-    badge.setColorAt(1, colour::blueDark.darker(120));
-    p.setPen(Qt::NoPen);
-    p.setBrush(badge);
-    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3.5, 3.5);
-
-    const QPointF c(8, 8);
-    p.setBrush(QColor(0x1a, 0x1f, 0x26));
-    p.drawEllipse(c, 6.3, 6.3);
-    p.setBrush(colour::silver);
-    p.drawEllipse(c, 4.4, 4.4);
-
-    // Dark windows between five spokes turn the silver disc into a rim.
-    QPainterPath windows;
-    for (int k = 0; k < 5; ++k) {
-        const qreal mid = 90 + 72 * k + 36;
-        QPainterPath wedge;
-        const QRectF outer(c.x() - 3.5, c.y() - 3.5, 7, 7);
-        wedge.arcMoveTo(outer, mid - 22);
-        wedge.arcTo(outer, mid - 22, 44);
-        const qreal a = mid * std::numbers::pi / 180;
-        wedge.lineTo(c + QPointF(1.6 * std::cos(a), -1.6 * std::sin(a)));
-        wedge.closeSubpath();
-        windows.addPath(wedge);
-    }
-    p.setBrush(QColor(0x3a, 0x42, 0x4d));
-    p.drawPath(windows);
-    p.setBrush(colour::red);
-    p.drawEllipse(c, 1.3, 1.3);
-}
-
 void drawTexturePicture(QPainter& p) {
     landscape(p);
 }
@@ -627,7 +594,11 @@ QIcon colourButton() {
     return makeIcon(drawColourButton);
 }
 QIcon application() {
-    return makeIcon(drawApplication);
+    // The desktop's icon of the program, so the window and its launcher match.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/korvex/application/%1x%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 QIcon texturePicture() {
     return makeIcon(drawTexturePicture);

@@ -22,7 +22,7 @@ QIcon fileNode();         // tree: a model file, a sheet with a small cube
 QIcon partNode();         // tree: one piece of the car, a shaded cube
 QIcon noFileNode();       // tree: nothing loaded, a dashed grey sheet
 QIcon colourButton();     // a painter's palette with colour dots
-QIcon application();      // the window icon: a wheel on a blue badge
+QIcon application();      // the window icon: the launcher's car on a dark tile
 QIcon texturePicture();   // texture list item: a framed landscape with a sun
 QIcon addTexture();       // the landscape with a green plus
 QIcon removeTexture();    // the landscape with a red cross
