@@ -10,7 +10,7 @@
 #include "model/recording_io.h"
 #include "render/view_widget.h"
 #include "settings/open_command.h"
-#include "tests/support/scripted_colours.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/test_model.h"
 #include "tests/support/window_checks.h"
 #include "ui/texture_manager_window.h"
@@ -58,16 +58,8 @@ private:
     QStringList schemes_;
 };
 
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public fixtures::MainWindowFixture {
 protected:
-    void SetUp() override {
-        window = std::make_unique<TForm1>(prompts, colours);
-        if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
     TForm3& about() { return *window->Form3; }
     QString log() const { return window->Memo1->toPlainText(); }
 
@@ -84,10 +76,6 @@ protected:
         QCoreApplication::processEvents();
         return dropped.isAccepted();
     }
-
-    ScriptedPrompts prompts;
-    fixtures::ScriptedColours colours;
-    std::unique_ptr<TForm1> window;
 };
 
 TEST_F(DesktopTest, TheAboutBoxShowsItsTextsOverItsPictureInFacesThatFit) {

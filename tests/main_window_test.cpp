@@ -6,6 +6,7 @@
 #include "app/qt_prompts.h"
 #include "model/recording_io.h"
 #include "render/view_widget.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/recording_gl.h"
 #include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
@@ -56,17 +57,8 @@ using fixtures::expectCaptionsAndControlsFit;
 using fixtures::titleOfBoxShownBy;
 using fixtures::x11Title;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public fixtures::MainWindowFixture {
 protected:
-    void SetUp() override {
-        window = std::make_unique<TForm1>(prompts, colours);
-        // These tests look at the widgets; the view draws only when asked.
-        if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
-        window->show();
-        // Short-cuts and focus changes need the window to hold the X focus.
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
 
     QTreeView& tree() { return *window->Tree; }
     PartTreeModel& model() { return *window->treeModel; }
@@ -98,10 +90,6 @@ protected:
         EXPECT_EQ(window->ToolButton3->isEnabled(), enabled);
         EXPECT_EQ(window->Close1->isEnabled(), enabled);
     }
-
-    ScriptedPrompts prompts;
-    ScriptedColours colours;
-    std::unique_ptr<TForm1> window;
 };
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint at) {

@@ -1,0 +1,34 @@
+#pragma once
+// The real main window, shown and holding the keyboard focus, with scripted
+// dialogs; the view draws only when asked.
+
+#include "app/main_window.h"
+#include "model/recording_io.h"
+#include "render/view_widget.h"
+#include "tests/support/scripted_colours.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace korvex::fixtures {
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<TForm1>(prompts, colours);
+        if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
+        window->show();
+        // Short-cuts and focus changes need the window to hold the X focus.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    ScriptedPrompts prompts;
+    ScriptedColours colours;
+    std::unique_ptr<TForm1> window;
+};
+
+}  // namespace korvex::fixtures
