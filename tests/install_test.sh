@@ -19,16 +19,18 @@ missing_data_caption="BMP Unit"
 # settle, and prints whether it still runs and its top-level windows, one a
 # line: id, map state, window types, name.
 if [ "${1:-}" = --on-display ]; then
+  trap 'echo "the window listing failed at line $LINENO"' ERR
   viewer=$2
   list=$4
   "$viewer" >"$3" 2>&1 &
   pid=$!
   trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
   windows() {
-    for w in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
-      state=$(xwininfo -id "$w" 2>/dev/null | sed -n 's/^ *Map State: //p')
-      types=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | sed 's/.*= //; s/, */,/g; s/ //g')
-      name=$(xprop -id "$w" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p')
+    for w in $(xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
+      # A window may go between the listing and these questions.
+      state=$(xwininfo -id "$w" 2>/dev/null | sed -n 's/^ *Map State: //p' || true)
+      types=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | sed 's/.*= //; s/, */,/g; s/ //g' || true)
+      name=$(xprop -id "$w" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p' || true)
       echo "$w $state $types $name"
     done >"$list"
   }
