@@ -575,7 +575,7 @@ std::optional<std::filesystem::path> droppedFile(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
     const QUrl url = data->urls().first();
     if (!url.isLocalFile()) return std::nullopt;
-    return std::filesystem::path(QFile::encodeName(url.toLocalFile()).toStdString());
+    return fromQPath(url.toLocalFile());
 }
 
 }  // namespace
@@ -674,7 +674,7 @@ void TForm1::BacklightColour1Click() {
 
 void TForm1::Howtousethisprogram1Click() {
     const std::filesystem::path help = locateProgramDataFile("help.htm", DataSearch::ProgramOnly);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(help.string()))));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(toQPath(help)));
 }
 
 void TForm1::About1Click() {
@@ -684,14 +684,12 @@ void TForm1::About1Click() {
 void TForm1::SaveViewPicture() {
     runCommand([this] {
         const QImage picture = view3d_ != nullptr ? view3d_->grabFramebuffer() : Panel4->grab().toImage();
-        std::filesystem::path name = "view.png";
-        if (state_.ModelLoaded)
-            name = std::filesystem::path(QFile::encodeName(QString::fromStdU16String(state_.tree.RootNode.Caption))
-                                             .toStdString())
-                       .replace_extension(".png");
+        const std::filesystem::path name =
+            state_.ModelLoaded ? fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption)).replace_extension(".png")
+                               : "view.png";
         const auto chosen = prompts_.chooseSaveFile(PictureFileFilter, name);
         if (!chosen) return;
-        const QString path = QFile::decodeName(QByteArray::fromStdString(chosen->string()));
+        const QString path = toQPath(*chosen);
         const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
         const QByteArray format = QImageWriter::supportedImageFormats().contains(suffix) ? suffix : "png";
         QImageWriter writer(path, format);

@@ -63,8 +63,7 @@ std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filt
     const std::optional<QString> chosen = dialog(folder.isEmpty() ? QDir::currentPath() : folder, qtFilter);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     folder = QFileInfo(*chosen).absolutePath();
-    // The system's own bytes for the name, whatever its encoding.
-    return std::filesystem::path(QFile::encodeName(*chosen).toStdString());
+    return fromQPath(*chosen);
 }
 
 std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter) {
@@ -81,7 +80,7 @@ std::optional<std::filesystem::path> QtPrompts::choosePicture(std::string_view f
 
 std::optional<std::filesystem::path> QtPrompts::chooseSaveFile(std::string_view filter,
                                                               const std::filesystem::path& suggested) {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(suggested.string()));
+    const QString name = toQPath(suggested);
     return chooseWith(filter, [this, &name](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
         QFileDialog dialog(parent_, "Save As", folder);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -101,7 +100,7 @@ std::optional<std::filesystem::path> QtPrompts::chooseSaveFile(std::string_view 
 }
 
 void QtPrompts::startIn(std::string_view filter, const std::filesystem::path& folder) {
-    folders_[toDialogFilter(filter)] = QFile::decodeName(QByteArray::fromStdString(folder.string()));
+    folders_[toDialogFilter(filter)] = toQPath(folder);
 }
 
 std::optional<uint32_t> QtColourChooser::chooseColour() {

@@ -1,5 +1,7 @@
 #include "picture_file_dialog.h"
 
+#include "ui/window_common.h"
+
 #include "model/recording_io.h"
 #include "textures/texture_upload.h"
 
@@ -32,7 +34,7 @@ constexpr int CheckerSquare = 8;
 std::optional<PixelBuffer> decodeQuietly(const QString& path) {
     ScriptedPrompts prompts;
     try {
-        return DecodeTextureFile(std::filesystem::path(QFile::encodeName(path).toStdString()), prompts);
+        return DecodeTextureFile(fromQPath(path), prompts);
     } catch (const std::exception&) {
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include "model/text_conversion.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <exception>
@@ -11,6 +12,14 @@ namespace korvex {
 
 QString toQString(std::string_view text) {
     return QString::fromStdU16String(utf8ToWide(text));
+}
+
+QString toQPath(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+std::filesystem::path fromQPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 QFont designedFont() {

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <string_view>
 
@@ -18,6 +19,11 @@ inline constexpr std::string_view ReportAddress = "korvex-viewer@example.org";
 
 // Text from the core (UTF-8, or Latin-1 where a byte is not UTF-8) for a widget.
 QString toQString(std::string_view text);
+
+// A file's name as Qt shows it, and back to the system's own bytes,
+// whatever their encoding.
+QString toQPath(const std::filesystem::path& path);
+std::filesystem::path fromQPath(const QString& path);
 
 // The windows were laid out for "MS Sans Serif" at 8 points; where it is
 // missing, faces with close metrics keep the captions inside their controls.
