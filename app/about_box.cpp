@@ -167,76 +167,76 @@ void shrinkFontToFit(QLabel& label) {
     }
 }
 
-TForm3::TForm3(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
-    setObjectName("TForm3");
+    setObjectName("AboutBox");
     setWindowTitle(toQString(AboutCaption));
     setModal(false);
     setFixedSize(BoxWidth, BoxHeight);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(0, 0, BoxWidth, BoxHeight);
-    Image1->setPixmap(backgroundPicture());
+    backdrop = new QLabel(this);
+    backdrop->setObjectName("backdrop");
+    backdrop->setGeometry(0, 0, BoxWidth, BoxHeight);
+    backdrop->setPixmap(backgroundPicture());
 
-    LblName = addLabel(this, "LblName", {8, 2, 365, 49}, ApplicationTitle, face(HeavyFaces, 35, QFont::Bold, true));
-    Label2 = addLabel(this, "Label2", {8, 43, 147, 23}, ByLine, face(HeavyFaces, 17, QFont::Normal, true));
-    Label3 = addLabel(this, "Label3", {8, 75, 110, 24}, "Label3", face(HeavyFaces, 17, QFont::Normal, false));
-    Label4 = addLabel(this, "Label4", {8, 135, 201, 14}, ReportInvitation,
+    titleLabel = addLabel(this, "titleLabel", {8, 2, 365, 49}, ApplicationTitle, face(HeavyFaces, 35, QFont::Bold, true));
+    bylineLabel = addLabel(this, "bylineLabel", {8, 43, 147, 23}, ByLine, face(HeavyFaces, 17, QFont::Normal, true));
+    versionLabel = addLabel(this, "versionLabel", {8, 75, 110, 24}, VersionText, face(HeavyFaces, 17, QFont::Normal, false));
+    reportLabel = addLabel(this, "reportLabel", {8, 135, 201, 14}, ReportInvitation,
                       face(SmallPrintFaces, 11, QFont::Normal, false), true);
 
-    Label5 = new ClickableLabel(this);
-    Label5->setObjectName("Label5");
-    Label5->setGeometry(208, 135, 145, 14);
+    addressLink = new ClickableLabel(this);
+    addressLink->setObjectName("addressLink");
+    addressLink->setGeometry(208, 135, 145, 14);
     QFont link = face(SmallPrintFaces, 11, QFont::Normal, false);
     link.setUnderline(true);
-    Label5->setFont(link);
-    Label5->setWordWrap(true);
-    Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette blue = Label5->palette();
+    addressLink->setFont(link);
+    addressLink->setWordWrap(true);
+    addressLink->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette blue = addressLink->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
-    Label5->setPalette(blue);
-    Label5->setCursor(Qt::PointingHandCursor);
-    Label5->onClick = [this] { Label5Click(); };
+    addressLink->setPalette(blue);
+    addressLink->setCursor(Qt::PointingHandCursor);
+    addressLink->onClick = [this] { mailReport(); };
 
-    Label1 = addLabel(this, "Label1", {8, 156, 401, 43}, Disclaimer, face(SmallPrintFaces, 9, QFont::Bold, false),
+    disclaimerLabel = addLabel(this, "disclaimerLabel", {8, 156, 401, 43}, Disclaimer, face(SmallPrintFaces, 9, QFont::Bold, false),
                       true);
 
-    Image2 = new ClickableLabel(this);
-    Image2->setObjectName("Image2");
-    Image2->setGeometry(412, 159, 131, 34);
-    Image2->setPixmap(closePicture(131, 34));
-    Image2->setToolTip("Close");
-    Image2->onClick = [this] { Image2Click(); };
+    okPicture = new ClickableLabel(this);
+    okPicture->setObjectName("okPicture");
+    okPicture->setGeometry(412, 159, 131, 34);
+    okPicture->setPixmap(closePicture(131, 34));
+    okPicture->setToolTip("Close");
+    okPicture->onClick = [this] { okPictureClicked(); };
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TForm3::showRaised() {
+void AboutBox::showRaised() {
     show();
     raise();
     activateWindow();
 }
 
-void TForm3::showEvent(QShowEvent* event) {
+void AboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) prepareTexts();
 }
 
-void TForm3::FormShow() {
-    Label3->setText(toQString(VersionText));
-    shrinkFontToFit(*Label3);
-    Label5->setText(toQString(ReportAddress));
-    shrinkFontToFit(*Label5);
+void AboutBox::prepareTexts() {
+    versionLabel->setText(toQString(VersionText));
+    shrinkFontToFit(*versionLabel);
+    addressLink->setText(toQString(ReportAddress));
+    shrinkFontToFit(*addressLink);
 }
 
-void TForm3::Label5Click() {
-    QDesktopServices::openUrl(QUrl("mailto:" + Label5->text()));
+void AboutBox::mailReport() {
+    QDesktopServices::openUrl(QUrl("mailto:" + addressLink->text()));
 }
 
-void TForm3::Image2Click() {
+void AboutBox::okPictureClicked() {
     hide();
 }
 

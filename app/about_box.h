@@ -30,26 +30,28 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
-class TForm3 : public QDialog {
+class AboutBox : public QDialog {
 public:
-    explicit TForm3(QWidget* parent);
+    explicit AboutBox(QWidget* parent);
 
     // Shows the box without making it modal, or brings it to the front.
     void showRaised();
 
-    void FormShow();
+    // Each showing puts in the version and the report address.
+    void prepareTexts();
     // Asks the desktop to write a mail to the report address.
-    void Label5Click();
-    void Image2Click();
+    void mailReport();
+    // The "OK" picture hides the box.
+    void okPictureClicked();
 
-    QLabel* Image1;
-    QLabel* LblName;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    ClickableLabel* Label5;
-    QLabel* Label1;
-    ClickableLabel* Image2;
+    QLabel* backdrop;
+    QLabel* titleLabel;
+    QLabel* bylineLabel;
+    QLabel* versionLabel;
+    QLabel* reportLabel;
+    ClickableLabel* addressLink;
+    QLabel* disclaimerLabel;
+    ClickableLabel* okPicture;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
 
     korvex::QtPrompts prompts;
     korvex::QtColourChooser colours;
-    auto window = std::make_unique<korvex::TForm1>(prompts, colours);
+    auto window = std::make_unique<korvex::MainWindow>(prompts, colours);
     prompts.setParent(window.get());
     colours.setParent(window.get());
     app.setErrorPrompts(&prompts);

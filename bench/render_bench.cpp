@@ -35,7 +35,7 @@ void DrawFrame(benchmark::State& bench, korvex::StripEmitter emitter) {
     for (korvex::GeometryPart& part : state.partList.Parts) part.Colour[0] = part.Colour[1] = part.Colour[2] = 1.0f;
     korvex::OpenGlTextures textures;
     korvex::SetupScene(state, "", prompts, textures);
-    korvex::Panel4Resize(640, 480);
+    korvex::resizeView(640, 480);
     state.view.ZoomZ = -40.0f;
 
     int64_t indices = 0;

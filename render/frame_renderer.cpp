@@ -181,7 +181,7 @@ void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitte
     if (emitter == StripEmitter::VertexArrays) setArraysEnabled(false);
 }
 
-void ToolButton12Click(ViewState& view) {
+void toggleWireframe(ViewState& view) {
     view.Wireframe = !view.Wireframe;
     ApplyPolygonMode(view);
 }

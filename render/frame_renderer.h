@@ -36,7 +36,7 @@ void RenderFrame(ProgramState& state, const FrameControls& controls,
 bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameControls& controls);
 
 // "Toggle Wireframe": flips the mode and sets the polygon mode to match.
-void ToolButton12Click(ViewState& view);
+void toggleWireframe(ViewState& view);
 // Outlines in wireframe mode, filled triangles otherwise.
 void ApplyPolygonMode(const ViewState& view);
 

@@ -2,14 +2,14 @@
 
 namespace korvex {
 
-void Panel4MouseDown(ViewState& view, MouseButton button, int32_t x, int32_t y) {
+void viewMousePress(ViewState& view, MouseButton button, int32_t x, int32_t y) {
     view.Dragging = true;
     view.LastMouseX = x;
     view.LastMouseY = y;
     view.DragButton = button;
 }
 
-void Panel4MouseMove(ViewState& view, int32_t x, int32_t y) {
+void viewMouseMove(ViewState& view, int32_t x, int32_t y) {
     if (!view.Dragging) return;
     // Whole pixels first, then the division.
     const int32_t across = view.LastMouseX - x;
@@ -25,7 +25,7 @@ void Panel4MouseMove(ViewState& view, int32_t x, int32_t y) {
     view.LastMouseY = y;
 }
 
-void Panel4MouseUp(ViewState& view) {
+void viewMouseRelease(ViewState& view) {
     view.Dragging = false;
 }
 

@@ -66,7 +66,7 @@ void SetupScene(ProgramState& state, const std::filesystem::path& envPath, Promp
     if (pictureFailure) std::rethrow_exception(pictureFailure);
 }
 
-void Panel4Resize(int width, int height) {
+void resizeView(int width, int height) {
     if (width <= 0 || height <= 0) return;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);

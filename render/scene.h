@@ -19,6 +19,6 @@ void SetupScene(ProgramState& state, const std::filesystem::path& envPath, Promp
 
 // Viewport and a 60-degree perspective for a view of `width` x `height`
 // pixels. A view without width or height keeps the projection it had.
-void Panel4Resize(int width, int height);
+void resizeView(int width, int height);
 
 }  // namespace korvex

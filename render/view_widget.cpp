@@ -131,7 +131,7 @@ void ViewWidget::initializeGL() {
 
 void ViewWidget::resizeGL(int width, int height) {
     const qreal ratio = devicePixelRatio();
-    Panel4Resize(qRound(width * ratio), qRound(height * ratio));
+    resizeView(qRound(width * ratio), qRound(height * ratio));
 }
 
 void ViewWidget::paintGL() {
@@ -144,16 +144,16 @@ void ViewWidget::paintGL() {
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint at = pixelOf(event);
-    Panel4MouseDown(state_.view, buttonOf(event->button()), at.x(), at.y());
+    viewMousePress(state_.view, buttonOf(event->button()), at.x(), at.y());
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = pixelOf(event);
-    Panel4MouseMove(state_.view, at.x(), at.y());
+    viewMouseMove(state_.view, at.x(), at.y());
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent*) {
-    Panel4MouseUp(state_.view);
+    viewMouseRelease(state_.view);
 }
 
 void ViewWidget::releaseGl() {

@@ -122,7 +122,7 @@ bool readGeomData(ProgramState& state, TextLineReader& reader, UserIo io) {
     reader.readLine();
     readBlocks(reader, state.geomData, count);
     reader.close();
-    ToolButton7Click(state);
+    restoreFileSettings(state);
     return true;
 }
 
@@ -165,7 +165,7 @@ void FillDefaultGeomData(ProgramState& state) {
     }
 }
 
-void ToolButton7Click(ProgramState& state) {
+void restoreFileSettings(ProgramState& state) {
     if (!state.ModelLoaded) return;
     std::vector<GeometryPart>& parts = state.partList.Parts;
     for (PartNodeData& node : state.tree.PartNodes) {

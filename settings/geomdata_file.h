@@ -34,7 +34,7 @@ void FillDefaultGeomData(ProgramState& state);
 
 // Gives every part of a loaded model, and its tree node, the name and flags
 // of its settings row. Parts without a row keep theirs.
-void ToolButton7Click(ProgramState& state);
+void restoreFileSettings(ProgramState& state);
 
 // The settings row of part `partIndex`, or nullptr when it has none.
 const GeomDataEntry* settingsRowOf(const ProgramState& state, int32_t partIndex);

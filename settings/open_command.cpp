@@ -11,20 +11,20 @@ void OpenModel(ProgramState& state, const std::filesystem::path& path, UserIo io
     controls.setCloseEnabled(state.ModelLoaded);
     if (!LoadGeomData(state, path, io)) {
         FillDefaultGeomData(state);
-        ToolButton7Click(state);
+        restoreFileSettings(state);
     }
 }
 
-bool ToolButton1Click(ProgramState& state, UserIo io, CommandControls& controls) {
+bool chooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& controls) {
     const auto path = io.prompts.chooseFile(ModelFileFilter);
     if (!path) return false;
     OpenModel(state, *path, io, controls);
     return true;
 }
 
-bool Open1Click(ProgramState& state, UserIo io, CommandControls& controls) {
+bool closeAndChooseModel(ProgramState& state, UserIo io, CommandControls& controls) {
     CloseModel(state, io.log, controls);
-    return ToolButton1Click(state, io, controls);
+    return chooseAndOpenModel(state, io, controls);
 }
 
 }  // namespace korvex

@@ -21,9 +21,9 @@ void OpenModel(ProgramState& state, const std::filesystem::path& path, UserIo io
 // The tool button "Open": asks for a model file and opens it without closing
 // the loaded model first, so the new load reuses its part records. Answers
 // false when the user cancels.
-bool ToolButton1Click(ProgramState& state, UserIo io, CommandControls& controls);
+bool chooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& controls);
 
 // The menu "Open": closes a loaded model first, then does as the tool button.
-bool Open1Click(ProgramState& state, UserIo io, CommandControls& controls);
+bool closeAndChooseModel(ProgramState& state, UserIo io, CommandControls& controls);
 
 }  // namespace korvex

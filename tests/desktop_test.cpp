@@ -60,8 +60,8 @@ private:
 
 class DesktopTest : public fixtures::MainWindowFixture {
 protected:
-    TForm3& about() { return *window->Form3; }
-    QString log() const { return window->Memo1->toPlainText(); }
+    AboutBox& about() { return *window->aboutBox(); }
+    QString log() const { return window->logView->toPlainText(); }
 
     // Sends the drag of `files` over the window and, when it is taken, its drop.
     bool drop(const QList<QUrl>& files) {
@@ -79,14 +79,14 @@ protected:
 };
 
 TEST_F(DesktopTest, TheAboutBoxShowsItsTextsOverItsPictureInFacesThatFit) {
-    ASSERT_NE(window->Form3, nullptr);
+    ASSERT_NE(window->aboutBox(), nullptr);
     EXPECT_TRUE(about().isHidden());
     EXPECT_EQ(about().parentWidget(), window.get());
     EXPECT_EQ(about().size(), QSize(550, 200));
     EXPECT_EQ(about().minimumSize(), about().maximumSize());
     EXPECT_FALSE(about().windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
-    window->About1->trigger();
+    window->aboutAction->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about()));
     EXPECT_EQ(fixtures::x11Title(about()), "About Korvex Model Viewer");
     EXPECT_FALSE(about().isModal());
@@ -98,18 +98,18 @@ TEST_F(DesktopTest, TheAboutBoxShowsItsTextsOverItsPictureInFacesThatFit) {
         QString text;
     };
     const Expected controls[] = {
-        {about().Image1, {0, 0, 550, 200}, ""},
-        {about().LblName, {8, 2, 365, 49}, "Korvex Model Viewer"},
-        {about().Label2, {8, 43, 147, 23}, "by the Korvex team"},
-        {about().Label3, {8, 75, 110, 24}, "Version: 1.0"},
-        {about().Label4, {8, 135, 201, 14}, "Report any bugs or suggestions to"},
-        {about().Label5, {208, 135, 145, 14}, "korvex-viewer@example.org"},
-        {about().Label1,
+        {about().backdrop, {0, 0, 550, 200}, ""},
+        {about().titleLabel, {8, 2, 365, 49}, "Korvex Model Viewer"},
+        {about().bylineLabel, {8, 43, 147, 23}, "by the Korvex team"},
+        {about().versionLabel, {8, 75, 110, 24}, "Version: 1.0"},
+        {about().reportLabel, {8, 135, 201, 14}, "Report any bugs or suggestions to"},
+        {about().addressLink, {208, 135, 145, 14}, "korvex-viewer@example.org"},
+        {about().disclaimerLabel,
          {8, 156, 401, 43},
          "This Program is provided \"as is\" with no warranty whatsoever. The author may not be held liable for "
          "any direct or indirect damages arising out of the use of or inability to use this software. Use at your "
          "own risk.  "},
-        {about().Image2, {412, 159, 131, 34}, ""},
+        {about().okPicture, {412, 159, 131, 34}, ""},
     };
     for (const Expected& expected : controls) {
         SCOPED_TRACE(expected.control->objectName().toStdString());
@@ -123,57 +123,57 @@ TEST_F(DesktopTest, TheAboutBoxShowsItsTextsOverItsPictureInFacesThatFit) {
         EXPECT_EQ(label->text(), expected.text);
         EXPECT_LE(fixtures::captionOverflow(*label), 0);
         // A face is found that needs little shrinking: the text stays readable.
-        EXPECT_GE(QFontInfo(label->font()).pixelSize(), label == about().Label1 ? 8 : 10);
+        EXPECT_GE(QFontInfo(label->font()).pixelSize(), label == about().disclaimerLabel ? 8 : 10);
         // The picture shows through every label.
         EXPECT_FALSE(label->autoFillBackground());
     }
-    EXPECT_TRUE(about().Label5->font().underline());
-    EXPECT_EQ(about().Label5->palette().color(QPalette::WindowText), QColor(Qt::blue));
-    EXPECT_EQ(about().Label5->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_TRUE(about().LblName->font().italic());
-    EXPECT_TRUE(about().Label1->font().bold());
+    EXPECT_TRUE(about().addressLink->font().underline());
+    EXPECT_EQ(about().addressLink->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(about().addressLink->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(about().titleLabel->font().italic());
+    EXPECT_TRUE(about().disclaimerLabel->font().bold());
     // The picture lies behind the texts, the closing picture above it.
-    EXPECT_EQ(about().childAt(20, 20), about().LblName);
-    EXPECT_EQ(about().childAt(450, 170), about().Image2);
-    EXPECT_EQ(about().childAt(500, 20), about().Image1);
+    EXPECT_EQ(about().childAt(20, 20), about().titleLabel);
+    EXPECT_EQ(about().childAt(450, 170), about().okPicture);
+    EXPECT_EQ(about().childAt(500, 20), about().backdrop);
 }
 
 TEST_F(DesktopTest, TheAboutBoxIsOneBoxThatHidesAndLeavesTheMainWindowWorking) {
-    const QPointer<TForm3> box = window->Form3;
-    window->About1->trigger();
+    const QPointer<AboutBox> box = window->aboutBox();
+    window->aboutAction->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(box.data()));
 
     // The main window goes on taking commands while the box is up.
     const bool wireframe = window->state().view.Wireframe;
-    window->ToolButton12->trigger();
+    window->wireframeAction->trigger();
     EXPECT_NE(window->state().view.Wireframe, wireframe);
 
     // Asked for again from behind another window, the same box comes to the front.
-    window->Form2->showModeless();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window->Form2));
-    window->About1->trigger();
+    window->textureManager()->showModeless();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->textureManager()));
+    window->aboutAction->trigger();
     EXPECT_TRUE(QTest::qWaitForWindowActive(box.data()));
-    EXPECT_EQ(window->findChildren<QDialog*>("TForm3").size(), 1);
-    window->Form2->hide();
+    EXPECT_EQ(window->findChildren<QDialog*>("AboutBox").size(), 1);
+    window->textureManager()->hide();
 
-    QTest::mouseClick(box->Image2, Qt::LeftButton, Qt::NoModifier, QPoint(60, 17));
+    QTest::mouseClick(box->okPicture, Qt::LeftButton, Qt::NoModifier, QPoint(60, 17));
     EXPECT_TRUE(box->isHidden());
     ASSERT_FALSE(box.isNull());
 
-    window->About1->trigger();
+    window->aboutAction->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(box.data()));
     box->close();  // the close box
     QCoreApplication::processEvents();
     EXPECT_TRUE(box->isHidden());
     ASSERT_FALSE(box.isNull());
-    EXPECT_EQ(box->Label3->text(), "Version: 1.0");
+    EXPECT_EQ(box->versionLabel->text(), "Version: 1.0");
 }
 
 TEST_F(DesktopTest, TheMailLinkAndTheHelpPageGoToTheDesktop) {
     DesktopRecorder desktop({"mailto", "file"});
-    window->About1->trigger();
+    window->aboutAction->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about()));
-    QTest::mouseClick(about().Label5, Qt::LeftButton, Qt::NoModifier, QPoint(10, 7));
+    QTest::mouseClick(about().addressLink, Qt::LeftButton, Qt::NoModifier, QPoint(10, 7));
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened[0], QUrl("mailto:korvex-viewer@example.org"));
 
@@ -185,7 +185,7 @@ TEST_F(DesktopTest, TheMailLinkAndTheHelpPageGoToTheDesktop) {
     fixtures::writeText(elsewhere / "Data" / "help.htm", "<p>not ours</p>");
     const QString before = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(elsewhere.path().string()));
-    window->Howtousethisprogram1->trigger();
+    window->helpAction->trigger();
     QDir::setCurrent(before);
     ASSERT_EQ(desktop.opened.size(), 2);
     EXPECT_EQ(desktop.opened[1], QUrl::fromLocalFile(helpBesideUs));
@@ -267,7 +267,7 @@ TEST(QtPromptsFolders, TheModelDialogStartsInTheWorkingFolderThenWhereItIsTold) 
 TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
     if (window->view3d() == nullptr) GTEST_SKIP() << "no OpenGL on this display";
     // A still car: no turning, and a clock that stands.
-    window->ShowStatistics1->setChecked(false);
+    window->rotatingAction->setChecked(false);
     window->view3d()->setTickSource([] { return 5000u; });
     window->openModel(SampleCar);
     ASSERT_TRUE(window->state().ModelLoaded);
@@ -275,7 +275,7 @@ TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
     const std::filesystem::path saved = folder / "shot.png";
     prompts.shown.clear();
     prompts.fileAnswers.push_back(saved);
-    QTest::keyClick(window->Tree, Qt::Key_F12);
+    QTest::keyClick(window->partTree, Qt::Key_F12);
 
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, ShownBox::Kind::FileRequest);
@@ -296,10 +296,10 @@ TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
 
     // Cancelled, nothing is written; a folder that cannot be written to says so.
     prompts.shown.clear();
-    QTest::keyClick(window->Tree, Qt::Key_F12);
+    QTest::keyClick(window->partTree, Qt::Key_F12);
     ASSERT_EQ(prompts.shown.size(), 1u);
     prompts.fileAnswers.push_back(folder / "missing" / "shot.png");
-    QTest::keyClick(window->Tree, Qt::Key_F12);
+    QTest::keyClick(window->partTree, Qt::Key_F12);
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[2].kind, ShownBox::Kind::Message);
     EXPECT_EQ(prompts.shown[2].caption, "Korvex Model Viewer");

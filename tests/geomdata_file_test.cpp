@@ -354,7 +354,7 @@ TEST(ResetToFileSettings, UndoesRenamesAndFlagsButNotColoursTexturesOrPartsWitho
     auto viewer = loadedModel(folder, {"0", "1", "5", "-2"});
     ProgramState& state = viewer->state;
     state.geomData = {{"Front", 100, 0, 1, 0}, {std::string(255, 'w'), 100, 0, 0, 1}};
-    ToolButton7Click(state);
+    restoreFileSettings(state);
 
     GeometryPart& front = state.partList.Parts[0];
     front.Name = "My bonnet";
@@ -364,7 +364,7 @@ TEST(ResetToFileSettings, UndoesRenamesAndFlagsButNotColoursTexturesOrPartsWitho
     front.Colour[0] = 0.25f;
     front.TextureIndex = 3;
     state.partList.Parts[2].Transparent = 1;
-    ToolButton7Click(state);
+    restoreFileSettings(state);
 
     EXPECT_EQ(front.Name, "Front");
     EXPECT_EQ(state.tree.PartNodes[0].Caption, u"Front");
@@ -381,7 +381,7 @@ TEST(ResetToFileSettings, UndoesRenamesAndFlagsButNotColoursTexturesOrPartsWitho
 
     state.ModelLoaded = false;
     front.Name = "renamed";
-    ToolButton7Click(state);
+    restoreFileSettings(state);
     EXPECT_EQ(front.Name, "renamed");
 }
 

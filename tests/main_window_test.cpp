@@ -60,14 +60,14 @@ using fixtures::x11Title;
 class MainWindowTest : public fixtures::MainWindowFixture {
 protected:
 
-    QTreeView& tree() { return *window->Tree; }
+    QTreeView& tree() { return *window->partTree; }
     PartTreeModel& model() { return *window->treeModel; }
-    PartOptionsPanel& panel() { return *window->GroupBox1; }
+    PartOptionsPanel& panel() { return *window->optionsPanel; }
     ProgramState& state() { return window->state(); }
 
     Lines log() const {
         Lines lines;
-        for (const QString& line : window->Memo1->toPlainText().split('\n')) lines.push_back(line.toStdString());
+        for (const QString& line : window->logView->toPlainText().split('\n')) lines.push_back(line.toStdString());
         return lines;
     }
     QModelIndex part(int row, int column = 0) { return model().index(row, column, model().rootIndex()); }
@@ -77,7 +77,7 @@ protected:
     // The open command's tool button, with `path` chosen in its file dialog.
     void openThroughToolButton(const std::filesystem::path& path) {
         prompts.fileAnswers.push_back(path);
-        window->ToolButton1->trigger();
+        window->openAction->trigger();
     }
     void select(const QModelIndex& index) {
         tree().selectionModel()->setCurrentIndex(index,
@@ -87,8 +87,8 @@ protected:
         QTest::keyClick(target, static_cast<Qt::Key>(keyCode), modifiers);
     }
     void closeEnabledIs(bool enabled) {
-        EXPECT_EQ(window->ToolButton3->isEnabled(), enabled);
-        EXPECT_EQ(window->Close1->isEnabled(), enabled);
+        EXPECT_EQ(window->closeAction->isEnabled(), enabled);
+        EXPECT_EQ(window->closeMenuAction->isEnabled(), enabled);
     }
 };
 
@@ -112,14 +112,14 @@ TEST_F(MainWindowTest, StartsEmptyWithTheDesignedWindow) {
     EXPECT_EQ(window->height() - window->menuBar()->height(), 566);
     EXPECT_EQ(window->font().families().value(0), "MS Sans Serif");
     EXPECT_EQ(window->font().pointSize(), 8);
-    EXPECT_EQ(window->CoolBar1->height(), 33);
+    EXPECT_EQ(window->toolBarStrip->height(), 33);
     EXPECT_EQ(window->statusBar()->height(), 16);
-    EXPECT_EQ(window->Panel2->width(), 233);
-    EXPECT_EQ(window->Panel1->y(), 288);
-    EXPECT_EQ(window->Panel4->x(), 233);
+    EXPECT_EQ(window->leftPane->width(), 233);
+    EXPECT_EQ(window->paneSplitter->y(), 288);
+    EXPECT_EQ(window->view->x(), 233);
     ASSERT_NE(window->view3d(), nullptr);
     const QImage view = window->view3d()->grabFramebuffer().convertToFormat(QImage::Format_RGB888);
-    EXPECT_EQ(view.size(), window->Panel4->size());
+    EXPECT_EQ(view.size(), window->view->size());
     EXPECT_EQ(view.pixelColor(view.width() / 2, view.height() / 2), QColor(Qt::black));
     EXPECT_TRUE(prompts.shown.empty()) << "the reflection picture is found";
 
@@ -135,12 +135,12 @@ TEST_F(MainWindowTest, StartsEmptyWithTheDesignedWindow) {
     EXPECT_EQ(tree().header()->sectionSize(1), 80);
     closeEnabledIs(false);
 
-    EXPECT_EQ(window->TabBar->tabText(0), "Log");
-    EXPECT_EQ(window->TabBar->tabText(1), "Geomerty Part Options");
-    EXPECT_EQ(window->TabBar->currentIndex(), 0);
-    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_EQ(window->tabBar->tabText(0), "Log");
+    EXPECT_EQ(window->tabBar->tabText(1), "Geomerty Part Options");
+    EXPECT_EQ(window->tabBar->currentIndex(), 0);
+    EXPECT_TRUE(window->logView->isVisible());
     EXPECT_FALSE(panel().isVisible());
-    EXPECT_FALSE(window->Memo1->isReadOnly());
+    EXPECT_FALSE(window->logView->isReadOnly());
 }
 
 TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
@@ -151,34 +151,34 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
         QKeySequence shortcut;
     };
     const Item items[] = {
-        {window->ToolButton1, "Open", "Open a file", {}},
-        {window->ToolButton3, "Delete", "Close current file.", {}},
-        {window->ToolButton5, "", "Manage Textures", {}},
-        {window->ToolButton8, "", "Hide All Parts", {}},
-        {window->ToolButton9, "", "Show All Parts", {}},
-        {window->ToolButton7, "", "Reset the visual options to those loaded from geomdata.ini", {}},
-        {window->ToolButton12, "Wireframe", "Toggle Wireframe", {}},
-        {window->Open1, "&Open", nullptr, QKeySequence("Ctrl+O")},
-        {window->Close1, "C&lose", nullptr, QKeySequence("Ctrl+L")},
-        {window->ManageTextures1, "Manage Textures", nullptr, {}},
-        {window->Exit1, "&Exit", nullptr, {}},
-        {window->ShowStatistics1, "Rotating", nullptr, {}},
-        {window->ShowAllParts1, "Show All Parts", nullptr, {}},
-        {window->HideAllParts1, "Hide All Parts", nullptr, {}},
-        {window->UntextureAllParts1, "Untexture All Parts", nullptr, {}},
-        {window->extureAllParts1, "Texture All Non-Wheel Parts...", nullptr, {}},
-        {window->extureAllWheelParts1, "Texture All Wheel Parts...", nullptr, {}},
-        {window->UncolourAll1, "Uncolour All", nullptr, {}},
-        {window->Psyco1, "Random Part Colours", nullptr, {}},
-        {window->SetAllTransparent1, "Set All Transparent", nullptr, {}},
-        {window->SetAllEnviromentMapped1, "Set All Opaque", nullptr, {}},
-        {window->SetAllEnviromentMapped2, "Set All Enviroment Mapped", nullptr, {}},
-        {window->SetAllMatt1, "Set All Matt", nullptr, {}},
-        {window->RestoreFileSettings1, "Restore File Settings", nullptr, {}},
-        {window->BackgroundColour1, "Background Colour...", nullptr, {}},
-        {window->BacklightColour1, "Backlight Colour...", nullptr, {}},
-        {window->Howtousethisprogram1, "How to use this program...", nullptr, {}},
-        {window->About1, "&About", nullptr, {}},
+        {window->openAction, "Open", "Open a file", {}},
+        {window->closeAction, "Delete", "Close current file.", {}},
+        {window->texturesAction, "", "Manage Textures", {}},
+        {window->hideAllAction, "", "Hide All Parts", {}},
+        {window->showAllAction, "", "Show All Parts", {}},
+        {window->restoreSettingsAction, "", "Reset the visual options to those loaded from geomdata.ini", {}},
+        {window->wireframeAction, "Wireframe", "Toggle Wireframe", {}},
+        {window->openMenuAction, "&Open", nullptr, QKeySequence("Ctrl+O")},
+        {window->closeMenuAction, "C&lose", nullptr, QKeySequence("Ctrl+L")},
+        {window->texturesMenuAction, "Manage Textures", nullptr, {}},
+        {window->exitAction, "&Exit", nullptr, {}},
+        {window->rotatingAction, "Rotating", nullptr, {}},
+        {window->showAllMenuAction, "Show All Parts", nullptr, {}},
+        {window->hideAllMenuAction, "Hide All Parts", nullptr, {}},
+        {window->untextureAllAction, "Untexture All Parts", nullptr, {}},
+        {window->textureNonWheelAction, "Texture All Non-Wheel Parts...", nullptr, {}},
+        {window->textureWheelAction, "Texture All Wheel Parts...", nullptr, {}},
+        {window->uncolourAllAction, "Uncolour All", nullptr, {}},
+        {window->randomColoursAction, "Random Part Colours", nullptr, {}},
+        {window->allTransparentAction, "Set All Transparent", nullptr, {}},
+        {window->allOpaqueAction, "Set All Opaque", nullptr, {}},
+        {window->allReflectingAction, "Set All Enviroment Mapped", nullptr, {}},
+        {window->allMattAction, "Set All Matt", nullptr, {}},
+        {window->restoreSettingsMenuAction, "Restore File Settings", nullptr, {}},
+        {window->backgroundColourAction, "Background Colour...", nullptr, {}},
+        {window->backlightColourAction, "Backlight Colour...", nullptr, {}},
+        {window->helpAction, "How to use this program...", nullptr, {}},
+        {window->aboutAction, "&About", nullptr, {}},
     };
     for (const Item& item : items) {
         EXPECT_EQ(item.action->text(), item.caption);
@@ -186,24 +186,24 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
             EXPECT_EQ(item.action->toolTip(), item.hint);
         }
         EXPECT_EQ(item.action->shortcut(), item.shortcut) << item.caption;
-        EXPECT_EQ(item.action->isEnabled(), item.action != window->ToolButton3 && item.action != window->Close1)
+        EXPECT_EQ(item.action->isEnabled(), item.action != window->closeAction && item.action != window->closeMenuAction)
             << item.caption;
     }
-    EXPECT_TRUE(window->ShowStatistics1->isCheckable());
-    EXPECT_TRUE(window->ShowStatistics1->isChecked());
-    window->ShowStatistics1->trigger();
-    EXPECT_FALSE(window->ShowStatistics1->isChecked());
+    EXPECT_TRUE(window->rotatingAction->isCheckable());
+    EXPECT_TRUE(window->rotatingAction->isChecked());
+    window->rotatingAction->trigger();
+    EXPECT_FALSE(window->rotatingAction->isChecked());
 
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions()) menus << menu->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&Help"}));
     QStringList fileMenu;
-    for (QAction* item : window->File1->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
+    for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
     EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "-", "Manage Textures", "-", "&Exit"}));
-    EXPECT_EQ(window->Options1->actions().size(), 20);
-    for (QAction* button : window->ToolBar1->actions())
+    EXPECT_EQ(window->optionsMenu->actions().size(), 20);
+    for (QAction* button : window->toolBar->actions())
         if (!button->isSeparator() && !button->icon().isNull()) {
-            EXPECT_EQ(window->ToolBar1->widgetForAction(button)->size(), QSize(25, 25));
+            EXPECT_EQ(window->toolBar->widgetForAction(button)->size(), QSize(25, 25));
         }
 }
 
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, OpensTheSampleCarThroughTheToolButtonAndClosesIt) {
         EXPECT_TRUE(model().flags(part(row)) & Qt::ItemIsUserCheckable);
     }
 
-    window->ToolButton3->trigger();
+    window->closeAction->trigger();
     EXPECT_EQ(log().back(), "Data unloaded.");
     EXPECT_EQ(log().size(), opened.size() + 1);
     EXPECT_EQ(text(model().rootIndex()), "No File Loaded");
@@ -262,18 +262,18 @@ TEST_F(MainWindowTest, CheckBoxesAndHideShowAllFollowPartVisible) {
     key(&tree(), Qt::Key_Space);
     EXPECT_EQ(state().partList.PartVisible[2], 1);
 
-    window->ToolButton8->trigger();
+    window->hideAllAction->trigger();
     for (int row = 0; row < 23; ++row) {
         EXPECT_EQ(state().partList.PartVisible[static_cast<std::size_t>(row)], 0);
         EXPECT_EQ(check(part(row)), Qt::Unchecked);
     }
-    window->ShowAllParts1->trigger();
+    window->showAllMenuAction->trigger();
     for (int row = 0; row < 23; ++row) EXPECT_EQ(check(part(row)), Qt::Checked);
     EXPECT_EQ(state().partList.PartVisible, std::vector<uint8_t>(23, 1));
 
     // With nothing loaded both commands leave everything alone.
-    window->ToolButton3->trigger();
-    window->HideAllParts1->trigger();
+    window->closeAction->trigger();
+    window->hideAllMenuAction->trigger();
     EXPECT_TRUE(state().partList.PartVisible.empty());
 }
 
@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, RenamesPartsInPlaceAndRestoresTheFileNames) {
     auto* editor = qobject_cast<QLineEdit*>(tree().indexWidget(part(3)));
     ASSERT_NE(editor, nullptr);
     editor->setText("Boot lid");
-    window->Memo1->setFocus();
+    window->logView->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(state().partList.Parts[3].Name, "Boot lid");
 
@@ -317,7 +317,7 @@ TEST_F(MainWindowTest, RenamesPartsInPlaceAndRestoresTheFileNames) {
     key(&tree(), Qt::Key_F2);
     EXPECT_EQ(tree().indexWidget(model().rootIndex()), nullptr);
 
-    window->RestoreFileSettings1->trigger();
+    window->restoreSettingsMenuAction->trigger();
     EXPECT_EQ(text(part(0)), "Front");
     EXPECT_EQ(state().partList.Parts[0].Name, "Front");
     EXPECT_EQ(state().partList.Parts[3].Name, "Trunk");
@@ -326,66 +326,66 @@ TEST_F(MainWindowTest, RenamesPartsInPlaceAndRestoresTheFileNames) {
 TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     PartOptionsPanel& options = panel();
     const auto groupEnabled = [&] {
-        return options.BitBtn1->isEnabled() && options.CheckBox1->isEnabled() && options.CheckBox2->isEnabled() &&
-               options.ComboBox1->isEnabled();
+        return options.colourButton->isEnabled() && options.transparentBox->isEnabled() && options.reflectionBox->isEnabled() &&
+               options.textureBox->isEnabled();
     };
     const auto groupDisabled = [&] {
-        return !options.BitBtn1->isEnabled() && !options.CheckBox1->isEnabled() && !options.CheckBox2->isEnabled() &&
-               !options.ComboBox1->isEnabled();
+        return !options.colourButton->isEnabled() && !options.transparentBox->isEnabled() && !options.reflectionBox->isEnabled() &&
+               !options.textureBox->isEnabled();
     };
-    EXPECT_EQ(options.Group->title(), "No Geometry Selected");
+    EXPECT_EQ(options.partGroup->title(), "No Geometry Selected");
     EXPECT_TRUE(groupDisabled());
-    EXPECT_EQ(options.Shape1->fill(), QColor(180, 180, 180));
-    EXPECT_EQ(options.ComboBox1->currentText(), "No Texture");
-    EXPECT_EQ(options.CheckBox1->text(), "Transparent");
-    EXPECT_EQ(options.CheckBox2->text(), "Enviroment Map");
-    EXPECT_EQ(options.CheckBox3->text(), "Use Level of Detail");
-    EXPECT_EQ(options.GroupBox2->title(), "Level Of Detail");
-    EXPECT_EQ(options.Label1->text(), "Colour:");
-    EXPECT_EQ(options.Label2->text(), "Texture:");
-    EXPECT_EQ(options.Label3->text(), "100%");
+    EXPECT_EQ(options.colourSwatch->fill(), QColor(180, 180, 180));
+    EXPECT_EQ(options.textureBox->currentText(), "No Texture");
+    EXPECT_EQ(options.transparentBox->text(), "Transparent");
+    EXPECT_EQ(options.reflectionBox->text(), "Enviroment Map");
+    EXPECT_EQ(options.useDetailBox->text(), "Use Level of Detail");
+    EXPECT_EQ(options.detailGroup->title(), "Level Of Detail");
+    EXPECT_EQ(options.colourLabel->text(), "Colour:");
+    EXPECT_EQ(options.textureLabel->text(), "Texture:");
+    EXPECT_EQ(options.detailLabel->text(), "100%");
     // The level of detail works with nothing selected.
-    EXPECT_TRUE(options.TrackBar1->isEnabled() && options.CheckBox3->isEnabled());
-    options.TrackBar1->setValue(55);
-    EXPECT_EQ(options.Label3->text(), "55%");
+    EXPECT_TRUE(options.detailSlider->isEnabled() && options.useDetailBox->isEnabled());
+    options.detailSlider->setValue(55);
+    EXPECT_EQ(options.detailLabel->text(), "55%");
 
-    window->TabBar->setCurrentIndex(1);
+    window->tabBar->setCurrentIndex(1);
     EXPECT_TRUE(options.isVisible());
-    EXPECT_FALSE(window->Memo1->isVisible());
-    EXPECT_EQ(options.x(), window->Tabs->width() / 2 - 217 / 2);
-    EXPECT_EQ(options.y(), window->Tabs->height() / 2 - 177 / 2);
+    EXPECT_FALSE(window->logView->isVisible());
+    EXPECT_EQ(options.x(), window->tabs->width() / 2 - 217 / 2);
+    EXPECT_EQ(options.y(), window->tabs->height() / 2 - 177 / 2);
 
     openThroughToolButton(SampleCar);
     select(part(9));  // a window: transparent, not reflective
-    EXPECT_EQ(options.Group->title(), "Options for Window (Front)");
+    EXPECT_EQ(options.partGroup->title(), "Options for Window (Front)");
     EXPECT_TRUE(groupEnabled());
-    EXPECT_TRUE(options.CheckBox1->isChecked());
-    EXPECT_FALSE(options.CheckBox2->isChecked());
-    EXPECT_EQ(options.Shape1->fill(), QColor(178, 178, 178));  // 0.7 grey, 178.5 to even
+    EXPECT_TRUE(options.transparentBox->isChecked());
+    EXPECT_FALSE(options.reflectionBox->isChecked());
+    EXPECT_EQ(options.colourSwatch->fill(), QColor(178, 178, 178));  // 0.7 grey, 178.5 to even
 
-    options.CheckBox2->click();
+    options.reflectionBox->click();
     EXPECT_EQ(state().partList.Parts[9].EnvironmentMapped, 1);
-    options.CheckBox1->click();
+    options.transparentBox->click();
     EXPECT_EQ(state().partList.Parts[9].Transparent, 0);
 
     colours.answers = {0x0000FF, std::nullopt};
-    options.BitBtn1->click();
+    options.colourButton->click();
     EXPECT_EQ(state().partList.Parts[9].Colour[0], 1.0f);
     EXPECT_EQ(state().partList.Parts[9].Colour[1], 0.0f);
     EXPECT_EQ(state().partList.Parts[9].Colour[2], 0.0f);
-    options.BitBtn1->click();  // cancelled: nothing changes
+    options.colourButton->click();  // cancelled: nothing changes
     EXPECT_EQ(state().partList.Parts[9].Colour[0], 1.0f);
     EXPECT_EQ(colours.asked, 2);
 
     select(part(0));
-    EXPECT_EQ(options.Group->title(), "Options for Front");
+    EXPECT_EQ(options.partGroup->title(), "Options for Front");
     select(part(9));
-    EXPECT_EQ(options.Shape1->fill(), QColor(255, 0, 0));
+    EXPECT_EQ(options.colourSwatch->fill(), QColor(255, 0, 0));
 
     // Selecting the file node, or nothing, disables the part's controls.
     select(model().rootIndex());
     EXPECT_EQ(state().SelectedPart, -1);
-    EXPECT_EQ(options.Group->title(), "No Geometry Selected");
+    EXPECT_EQ(options.partGroup->title(), "No Geometry Selected");
     EXPECT_TRUE(groupDisabled());
     select(part(4));
     tree().selectionModel()->clearSelection();
@@ -400,7 +400,7 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
 }
 
 TEST_F(MainWindowTest, TheTextureBoxListsTheLibraryThroughModelsOpenedAndClosed) {
-    QComboBox& box = *panel().ComboBox1;
+    QComboBox& box = *panel().textureBox;
     const auto items = [&] {
         QStringList texts;
         for (int i = 0; i < box.count(); ++i) texts << box.itemText(i);
@@ -423,7 +423,7 @@ TEST_F(MainWindowTest, TheTextureBoxListsTheLibraryThroughModelsOpenedAndClosed)
     state().partList.Parts[2].TextureIndex = 4;
     select(part(2));
     EXPECT_EQ(box.currentText(), "Another paint.jpg");
-    window->ToolButton3->trigger();
+    window->closeAction->trigger();
     openThroughToolButton(SampleCar);
     EXPECT_EQ(library.size(), 4u);
     EXPECT_EQ(items().size(), 5);
@@ -449,26 +449,26 @@ TEST_F(MainWindowTest, TheXServerHoldsEveryCaptionAsGiven) {
 }
 
 TEST_F(MainWindowTest, OptionsPanelCaptionsFitWhicheverFaceIsFound) {
-    const QFontInfo face(panel().Group->font());
+    const QFontInfo face(panel().partGroup->font());
     SCOPED_TRACE("drawn in " + face.family().toStdString() + " at " + std::to_string(face.pixelSize()) + " px");
-    window->TabBar->setCurrentIndex(1);
+    window->tabBar->setCurrentIndex(1);
     openThroughToolButton(SampleCar);
     select(part(9));
     ASSERT_TRUE(panel().isVisible());
-    ASSERT_EQ(panel().Group->title(), "Options for Window (Front)");
+    ASSERT_EQ(panel().partGroup->title(), "Options for Window (Front)");
     expectCaptionsAndControlsFit(panel());
     select(model().rootIndex());
-    ASSERT_EQ(panel().Group->title(), "No Geometry Selected");
+    ASSERT_EQ(panel().partGroup->title(), "No Geometry Selected");
     expectCaptionsAndControlsFit(panel());
 
     // The designed places stay, whatever the face.
-    EXPECT_EQ(panel().CheckBox2->pos(), QPoint(104, 42));
-    EXPECT_EQ(panel().Label3->pos(), QPoint(176, 21));
-    EXPECT_EQ(panel().Group->geometry(), QRect(3, 6, 209, 107));
+    EXPECT_EQ(panel().reflectionBox->pos(), QPoint(104, 42));
+    EXPECT_EQ(panel().detailLabel->pos(), QPoint(176, 21));
+    EXPECT_EQ(panel().partGroup->geometry(), QRect(3, 6, 209, 107));
 
     // The tabs are drawn at their full width, nothing elided, when the bar holds them all.
-    QTabBar& tabs = *window->TabBar;
-    EXPECT_TRUE(window->Tabs->rect().contains(tabs.geometry()));
+    QTabBar& tabs = *window->tabBar;
+    EXPECT_TRUE(window->tabs->rect().contains(tabs.geometry()));
     EXPECT_LE(tabs.sizeHint().width(), tabs.width());
     for (int tab = 0; tab < tabs.count(); ++tab)
         EXPECT_TRUE(tabs.rect().contains(tabs.tabRect(tab))) << tabs.tabText(tab).toStdString();
@@ -477,12 +477,12 @@ TEST_F(MainWindowTest, OptionsPanelCaptionsFitWhicheverFaceIsFound) {
 TEST_F(MainWindowTest, BulkCommandsChangeEveryPartButNotThePanel) {
     openThroughToolButton(SampleCar);
     select(part(0));
-    const QColor before = panel().Shape1->fill();
-    window->UncolourAll1->trigger();
+    const QColor before = panel().colourSwatch->fill();
+    window->uncolourAllAction->trigger();
     for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Colour[1], 1.0f);
-    EXPECT_EQ(panel().Shape1->fill(), before);
+    EXPECT_EQ(panel().colourSwatch->fill(), before);
 
-    window->Psyco1->trigger();
+    window->randomColoursAction->trigger();
     std::set<float> reds;
     for (const auto& part : state().partList.Parts) {
         EXPECT_LT(part.Colour[0], 1.0f);
@@ -491,48 +491,48 @@ TEST_F(MainWindowTest, BulkCommandsChangeEveryPartButNotThePanel) {
     EXPECT_GT(reds.size(), 20u);
     select(part(1));
     const auto& second = state().partList.Parts[1];
-    EXPECT_EQ(panel().Shape1->fill().red(), std::lround(second.Colour[0] * 255.0f));
+    EXPECT_EQ(panel().colourSwatch->fill().red(), std::lround(second.Colour[0] * 255.0f));
 
-    window->SetAllTransparent1->trigger();
-    window->SetAllEnviromentMapped2->trigger();
+    window->allTransparentAction->trigger();
+    window->allReflectingAction->trigger();
     for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Transparent + part.EnvironmentMapped, 2);
-    window->SetAllEnviromentMapped1->trigger();
-    window->SetAllMatt1->trigger();
+    window->allOpaqueAction->trigger();
+    window->allMattAction->trigger();
     for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Transparent + part.EnvironmentMapped, 0);
 }
 
 TEST_F(MainWindowTest, DragBarsKeepTheirLimitsAndTheLayoutFollows) {
-    QWidget* Panel3 = window->Panel3;
-    const int top = Panel3->y();
-    drag(Panel3, QPoint(3, 10), QPoint(3 - 500, 10));
-    EXPECT_EQ(Panel3->x(), 106);
-    EXPECT_EQ(window->Panel2->width(), 112);
-    EXPECT_EQ(Panel3->y(), top);
-    EXPECT_EQ(window->Panel4->x(), 112);
-    EXPECT_EQ(window->Tree->width(), 104);
+    QWidget* widthSplitter = window->widthSplitter;
+    const int top = widthSplitter->y();
+    drag(widthSplitter, QPoint(3, 10), QPoint(3 - 500, 10));
+    EXPECT_EQ(widthSplitter->x(), 106);
+    EXPECT_EQ(window->leftPane->width(), 112);
+    EXPECT_EQ(widthSplitter->y(), top);
+    EXPECT_EQ(window->view->x(), 112);
+    EXPECT_EQ(window->partTree->width(), 104);
     EXPECT_FALSE(state().view.Dragging);
 
-    drag(Panel3, QPoint(3, 10), QPoint(3 + 150, 10));
-    EXPECT_EQ(window->Panel2->width(), 262);
+    drag(widthSplitter, QPoint(3, 10), QPoint(3 + 150, 10));
+    EXPECT_EQ(window->leftPane->width(), 262);
 
-    QWidget* Panel1 = window->Panel1;
-    const int paneHeight = window->Panel2->height();
-    drag(Panel1, QPoint(20, 2), QPoint(20, 2 - 288 + 4));  // to 4: too close to the top
-    EXPECT_EQ(Panel1->y(), 288);
-    drag(Panel1, QPoint(20, 2), QPoint(20, 2 + (paneHeight - 64 - 288)));  // within 64 of the bottom
-    EXPECT_EQ(Panel1->y(), 288);
-    drag(Panel1, QPoint(20, 2), QPoint(20, 2 - 100));
-    EXPECT_EQ(Panel1->y(), 188);
-    EXPECT_EQ(window->Tree->height(), 186);
-    EXPECT_EQ(window->Tabs->y(), 188 + 4 + 1);
-    EXPECT_EQ(window->Tabs->height(), paneHeight - 193);
+    QWidget* paneSplitter = window->paneSplitter;
+    const int paneHeight = window->leftPane->height();
+    drag(paneSplitter, QPoint(20, 2), QPoint(20, 2 - 288 + 4));  // to 4: too close to the top
+    EXPECT_EQ(paneSplitter->y(), 288);
+    drag(paneSplitter, QPoint(20, 2), QPoint(20, 2 + (paneHeight - 64 - 288)));  // within 64 of the bottom
+    EXPECT_EQ(paneSplitter->y(), 288);
+    drag(paneSplitter, QPoint(20, 2), QPoint(20, 2 - 100));
+    EXPECT_EQ(paneSplitter->y(), 188);
+    EXPECT_EQ(window->partTree->height(), 186);
+    EXPECT_EQ(window->tabs->y(), 188 + 4 + 1);
+    EXPECT_EQ(window->tabs->height(), paneHeight - 193);
 
     // A press on the 3-D view starts a drag too, and a release ends it.
-    sendMouse(window->Panel4, QEvent::MouseButtonPress, QPoint(30, 40));
+    sendMouse(window->view, QEvent::MouseButtonPress, QPoint(30, 40));
     EXPECT_TRUE(state().view.Dragging);
     EXPECT_EQ(state().view.LastMouseX, 30);
     EXPECT_EQ(state().view.LastMouseY, 40);
-    sendMouse(Panel1, QEvent::MouseButtonRelease, QPoint(0, 0));
+    sendMouse(paneSplitter, QEvent::MouseButtonRelease, QPoint(0, 0));
     EXPECT_FALSE(state().view.Dragging);
 
     // Shrinking the window below the bar moves the bar 10 pixels above the bottom.
@@ -540,11 +540,11 @@ TEST_F(MainWindowTest, DragBarsKeepTheirLimitsAndTheLayoutFollows) {
     // A top-level window takes its new size when the X server confirms it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->height() == 200; }));
     QApplication::processEvents();
-    const int shrunk = window->Panel2->height();
+    const int shrunk = window->leftPane->height();
     ASSERT_LT(shrunk, 188 + 4);
-    EXPECT_EQ(Panel1->y(), shrunk - 10);
-    EXPECT_EQ(window->Tree->height(), shrunk - 12);
-    EXPECT_EQ(window->Tabs->y(), shrunk - 5);
+    EXPECT_EQ(paneSplitter->y(), shrunk - 10);
+    EXPECT_EQ(window->partTree->height(), shrunk - 12);
+    EXPECT_EQ(window->tabs->y(), shrunk - 5);
 }
 
 TEST_F(MainWindowTest, AFailureThatEscapesTheOpenIsShownAndTheProgramGoesOn) {
@@ -571,7 +571,7 @@ TEST_F(MainWindowTest, AFailureThatEscapesTheOpenIsShownAndTheProgramGoesOn) {
 }
 
 TEST_F(MainWindowTest, ExitEndsTheEventLoopWithStatusOne) {
-    QTimer::singleShot(0, window.get(), [this] { window->Exit1->trigger(); });
+    QTimer::singleShot(0, window.get(), [this] { window->exitAction->trigger(); });
     EXPECT_EQ(QApplication::exec(), 1);
     QTimer::singleShot(0, window.get(), [this] { window->close(); });
     EXPECT_EQ(QApplication::exec(), 0);

@@ -20,7 +20,7 @@ TEST(NoOpenGl, TheWindowSaysSoOnceAndEverythingButThePictureWorks) {
     ScriptedPrompts prompts;
     fixtures::ScriptedColours colours;
     colours.answers = {0x00FFFFFFu};
-    TForm1 window(prompts, colours);
+    MainWindow window(prompts, colours);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTest::qWait(50);
@@ -30,17 +30,17 @@ TEST(NoOpenGl, TheWindowSaysSoOnceAndEverythingButThePictureWorks) {
     EXPECT_EQ(prompts.shown[0].text, NoOpenGlMessage);
     EXPECT_EQ(prompts.shown[0].icon, BoxIcon::Error);
     EXPECT_EQ(window.view3d(), nullptr);
-    EXPECT_EQ(window.Panel4->palette().color(QPalette::Window), QColor(Qt::black));
-    EXPECT_EQ(window.Panel4->x(), 233);
+    EXPECT_EQ(window.view->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(window.view->x(), 233);
 
     window.openModel(KORVEX_SAMPLE_CAR);
     EXPECT_TRUE(window.state().ModelLoaded);
     EXPECT_EQ(window.treeModel->rowCount(window.treeModel->rootIndex()), 23);
-    window.ToolButton12->trigger();
+    window.wireframeAction->trigger();
     EXPECT_TRUE(window.state().view.Wireframe);
-    window.BackgroundColour1->trigger();
+    window.backgroundColourAction->trigger();
     EXPECT_EQ(colours.asked, 1);
-    window.ToolButton3->trigger();
+    window.closeAction->trigger();
     EXPECT_FALSE(window.state().ModelLoaded);
     EXPECT_EQ(prompts.shown.size(), 1u);
 }

@@ -113,14 +113,14 @@ TEST(OpenCommands, ToolButtonOpensOverTheLoadedModelReusingItsRecordsByIndex) {
     LoadOutcome viewer;
     // Each open also asks for the settings file, which is cancelled.
     viewer.prompts.fileAnswers = {folder.model(), std::nullopt, second, std::nullopt};
-    ASSERT_TRUE(ToolButton1Click(viewer.state, viewer.io(), viewer.controls));
+    ASSERT_TRUE(chooseAndOpenModel(viewer.state, viewer.io(), viewer.controls));
     EXPECT_EQ(viewer.prompts.shown[0].kind, ShownBox::Kind::FileRequest);
     EXPECT_EQ(viewer.prompts.shown[0].text, "O files (*.o)|*.o|All Files (*.*)|*.*");
     viewer.state.partList.Parts[1].TextureIndex = 4;
     viewer.state.partList.Parts[2].TextureIndex = 5;
     viewer.state.SelectedPart = 1;
 
-    ASSERT_TRUE(ToolButton1Click(viewer.state, viewer.io(), viewer.controls));
+    ASSERT_TRUE(chooseAndOpenModel(viewer.state, viewer.io(), viewer.controls));
     const ProgramState& state = viewer.state;
     EXPECT_EQ(lastLine(viewer), "Loaded 2 parts successfully.");
     ASSERT_EQ(state.partList.Parts.size(), 2u);
@@ -130,7 +130,7 @@ TEST(OpenCommands, ToolButtonOpensOverTheLoadedModelReusingItsRecordsByIndex) {
     EXPECT_EQ(state.tree.PartNodes.size(), 2u);
     EXPECT_EQ(state.SelectedPart, -1);
     EXPECT_EQ(state.geomData.size(), 2u);
-    EXPECT_FALSE(ToolButton1Click(viewer.state, viewer.io(), viewer.controls));  // cancelled
+    EXPECT_FALSE(chooseAndOpenModel(viewer.state, viewer.io(), viewer.controls));  // cancelled
     EXPECT_TRUE(state.ModelLoaded);
 }
 
@@ -138,14 +138,14 @@ TEST(OpenCommands, MenuOpenClosesFirstEvenWhenTheDialogIsCancelled) {
     CarFolder folder;
     fixtures::writeFile(folder.model(), partsNamed({"geo_r_0_a"}).build());
     LoadOutcome viewer;
-    EXPECT_FALSE(Open1Click(viewer.state, viewer.io(), viewer.controls));
+    EXPECT_FALSE(closeAndChooseModel(viewer.state, viewer.io(), viewer.controls));
     EXPECT_TRUE(viewer.log.lines.empty());
     EXPECT_FALSE(viewer.controls.closeEnabled);
 
     viewer.prompts.fileAnswers = {folder.model(), std::nullopt};
-    ASSERT_TRUE(Open1Click(viewer.state, viewer.io(), viewer.controls));
+    ASSERT_TRUE(closeAndChooseModel(viewer.state, viewer.io(), viewer.controls));
     ASSERT_TRUE(viewer.state.ModelLoaded);
-    EXPECT_FALSE(Open1Click(viewer.state, viewer.io(), viewer.controls));
+    EXPECT_FALSE(closeAndChooseModel(viewer.state, viewer.io(), viewer.controls));
     EXPECT_FALSE(viewer.state.ModelLoaded);
     EXPECT_EQ(lastLine(viewer), "Data unloaded.");
     EXPECT_EQ(viewer.controls.closeEnabled, false);

@@ -53,44 +53,44 @@ TEST(PartCommands, ChosenColoursSurviveTheTripToThePartAndBackToTheSwatch) {
 TEST(PartCommands, RenamingKeepsTheWholeTextInTheNodeAndCutsThePartName) {
     ProgramState state = modelWithParts(2);
     const std::u16string longName(300, u'x');
-    TreeNewText(state, state.tree.PartNodes[1], longName);
+    renamePartNode(state, state.tree.PartNodes[1], longName);
     EXPECT_EQ(state.tree.PartNodes[1].Caption, longName);
     EXPECT_EQ(state.partList.Parts[1].Name, std::string(255, 'x'));
     EXPECT_EQ(state.partList.Parts[0].Name, "part0");
 
     // Beyond Latin-1 a character becomes '?', a surrogate pair one '?'.
-    TreeNewText(state, state.tree.PartNodes[0], u"D\u00e9j\u00e0 \u20ac \U0001F697!");
+    renamePartNode(state, state.tree.PartNodes[0], u"D\u00e9j\u00e0 \u20ac \U0001F697!");
     EXPECT_EQ(state.partList.Parts[0].Name, "D\xe9j\xe0 ? ?!");
 }
 
 TEST(PartCommands, CheckBoxesAndHideShowAllDriveTheVisibilityFlags) {
     ProgramState state = modelWithParts(3);
-    TreeChecked(state, state.tree.PartNodes[1], false);
+    setPartNodeChecked(state, state.tree.PartNodes[1], false);
     EXPECT_EQ(state.partList.PartVisible, (std::vector<uint8_t>{1, 0, 1}));
-    ToolButton9Click(state);
+    showAllParts(state);
     EXPECT_EQ(state.partList.PartVisible, (std::vector<uint8_t>{1, 1, 1}));
-    ToolButton8Click(state);
+    hideAllParts(state);
     EXPECT_EQ(state.partList.PartVisible, (std::vector<uint8_t>{0, 0, 0}));
 
     // With no model loaded the tree commands leave everything alone.
     state.ModelLoaded = false;
-    ToolButton9Click(state);
+    showAllParts(state);
     EXPECT_EQ(state.partList.PartVisible, (std::vector<uint8_t>{0, 0, 0}));
 }
 
 TEST(PartCommands, BulkCommandsSetOneFieldOfEveryPart) {
     ProgramState state = modelWithParts(4);
     state.partList.Parts[2].TextureIndex = 3;
-    UncolourAll1Click(state);
-    SetAllTransparent1Click(state);
-    SetAllEnviromentMapped2Click(state);
+    uncolourAllParts(state);
+    setAllTransparent(state);
+    setAllEnvironmentMapped(state);
     for (const auto& part : state.partList.Parts) {
         EXPECT_EQ(std::vector<float>(std::begin(part.Colour), std::end(part.Colour)), (std::vector<float>{1, 1, 1}));
         EXPECT_EQ(part.Transparent, 1);
         EXPECT_EQ(part.EnvironmentMapped, 1);
     }
-    SetAllEnviromentMapped1Click(state);
-    SetAllMatt1Click(state);
+    setAllOpaque(state);
+    setAllMatt(state);
     for (const auto& part : state.partList.Parts) {
         EXPECT_EQ(part.Transparent, 0);
         EXPECT_EQ(part.EnvironmentMapped, 0);
@@ -98,8 +98,8 @@ TEST(PartCommands, BulkCommandsSetOneFieldOfEveryPart) {
     EXPECT_EQ(state.partList.Parts[2].TextureIndex, 3);
 
     ProgramState empty;
-    SetAllTransparent1Click(empty);
-    Psyco1Click(empty);
+    setAllTransparent(empty);
+    randomPartColours(empty);
     EXPECT_TRUE(empty.partList.Parts.empty());
 }
 
@@ -172,15 +172,15 @@ TEST(PartCommands, TextureCommandsGiveReferencesToTheirParts) {
     EXPECT_FALSE(manageTexturesChoosesForBody(state));
 
     state.SelectedPart = 3;
-    ComboBox1Change(state, 0);
+    setSelectedPartTexture(state, 0);
     state.SelectedPart = 2;
-    ComboBox1Change(state, 5);
+    setSelectedPartTexture(state, 5);
     EXPECT_EQ(references(), (std::vector<int32_t>{2, 2, 5, 0}));
     state.SelectedPart = -1;
-    ComboBox1Change(state, 3);
+    setSelectedPartTexture(state, 3);
     EXPECT_EQ(references(), (std::vector<int32_t>{2, 2, 5, 0}));
 
-    UntextureAllParts1Click(state);
+    untextureAllParts(state);
     EXPECT_EQ(references(), (std::vector<int32_t>{0, 0, 0, 0}));
     EXPECT_EQ(colourOf(0), (std::vector<float>{1, 1, 1}));
 }

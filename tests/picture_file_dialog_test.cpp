@@ -102,7 +102,7 @@ std::optional<QString> chooseWith(const QString& folder, const std::function<voi
         QFileDialog* dialog = nullptr;
         if (!QTest::qWaitFor([&dialog] {
                 dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                return dialog != nullptr && dialog->objectName() == QStringLiteral("OpenDialog2");
+                return dialog != nullptr && dialog->objectName() == QStringLiteral("pictureFileDialog");
             })) {
             ADD_FAILURE() << "the dialog did not appear";
             return;

@@ -63,7 +63,7 @@ protected:
         }
         SetupScene(state, dir / "no-such.jpg", prompts, textures);
         prompts.shown.clear();
-        Panel4Resize(64, 64);
+        resizeView(64, 64);
         fixtures::lookHeadOn(state.view);
     }
 
@@ -220,7 +220,7 @@ TEST_F(RenderTest, ReflectionIsAddedAtAFifthOnOpaquePartsAndInFullOnTransparentO
 
 TEST_F(RenderTest, WireframeOutlinesTheStripUntilClickedAgain) {
     fixtures::addTriangle(state, {{{-2.0f, -1.5f}, {2.0f, -1.5f}, {0.0f, 2.0f}}});
-    ToolButton12Click(state.view);
+    toggleWireframe(state.view);
     EXPECT_TRUE(state.view.Wireframe);
     const auto rgb = frame();
     EXPECT_EQ(pixelAt(rgb, 32, 32), Black);
@@ -228,7 +228,7 @@ TEST_F(RenderTest, WireframeOutlinesTheStripUntilClickedAgain) {
     for (std::size_t i = 0; i < rgb.size(); i += 3) lit += rgb[i] > 100 ? 1 : 0;
     EXPECT_GT(lit, 40) << "the outline";
     EXPECT_LT(lit, 400);
-    ToolButton12Click(state.view);
+    toggleWireframe(state.view);
     EXPECT_FALSE(state.view.Wireframe);
     EXPECT_GT(centre().r, 150);
 }
@@ -286,10 +286,10 @@ TEST_F(RenderTest, ResizingChangesTheAspectNotTheModelsShape) {
     const auto square = extent();
     EXPECT_NEAR(square.first, 28, 1);  // 2 units at 4 units away fill 2 / (2 tan 30°) of 64
     ASSERT_TRUE(target->resize(128, 64));
-    Panel4Resize(128, 64);
+    resizeView(128, 64);
     const auto wide = extent();
     EXPECT_EQ(wide, square);
-    Panel4Resize(128, 0);  // a view without height keeps its projection
+    resizeView(128, 0);  // a view without height keeps its projection
     EXPECT_EQ(extent(), square);
 }
 
@@ -324,7 +324,7 @@ TEST_F(RenderTest, SampleCarIsDrawnAlikeByBothEmittersWithoutAllocating) {
     state.view.EnvTexture = whiteTexture();
     state.SelectedPart = 1;
     ASSERT_TRUE(target->resize(160, 120));
-    Panel4Resize(160, 120);
+    resizeView(160, 120);
 
     // The driver compiles its programs on the first frame that needs them.
     RenderFrame(state, controls, StripEmitter::VertexArrays);
@@ -343,31 +343,31 @@ TEST_F(RenderTest, SampleCarIsDrawnAlikeByBothEmittersWithoutAllocating) {
 
 TEST(Navigation, DragsTurnTiltAndZoom) {
     ViewState view;
-    Panel4MouseMove(view, 50, 50);
+    viewMouseMove(view, 50, 50);
     EXPECT_EQ(view.RotationY, 0.0f) << "a move without a press";
 
-    Panel4MouseDown(view, MouseButton::Right, 10, 10);
-    Panel4MouseMove(view, 14, 90);  // 80 pixels down, 4 across
+    viewMousePress(view, MouseButton::Right, 10, 10);
+    viewMouseMove(view, 14, 90);  // 80 pixels down, 4 across
     EXPECT_EQ(view.ZoomZ, 0.0f);
     EXPECT_EQ(view.RotationY, 2.0f);
     EXPECT_EQ(view.RotationX, 20.0f);
-    Panel4MouseMove(view, 14, 150);
+    viewMouseMove(view, 14, 150);
     EXPECT_EQ(view.ZoomZ, 0.0f) << "held at the eye";
-    Panel4MouseMove(view, 14, 140);
+    viewMouseMove(view, 14, 140);
     EXPECT_EQ(view.ZoomZ, -0.5f) << "and away again at once";
 
-    Panel4MouseDown(view, MouseButton::Left, 0, 0);  // a second button restarts the drag
-    Panel4MouseMove(view, -3, 7);
+    viewMousePress(view, MouseButton::Left, 0, 0);  // a second button restarts the drag
+    viewMouseMove(view, -3, 7);
     EXPECT_EQ(view.RotationX, 21.4f);
     EXPECT_EQ(view.RotationY, 0.5f);
 
-    Panel4MouseDown(view, MouseButton::Middle, 0, 0);
-    Panel4MouseMove(view, 0, 500);
+    viewMousePress(view, MouseButton::Middle, 0, 0);
+    viewMouseMove(view, 0, 500);
     EXPECT_EQ(view.RotationX, 21.4f);
     EXPECT_EQ(view.ZoomZ, -0.5f);
 
-    Panel4MouseUp(view);
-    Panel4MouseMove(view, 100, 100);
+    viewMouseRelease(view);
+    viewMouseMove(view, 100, 100);
     EXPECT_EQ(view.RotationY, 0.5f);
     EXPECT_FALSE(view.Dragging);
 }

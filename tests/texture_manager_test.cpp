@@ -71,7 +71,7 @@ std::vector<uint8_t> fatallyBrokenJpeg() {
 class TextureManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<TForm1>(prompts, colours);
+        window = std::make_unique<MainWindow>(prompts, colours);
         ASSERT_NE(window->view3d(), nullptr) << "no OpenGL on this display";
         window->view3d()->setFrameLoopHeld(true);
         window->show();
@@ -80,7 +80,7 @@ protected:
     }
     void TearDown() override { form().hide(); }
 
-    TForm2& form() { return *window->Form2; }
+    TextureManagerWindow& form() { return *window->textureManager(); }
     void open(const std::filesystem::path& model) { window->openModel(model); }
     ProgramState& state() { return window->state(); }
     TextureLibrary& library() { return state().textureLibrary; }
@@ -96,7 +96,7 @@ protected:
     // "Add a Texture", with `path` chosen in its file dialog.
     void add(const std::filesystem::path& path) {
         prompts.fileAnswers.push_back(path);
-        form().BitBtn1->click();
+        form().addButton->click();
     }
     Names libraryNames() {
         Names names;
@@ -105,12 +105,12 @@ protected:
     }
     Names listCaptions() {
         Names names;
-        for (int i = 0; i < form().List->count(); ++i) names.push_back(form().List->item(i)->text().toStdString());
+        for (int i = 0; i < form().textureList->count(); ++i) names.push_back(form().textureList->item(i)->text().toStdString());
         return names;
     }
     Names comboItems() {
         Names names;
-        const QComboBox& box = *window->GroupBox1->ComboBox1;
+        const QComboBox& box = *window->optionsPanel->textureBox;
         for (int i = 0; i < box.count(); ++i) names.push_back(box.itemText(i).toStdString());
         return names;
     }
@@ -120,11 +120,11 @@ protected:
         return found;
     }
     void clickItem(int row) {
-        QListWidget& list = *form().List;
+        QListWidget& list = *form().textureList;
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(row)).center());
     }
     void rename(int row, const QString& text) {
-        QListWidget& list = *form().List;
+        QListWidget& list = *form().textureList;
         list.editItem(list.item(row));
         auto* editor = list.viewport()->findChild<QLineEdit*>();
         ASSERT_NE(editor, nullptr);
@@ -149,9 +149,9 @@ protected:
         EXPECT_TRUE(reached) << "the window was not shown modally";
     }
     void expectLook(bool selecting) {
-        EXPECT_EQ(form().SelectingTexture, selecting);
-        EXPECT_EQ(form().Lbl->text(), selecting ? "Select a texture to use:" : "Texture List:");
-        EXPECT_EQ(form().Button1->isEnabled(), selecting);
+        EXPECT_EQ(form().choosing(), selecting);
+        EXPECT_EQ(form().listLabel->text(), selecting ? "Select a texture to use:" : "Texture List:");
+        EXPECT_EQ(form().applyButton->isEnabled(), selecting);
     }
     bool textureExistsInView(uint32_t name) {
         bool exists = false;
@@ -164,7 +164,7 @@ protected:
     fixtures::TempDir dir;
     ScriptedPrompts prompts;
     fixtures::ScriptedColours colours;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 void expectBox(const ShownBox& box, const std::string& caption, const std::string& text, BoxIcon icon) {
@@ -178,7 +178,7 @@ void expectBox(const ShownBox& box, const std::string& caption, const std::strin
 
 TEST_F(TextureManagerTest, TheWindowIsMadeHiddenWithItsDesignedControls) {
     EXPECT_FALSE(form().isVisible());
-    window->ToolButton5->trigger();  // no model: the window opens for managing
+    window->texturesAction->trigger();  // no model: the window opens for managing
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
     EXPECT_FALSE(form().isModal());
     EXPECT_EQ(fixtures::x11Title(form()), "Textures");
@@ -187,11 +187,11 @@ TEST_F(TextureManagerTest, TheWindowIsMadeHiddenWithItsDesignedControls) {
     EXPECT_TRUE(form().windowFlags() & Qt::Tool);
 
     const std::tuple<QWidget*, QRect, QString> controls[] = {
-        {form().List, {8, 24, 193, 265}, ""},
-        {form().BitBtn1, {211, 24, 118, 29}, "Add a Texture"},
-        {form().BitBtn2, {211, 58, 118, 29}, "Remove Texture"},
-        {form().Button2, {224, 228, 97, 30}, "Close"},
-        {form().Button1, {224, 262, 97, 30}, "Apply to Model"},
+        {form().textureList, {8, 24, 193, 265}, ""},
+        {form().addButton, {211, 24, 118, 29}, "Add a Texture"},
+        {form().removeButton, {211, 58, 118, 29}, "Remove Texture"},
+        {form().closeButton, {224, 228, 97, 30}, "Close"},
+        {form().applyButton, {224, 262, 97, 30}, "Apply to Model"},
     };
     for (const auto& [control, place, caption] : controls) {
         EXPECT_EQ(control->geometry(), place) << control->objectName().toStdString();
@@ -199,31 +199,31 @@ TEST_F(TextureManagerTest, TheWindowIsMadeHiddenWithItsDesignedControls) {
             EXPECT_EQ(button->text(), caption);
         }
     }
-    EXPECT_EQ(form().Lbl->pos(), QPoint(8, 8));
+    EXPECT_EQ(form().listLabel->pos(), QPoint(8, 8));
     expectLook(false);
-    EXPECT_EQ(form().SelectedTexture, 0);
-    EXPECT_EQ(form().List->viewMode(), QListView::IconMode);
-    EXPECT_EQ(form().List->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_FALSE(form().BitBtn1->icon().isNull());
-    EXPECT_EQ(form().BitBtn1->gap(), 7);
+    EXPECT_EQ(form().chosenTexture(), 0);
+    EXPECT_EQ(form().textureList->viewMode(), QListView::IconMode);
+    EXPECT_EQ(form().textureList->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_FALSE(form().addButton->icon().isNull());
+    EXPECT_EQ(form().addButton->gap(), 7);
     fixtures::expectCaptionsAndControlsFit(form());
 
-    // Tab order: List, the two picture buttons, "Apply to Model", "Close".
-    form().Button1->setEnabled(true);
-    QWidget* next = form().List;
-    for (QWidget* expected : std::initializer_list<QWidget*>{form().BitBtn1, form().BitBtn2, form().Button1,
-                                                               form().Button2, form().List}) {
+    // Tab order: textureList, the two picture buttons, "Apply to Model", "Close".
+    form().applyButton->setEnabled(true);
+    QWidget* next = form().textureList;
+    for (QWidget* expected : std::initializer_list<QWidget*>{form().addButton, form().removeButton, form().applyButton,
+                                                               form().closeButton, form().textureList}) {
         next = next->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || next->parentWidget() != &form()) next = next->nextInFocusChain();
         EXPECT_EQ(next, expected);
     }
-    form().Button1->setEnabled(false);
+    form().applyButton->setEnabled(false);
 
     // Shown again while open, it stays as it was; "Close" hides it and keeps the list.
     add(tga("wood.tga"));
-    window->ManageTextures1->trigger();
+    window->texturesMenuAction->trigger();
     EXPECT_TRUE(form().isVisible());
-    form().Button2->click();
+    form().closeButton->click();
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(listCaptions(), Names{"wood.tga"});
 }
@@ -235,8 +235,8 @@ TEST_F(TextureManagerTest, AddingNamesEachPictureOnceAndRefusesWhatNoLoaderTakes
     EXPECT_EQ(libraryNames(), added);
     EXPECT_EQ(listCaptions(), added);
     EXPECT_EQ(comboItems(), (Names{"No Texture", "wood.tga", "Another wood.tga", "Another Another wood.tga"}));
-    EXPECT_EQ(form().List->currentRow(), 2);
-    EXPECT_EQ(form().SelectedTexture, 2);
+    EXPECT_EQ(form().textureList->currentRow(), 2);
+    EXPECT_EQ(form().chosenTexture(), 2);
     EXPECT_TRUE(prompts.shown.size() == 3 && prompts.shown[0].kind == ShownBox::Kind::FileRequest);
     EXPECT_EQ(prompts.shown[0].text, TextureFileFilter);
     // Made in the view's own context, where the frames bind them.
@@ -267,16 +267,16 @@ TEST_F(TextureManagerTest, AddingNamesEachPictureOnceAndRefusesWhatNoLoaderTakes
     expectBox(lastBox(), "Korvex Model Viewer", "JPEG error #" + std::to_string(JERR_BAD_COMPONENT_ID),
               BoxIcon::Error);
     EXPECT_EQ(library().size(), 5u);
-    EXPECT_EQ(form().List->count(), 5);
+    EXPECT_EQ(form().textureList->count(), 5);
     // Cancelling the file dialog does nothing at all.
-    form().BitBtn1->click();
+    form().addButton->click();
     EXPECT_EQ(boxes(), 8u);
     EXPECT_EQ(library().size(), 5u);
 }
 
 TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTogether) {
     form().showModeless();
-    form().BitBtn2->click();
+    form().removeButton->click();
     ASSERT_EQ(boxes(), 1u);
     expectBox(lastBox(), "Error", "Select something first!", BoxIcon::Error);
 
@@ -285,23 +285,23 @@ TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTo
     const uint32_t removedObject = library()[1].TextureObject;
     for (int32_t i = 0; i < 5; ++i) state().partList.Parts[static_cast<std::size_t>(i)].TextureIndex = i;
     clickItem(1);
-    form().BitBtn2->click();
+    form().removeButton->click();
     EXPECT_EQ(libraryNames(), (Names{"a.tga", "c.tga", "d.tga"}));
     EXPECT_EQ(listCaptions(), (Names{"a.tga", "c.tga", "d.tga"}));
     EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "d.tga"}));
     const std::vector<int32_t> after = references();
     EXPECT_EQ(std::vector<int32_t>(after.begin(), after.begin() + 5), (std::vector<int32_t>{0, 1, 0, 2, 3}));
     EXPECT_FALSE(textureExistsInView(removedObject));
-    EXPECT_EQ(form().SelectedTexture, -1);
+    EXPECT_EQ(form().chosenTexture(), -1);
 
     // Renamed to another item's name, both items lead to the first entry.
     rename(2, "a.tga");
     EXPECT_EQ(libraryNames(), (Names{"a.tga", "c.tga", "a.tga"}));
     EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "a.tga"}));
-    form().SelectingTexture = true;
+    form().setChoosing(true);
     clickItem(2);
-    EXPECT_EQ(form().SelectedTexture, 0);
-    form().SelectingTexture = false;
+    EXPECT_EQ(form().chosenTexture(), 0);
+    form().setChoosing(false);
 
     // Items whose entry has gone: editing and choosing say so.
     const std::size_t before = boxes();
@@ -310,15 +310,15 @@ TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTo
     ASSERT_EQ(boxes(), before + 1);
     expectBox(lastBox(), "Korvex Model Viewer", "Item c.tga Has NO DATA!", BoxIcon::None);
     EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "elsewhere", "a.tga"}));
-    EXPECT_EQ(form().List->item(1)->text(), "c2.tga");
-    form().SelectingTexture = true;
+    EXPECT_EQ(form().textureList->item(1)->text(), "c2.tga");
+    form().setChoosing(true);
     clickItem(1);
     expectBox(lastBox(), "Error",
               "You've found a bug!, please report it to korvex-viewer@example.org, quoting the line: \"The Texture "
               "Selection does not work.\"",
               BoxIcon::None);
-    EXPECT_EQ(form().SelectedTexture, -1);
-    form().BitBtn2->click();
+    EXPECT_EQ(form().chosenTexture(), -1);
+    form().removeButton->click();
     expectBox(lastBox(), "Error", "Could not find the thing to delete.", BoxIcon::None);
     EXPECT_EQ(library().size(), 3u);
 }
@@ -332,29 +332,29 @@ TEST_F(TextureManagerTest, TextureAllCommandsApplyTheChosenTextureOnlyWhenApplie
 
     // Right after opening, "Manage Textures" picks a texture for the body.
     // Applied without a choice, nothing changes.
-    whileModal([&] { window->ToolButton5->trigger(); },
+    whileModal([&] { window->texturesAction->trigger(); },
                [&] {
                    expectLook(true);
-                   EXPECT_EQ(form().SelectedTexture, -1);
-                   form().Button1->click();
+                   EXPECT_EQ(form().chosenTexture(), -1);
+                   form().applyButton->click();
                });
     EXPECT_FALSE(form().isVisible());
     expectLook(false);
     EXPECT_EQ(references(), none);
     EXPECT_EQ(state().partList.Parts[0].Colour[1], 0.25f);
 
-    whileModal([&] { window->extureAllWheelParts1->trigger(); },
+    whileModal([&] { window->textureWheelAction->trigger(); },
                [&] {
                    clickItem(1);
-                   form().Button1->click();
+                   form().applyButton->click();
                });
     for (std::size_t i = 0; i < references().size(); ++i) EXPECT_EQ(references()[i], sampleWheel(i) ? 2 : 0) << i;
     EXPECT_EQ(state().partList.Parts[14].Colour[1], 0.25f);
 
-    whileModal([&] { window->extureAllParts1->trigger(); },
+    whileModal([&] { window->textureNonWheelAction->trigger(); },
                [&] {
                    clickItem(0);
-                   form().Button1->click();
+                   form().applyButton->click();
                });
     for (std::size_t i = 0; i < references().size(); ++i) {
         EXPECT_EQ(references()[i], sampleWheel(i) ? 2 : 1) << i;
@@ -362,60 +362,60 @@ TEST_F(TextureManagerTest, TextureAllCommandsApplyTheChosenTextureOnlyWhenApplie
     }
 
     // A texture added while choosing is the choice.
-    whileModal([&] { window->extureAllWheelParts1->trigger(); },
+    whileModal([&] { window->textureWheelAction->trigger(); },
                [&] {
                    add(tga("chrome.tga"));
-                   form().Button1->click();
+                   form().applyButton->click();
                });
     EXPECT_EQ(references()[13], 3);
 
     // The options panel's box gives the selected part its texture.
-    window->Tree->selectionModel()->setCurrentIndex(
+    window->partTree->selectionModel()->setCurrentIndex(
         window->treeModel->partIndexRow(2), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QComboBox& box = *window->GroupBox1->ComboBox1;
+    QComboBox& box = *window->optionsPanel->textureBox;
     EXPECT_EQ(box.currentText(), "paint.tga");
     box.setCurrentIndex(2);
     emit box.activated(2);
     EXPECT_EQ(references()[2], 2);
 
-    window->UntextureAllParts1->trigger();
+    window->untextureAllAction->trigger();
     EXPECT_EQ(references(), none);
     EXPECT_EQ(state().partList.Parts[0].Colour[1], 1.0f);
 }
 
 TEST_F(TextureManagerTest, CloseLeavesTheSelectionLookAndAnOpenWindowCannotBeMadeModal) {
     add(tga("paint.tga"));
-    whileModal([&] { window->extureAllWheelParts1->trigger(); },  // no model: nothing to change
+    whileModal([&] { window->textureWheelAction->trigger(); },  // no model: nothing to change
                [&] {
                    clickItem(0);
-                   EXPECT_EQ(form().SelectedTexture, 0);
-                   form().Button2->click();
+                   EXPECT_EQ(form().chosenTexture(), 0);
+                   form().closeButton->click();
                });
-    EXPECT_TRUE(form().SelectingTexture);
+    EXPECT_TRUE(form().choosing());
     EXPECT_EQ(boxes(), 1u);  // the file dialog only
 
     // Shown for managing, it opens in the selection look again with no choice.
-    window->ManageTextures1->trigger();
+    window->texturesMenuAction->trigger();
     ASSERT_TRUE(form().isVisible());
     EXPECT_FALSE(form().isModal());
     expectLook(true);
-    EXPECT_EQ(form().SelectedTexture, -1);
+    EXPECT_EQ(form().chosenTexture(), -1);
 
     open(SampleCar);
     state().partList.Parts[1].TextureIndex = 1;  // "Manage Textures" now manages
     const float green = state().partList.Parts[0].Colour[1];
-    window->extureAllParts1->trigger();
+    window->textureNonWheelAction->trigger();
     ASSERT_EQ(boxes(), 2u);
     expectBox(lastBox(), "Korvex Model Viewer", "Cannot make a visible window modal", BoxIcon::Error);
-    EXPECT_TRUE(form().SelectingTexture);
+    EXPECT_TRUE(form().choosing());
     EXPECT_EQ(references()[0], 0);
     EXPECT_EQ(state().partList.Parts[0].Colour[1], green);
 
     // "Apply to Model" in a window shown without modality only ends the choice.
-    form().Button1->click();
+    form().applyButton->click();
     EXPECT_TRUE(form().isVisible());
     expectLook(false);
-    window->ToolButton5->trigger();
+    window->texturesAction->trigger();
     EXPECT_TRUE(form().isVisible());
 }
 
@@ -433,10 +433,10 @@ TEST_F(TextureManagerTest, TheViewDrawsTheCarInTheTextureGivenToItsBody) {
     };
     EXPECT_EQ(greenPixels(), 0);
     add(tga("green.tga", 0, 255, 0));
-    whileModal([&] { window->extureAllParts1->trigger(); },
+    whileModal([&] { window->textureNonWheelAction->trigger(); },
                [&] {
                    clickItem(0);
-                   form().Button1->click();
+                   form().applyButton->click();
                });
     EXPECT_GT(greenPixels(), 10000);
 }

@@ -32,7 +32,7 @@ struct FakeClock {
 class ViewWidgetTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<TForm1>(prompts, colours);
+        window = std::make_unique<MainWindow>(prompts, colours);
         view = window->view3d();
         ASSERT_NE(view, nullptr) << "no OpenGL on this display";
         view->setFrameLoopHeld(true);
@@ -58,7 +58,7 @@ protected:
     ScriptedPrompts prompts;
     fixtures::ScriptedColours colours;
     FakeClock clock;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
     ViewWidget* view = nullptr;
 };
 
@@ -106,7 +106,7 @@ TEST_F(ViewWidgetTest, FramesFollowOneAnotherUntilTheLoopIsHeld) {
     QTest::qWait(200);
     EXPECT_EQ(view->framesDrawn(), held);
 
-    window->ShowStatistics1->trigger();  // "Rotating" off
+    window->rotatingAction->trigger();  // "Rotating" off
     const float angle = state().view.RotationY;
     frame();
     frame();
@@ -130,9 +130,9 @@ TEST_F(ViewWidgetTest, MouseDragsTurnTiltAndZoomUntilAnyRelease) {
 
 TEST_F(ViewWidgetTest, SceneColourCommandsChangeTheNextFrameAndCancelChangesNothing) {
     colours.answers = {0x00FFFFFFu, std::nullopt, 0x000000FFu, std::nullopt};
-    window->BackgroundColour1->trigger();
+    window->backgroundColourAction->trigger();
     EXPECT_EQ(frame().pixelColor(0, 0), QColor(254, 254, 254));
-    window->BackgroundColour1->trigger();
+    window->backgroundColourAction->trigger();
     EXPECT_EQ(frame().pixelColor(0, 0), QColor(254, 254, 254)) << "cancelled";
 
     const auto specular = [this] {
@@ -140,9 +140,9 @@ TEST_F(ViewWidgetTest, SceneColourCommandsChangeTheNextFrameAndCancelChangesNoth
         view->withContext([&] { glGetLightfv(GL_LIGHT1, GL_SPECULAR, colour.data()); });
         return colour;
     };
-    window->BacklightColour1->trigger();
+    window->backlightColourAction->trigger();
     EXPECT_EQ(specular(), (std::array<GLfloat, 4>{1.296875f, 0.5f, 0.5f, 1.0f}));
-    window->BacklightColour1->trigger();
+    window->backlightColourAction->trigger();
     EXPECT_EQ(specular(), (std::array<GLfloat, 4>{1.296875f, 0.5f, 0.5f, 1.0f})) << "cancelled";
     EXPECT_TRUE(colours.answers.empty());
 }
@@ -155,13 +155,13 @@ TEST_F(ViewWidgetTest, WireframeButtonOutlinesTheCarAndBack) {
         view->withContext([&] { glGetIntegerv(GL_POLYGON_MODE, modes); });
         return modes[0];
     };
-    window->ToolButton12->trigger();
+    window->wireframeAction->trigger();
     EXPECT_TRUE(state().view.Wireframe);
     EXPECT_EQ(polygonMode(), GL_LINE);
     const QImage outlined = frame();
     EXPECT_NE(outlined, solid);
     EXPECT_GT(litPixels(outlined), litPixels(solid) / 4);
-    window->ToolButton12->trigger();
+    window->wireframeAction->trigger();
     EXPECT_EQ(polygonMode(), GL_FILL);
     EXPECT_EQ(frame(), solid);
 }

@@ -10,7 +10,7 @@
 
 namespace korvex {
 
-// The texture box of the part options panel (ComboBox1).
+// The texture box of the part options panel (textureBox).
 class TextureCombo {
 public:
     virtual ~TextureCombo() = default;

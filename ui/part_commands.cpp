@@ -21,11 +21,11 @@ GeometryPart* selectedPart(ProgramState& state) {
     return &parts[static_cast<std::size_t>(state.SelectedPart)];
 }
 
-void TreeChecked(ProgramState& state, const PartNodeData& node, bool checked) {
+void setPartNodeChecked(ProgramState& state, const PartNodeData& node, bool checked) {
     if (uint8_t* flag = visibleFlag(state.partList, node)) *flag = checked ? 1 : 0;
 }
 
-void TreeNewText(ProgramState& state, PartNodeData& node, std::u16string_view text) {
+void renamePartNode(ProgramState& state, PartNodeData& node, std::u16string_view text) {
     node.Caption = std::u16string(text);
     auto& parts = state.partList.Parts;
     if (node.PartIndex >= 0 && static_cast<std::size_t>(node.PartIndex) < parts.size())
@@ -47,18 +47,18 @@ void forEachPart(ProgramState& state, Change&& change) {
 
 }  // namespace
 
-void ToolButton8Click(ProgramState& state) {
+void hideAllParts(ProgramState& state) {
     setAllVisible(state, 0);
 }
-void ToolButton9Click(ProgramState& state) {
+void showAllParts(ProgramState& state) {
     setAllVisible(state, 1);
 }
 
-void UncolourAll1Click(ProgramState& state) {
+void uncolourAllParts(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { std::fill(std::begin(part.Colour), std::end(part.Colour), 1.0f); });
 }
 
-void Psyco1Click(ProgramState& state) {
+void randomPartColours(ProgramState& state) {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     randomPartColours(state, static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
 }
@@ -73,19 +73,19 @@ void randomPartColours(ProgramState& state, uint64_t seed) {
     });
 }
 
-void SetAllTransparent1Click(ProgramState& state) {
+void setAllTransparent(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { part.Transparent = 1; });
 }
 
-void SetAllEnviromentMapped1Click(ProgramState& state) {
+void setAllOpaque(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { part.Transparent = 0; });
 }
 
-void SetAllEnviromentMapped2Click(ProgramState& state) {
+void setAllEnvironmentMapped(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { part.EnvironmentMapped = 1; });
 }
 
-void SetAllMatt1Click(ProgramState& state) {
+void setAllMatt(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { part.EnvironmentMapped = 0; });
 }
 
@@ -101,11 +101,11 @@ bool IsWheelPart(const GeometryPart& part) {
     return (contains("WHEEL") || contains("BRAKE")) && !contains("STEERING");
 }
 
-void ComboBox1Change(ProgramState& state, int itemIndex) {
+void setSelectedPartTexture(ProgramState& state, int itemIndex) {
     if (GeometryPart* part = selectedPart(state)) part->TextureIndex = itemIndex;
 }
 
-void UntextureAllParts1Click(ProgramState& state) {
+void untextureAllParts(ProgramState& state) {
     forEachPart(state, [](GeometryPart& part) { part.TextureIndex = 0; });
 }
 
@@ -113,7 +113,7 @@ void textureNonWheelParts(ProgramState& state, int32_t reference) {
     forEachPart(state, [&](GeometryPart& part) {
         if (!IsWheelPart(part)) part.TextureIndex = reference;
     });
-    UncolourAll1Click(state);
+    uncolourAllParts(state);
 }
 
 void textureWheelParts(ProgramState& state, int32_t reference) {

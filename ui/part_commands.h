@@ -19,24 +19,24 @@ PartNodeData* partNodeAt(ProgramState& state, std::size_t row);
 GeometryPart* selectedPart(ProgramState& state);
 
 // A part node's check box changed: the part is drawn while it is checked.
-void TreeChecked(ProgramState& state, const PartNodeData& node, bool checked);
+void setPartNodeChecked(ProgramState& state, const PartNodeData& node, bool checked);
 
 // An accepted edit of a node's name: the node keeps the whole text, the
 // part's name its first 255 characters as single-byte characters.
-void TreeNewText(ProgramState& state, PartNodeData& node, std::u16string_view text);
+void renamePartNode(ProgramState& state, PartNodeData& node, std::u16string_view text);
 
 // "Hide All Parts" and "Show All Parts": every part node of a loaded model.
-void ToolButton8Click(ProgramState& state);
-void ToolButton9Click(ProgramState& state);
+void hideAllParts(ProgramState& state);
+void showAllParts(ProgramState& state);
 
 // The "Options" menu's commands for every part.
-void UncolourAll1Click(ProgramState& state);
-void Psyco1Click(ProgramState& state);  // random colours, seeded from the clock
+void uncolourAllParts(ProgramState& state);
+void randomPartColours(ProgramState& state);  // random colours, seeded from the clock
 void randomPartColours(ProgramState& state, uint64_t seed);
-void SetAllTransparent1Click(ProgramState& state);
-void SetAllEnviromentMapped1Click(ProgramState& state);  // "Set All Opaque"
-void SetAllEnviromentMapped2Click(ProgramState& state);  // "Set All Enviroment Mapped"
-void SetAllMatt1Click(ProgramState& state);
+void setAllTransparent(ProgramState& state);
+void setAllOpaque(ProgramState& state);  // "Set All Opaque"
+void setAllEnvironmentMapped(ProgramState& state);  // "Set All Enviroment Mapped"
+void setAllMatt(ProgramState& state);
 
 // Whether a part is one of the wheels or brakes, told by its name: "WHEEL"
 // or "BRAKE" in it, letters compared without case, and not "STEERING".
@@ -44,9 +44,9 @@ bool IsWheelPart(const GeometryPart& part);
 
 // The texture box's choice for the selected part: item 0 is "No Texture",
 // item k the library's entry k - 1. Without a selected part nothing changes.
-void ComboBox1Change(ProgramState& state, int itemIndex);
+void setSelectedPartTexture(ProgramState& state, int itemIndex);
 // "Untexture All Parts": no part keeps a texture; colours stay.
-void UntextureAllParts1Click(ProgramState& state);
+void untextureAllParts(ProgramState& state);
 // What the texture-all commands do with the texture chosen for them
 // (`reference` is its library position plus 1). Non-wheel parts get it and
 // then every part turns white, so that the texture shows in its own colours.

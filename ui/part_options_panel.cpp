@@ -76,77 +76,77 @@ void fillBackground(QWidget* widget, QPalette::ColorRole role, const QColor& col
 
 PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, QWidget* parent)
     : QWidget(parent), state_(state), colours_(colours) {
-    setObjectName("GroupBox1");
+    setObjectName("optionsPanel");
     resize(217, 177);
 
-    Group = new QGroupBox("No Geometry Selected", this);
-    Group->setObjectName("Group");
-    fillBackground(Group, QPalette::Window, Qt::white);
-    BitBtn1 = new QPushButton(Group);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setIcon(icons::colourButton());
-    BitBtn1->setIconSize(QSize(24, 24));
-    Label1 = new QLabel("Colour:", Group);
-    Shape1 = new ColourSwatch(Group);
-    Shape1->setObjectName("Shape1");
-    CheckBox1 = new QCheckBox("Transparent", Group);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox2 = new QCheckBox("Enviroment Map", Group);
-    CheckBox2->setObjectName("CheckBox2");
-    Label2 = new QLabel("Texture:", Group);
-    ComboBox1 = new QComboBox(Group);
-    ComboBox1->setObjectName("ComboBox1");
-    ComboBox1->setEditable(true);
+    partGroup = new QGroupBox("No Geometry Selected", this);
+    partGroup->setObjectName("partGroup");
+    fillBackground(partGroup, QPalette::Window, Qt::white);
+    colourButton = new QPushButton(partGroup);
+    colourButton->setObjectName("colourButton");
+    colourButton->setIcon(icons::colourButton());
+    colourButton->setIconSize(QSize(24, 24));
+    colourLabel = new QLabel("Colour:", partGroup);
+    colourSwatch = new ColourSwatch(partGroup);
+    colourSwatch->setObjectName("colourSwatch");
+    transparentBox = new QCheckBox("Transparent", partGroup);
+    transparentBox->setObjectName("transparentBox");
+    reflectionBox = new QCheckBox("Enviroment Map", partGroup);
+    reflectionBox->setObjectName("reflectionBox");
+    textureLabel = new QLabel("Texture:", partGroup);
+    textureBox = new QComboBox(partGroup);
+    textureBox->setObjectName("textureBox");
+    textureBox->setEditable(true);
     // Typing into the box names no new texture; only the library adds them.
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->addItem("No Texture");
+    textureBox->setInsertPolicy(QComboBox::NoInsert);
+    textureBox->addItem("No Texture");
 
-    GroupBox2 = new QGroupBox("Level Of Detail", this);
-    GroupBox2->setObjectName("GroupBox2");
-    TrackBar1 = new QSlider(Qt::Horizontal, GroupBox2);
-    TrackBar1->setObjectName("TrackBar1");
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setValue(100);
-    TrackBar1->setSingleStep(7);
-    TrackBar1->setPageStep(1);
-    TrackBar1->setTickPosition(QSlider::TicksBothSides);
-    TrackBar1->setTickInterval(10);
+    detailGroup = new QGroupBox("Level Of Detail", this);
+    detailGroup->setObjectName("detailGroup");
+    detailSlider = new QSlider(Qt::Horizontal, detailGroup);
+    detailSlider->setObjectName("detailSlider");
+    detailSlider->setRange(0, 100);
+    detailSlider->setValue(100);
+    detailSlider->setSingleStep(7);
+    detailSlider->setPageStep(1);
+    detailSlider->setTickPosition(QSlider::TicksBothSides);
+    detailSlider->setTickInterval(10);
     // Made with its widest value showing, so that fitting the captions allows for it.
-    Label3 = new QLabel("100%", GroupBox2);
-    Label3->setObjectName("Label3");
-    Label3->setMinimumWidth(30);
-    CheckBox3 = new QCheckBox("Use Level of Detail", GroupBox2);
-    CheckBox3->setObjectName("CheckBox3");
-    CheckBox3->setChecked(true);
+    detailLabel = new QLabel("100%", detailGroup);
+    detailLabel->setObjectName("detailLabel");
+    detailLabel->setMinimumWidth(30);
+    useDetailBox = new QCheckBox("Use Level of Detail", detailGroup);
+    useDetailBox->setObjectName("useDetailBox");
+    useDetailBox->setChecked(true);
     fitCaptions();
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(colourButton, &QPushButton::clicked, this, [this] { choosePartColour(); });
     // Like the check boxes of the original toolkit, a change made in code
     // runs the handler too; it then writes back the value it was given.
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
-    connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+    connect(transparentBox, &QCheckBox::toggled, this, [this] { transparentToggled(); });
+    connect(reflectionBox, &QCheckBox::toggled, this, [this] { reflectionToggled(); });
+    connect(detailSlider, &QSlider::valueChanged, this, [this] { detailChanged(); });
     // Only the user's choices: the box is filled and set without signalling.
-    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+    connect(textureBox, &QComboBox::activated, this, [this] { partTextureChosen(); });
 
     DisablePartOptions();
 }
 
 void PartOptionsPanel::placeControls() {
-    placed(Group, 3, 6, 209, 107);
-    placed(BitBtn1, 7, 21, 41, 38);
-    placed(Label1, 53, 22);
-    placed(Shape1, 55, 38, 27, 20);
-    placed(CheckBox1, 104, 23, 89, 17);
-    placed(CheckBox2, 104, 42, 97, 17);
-    placed(Label2, 8, 73);
-    placed(ComboBox1, 53, 71, 92);
-    placed(GroupBox2, 5, 113, 207, 64);
-    placed(TrackBar1, 3, 11, 173, 33);
-    placed(Label3, 176, 21, 30);
-    placed(CheckBox3, 8, 45, 161, 16);
+    placed(partGroup, 3, 6, 209, 107);
+    placed(colourButton, 7, 21, 41, 38);
+    placed(colourLabel, 53, 22);
+    placed(colourSwatch, 55, 38, 27, 20);
+    placed(transparentBox, 104, 23, 89, 17);
+    placed(reflectionBox, 104, 42, 97, 17);
+    placed(textureLabel, 8, 73);
+    placed(textureBox, 53, 71, 92);
+    placed(detailGroup, 5, 113, 207, 64);
+    placed(detailSlider, 3, 11, 173, 33);
+    placed(detailLabel, 176, 21, 30);
+    placed(useDetailBox, 8, 45, 161, 16);
     for (QWidget* captioned :
-         {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2), static_cast<QWidget*>(CheckBox3)})
+         {static_cast<QWidget*>(transparentBox), static_cast<QWidget*>(reflectionBox), static_cast<QWidget*>(useDetailBox)})
         widenToFit(captioned);
 }
 
@@ -167,52 +167,52 @@ void PartOptionsPanel::fitCaptions() {
 }
 
 void PartOptionsPanel::setGroupEnabled(bool enabled) {
-    for (QWidget* child : Group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(enabled);
+    for (QWidget* child : partGroup->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(enabled);
 }
 
 void PartOptionsPanel::ShowPartOptions(const QString& caption) {
-    Group->setTitle(caption);
+    partGroup->setTitle(caption);
     setGroupEnabled(true);
     const GeometryPart* part = selectedPart(state_);
     if (part == nullptr) return;
     const uint8_t transparent = part->Transparent;
     const uint8_t environmentMapped = part->EnvironmentMapped;
     const int textureIndex = part->TextureIndex;
-    CheckBox1->setChecked(transparent != 0);
-    CheckBox2->setChecked(environmentMapped != 0);
+    transparentBox->setChecked(transparent != 0);
+    reflectionBox->setChecked(environmentMapped != 0);
     const auto rgb = swatchOf(*part);
-    Shape1->setFill(QColor(rgb[0], rgb[1], rgb[2]));
-    const QSignalBlocker quiet(ComboBox1);
-    ComboBox1->setCurrentIndex(textureIndex);
+    colourSwatch->setFill(QColor(rgb[0], rgb[1], rgb[2]));
+    const QSignalBlocker quiet(textureBox);
+    textureBox->setCurrentIndex(textureIndex);
 }
 
 void PartOptionsPanel::DisablePartOptions() {
-    Group->setTitle("No Geometry Selected");
+    partGroup->setTitle("No Geometry Selected");
     setGroupEnabled(false);
 }
 
-void PartOptionsPanel::BitBtn1Click() {
+void PartOptionsPanel::choosePartColour() {
     const auto colour = colours_.chooseColour();
     if (!colour) return;
-    Shape1->setFill(QColor(static_cast<int>(*colour & 0xFF), static_cast<int>((*colour >> 8) & 0xFF),
+    colourSwatch->setFill(QColor(static_cast<int>(*colour & 0xFF), static_cast<int>((*colour >> 8) & 0xFF),
                            static_cast<int>((*colour >> 16) & 0xFF)));
     if (GeometryPart* part = selectedPart(state_)) setPartColour(*part, *colour);
 }
 
-void PartOptionsPanel::CheckBox1Click() {
-    if (GeometryPart* part = selectedPart(state_)) part->Transparent = CheckBox1->isChecked() ? 1 : 0;
+void PartOptionsPanel::transparentToggled() {
+    if (GeometryPart* part = selectedPart(state_)) part->Transparent = transparentBox->isChecked() ? 1 : 0;
 }
 
-void PartOptionsPanel::CheckBox2Click() {
-    if (GeometryPart* part = selectedPart(state_)) part->EnvironmentMapped = CheckBox2->isChecked() ? 1 : 0;
+void PartOptionsPanel::reflectionToggled() {
+    if (GeometryPart* part = selectedPart(state_)) part->EnvironmentMapped = reflectionBox->isChecked() ? 1 : 0;
 }
 
-void PartOptionsPanel::ComboBox1Change() {
-    korvex::ComboBox1Change(state_, ComboBox1->currentIndex());
+void PartOptionsPanel::partTextureChosen() {
+    setSelectedPartTexture(state_, textureBox->currentIndex());
 }
 
-void PartOptionsPanel::TrackBar1Change() {
-    Label3->setText(QString::fromStdString(levelLabel(TrackBar1->value())));
+void PartOptionsPanel::detailChanged() {
+    detailLabel->setText(QString::fromStdString(levelLabel(detailSlider->value())));
 }
 
 }  // namespace korvex

@@ -41,24 +41,26 @@ public:
     // The "nothing selected" state; the controls keep what they showed.
     void DisablePartOptions();
 
-    void BitBtn1Click();
-    void CheckBox1Click();
-    void CheckBox2Click();
-    void TrackBar1Change();
-    void ComboBox1Change();
+    // What the controls do to the selected part.
+    void choosePartColour();
+    void transparentToggled();
+    void reflectionToggled();
+    void partTextureChosen();
+    // The slider's label follows it; the view reads the slider itself.
+    void detailChanged();
 
-    QGroupBox* Group;
-    QPushButton* BitBtn1;
-    QLabel* Label1;
-    ColourSwatch* Shape1;
-    QCheckBox* CheckBox1;
-    QCheckBox* CheckBox2;
-    QLabel* Label2;
-    QComboBox* ComboBox1;
-    QGroupBox* GroupBox2;
-    QSlider* TrackBar1;
-    QLabel* Label3;
-    QCheckBox* CheckBox3;
+    QGroupBox* partGroup;
+    QPushButton* colourButton;
+    QLabel* colourLabel;
+    ColourSwatch* colourSwatch;
+    QCheckBox* transparentBox;
+    QCheckBox* reflectionBox;
+    QLabel* textureLabel;
+    QComboBox* textureBox;
+    QGroupBox* detailGroup;
+    QSlider* detailSlider;
+    QLabel* detailLabel;
+    QCheckBox* useDetailBox;
 
 private:
     // The controls at their designed places, captioned ones widened to fit.

@@ -105,11 +105,11 @@ bool PartTreeModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role == Qt::EditRole) {
         // Only column 0 of a part node is ever editable (see flags()).
         if (n->PartIndex < 0) return false;
-        TreeNewText(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())),
+        renamePartNode(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())),
                     value.toString().toStdU16String());
     } else if (role == Qt::CheckStateRole) {
         if (visibleFlag(state_.partList, *n) == nullptr) return false;
-        TreeChecked(state_, *n, value.toInt() == Qt::Checked);
+        setPartNodeChecked(state_, *n, value.toInt() == Qt::Checked);
     } else {
         return false;
     }

@@ -155,7 +155,7 @@ void PicturePreview::display(QImage image, const QString& text) {
 std::optional<QString> choosePictureFile(QWidget* parent, const QString& caption, const QString& folder,
                                          const QString& filter) {
     QFileDialog dialog(parent, caption, folder.isEmpty() ? QDir::currentPath() : folder);
-    dialog.setObjectName(QStringLiteral("OpenDialog2"));
+    dialog.setObjectName(QStringLiteral("pictureFileDialog"));
     // Only Qt's own dialog has a layout that the pane can join; it has to
     // be chosen before anything else is set.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

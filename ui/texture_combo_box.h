@@ -1,5 +1,5 @@
 #pragma once
-// The options panel's texture box (ComboBox1) as the texture library fills it.
+// The options panel's texture box (textureBox) as the texture library fills it.
 
 #include "textures/texture_library.h"
 

@@ -80,78 +80,78 @@ QPushButton* plainButton(const QString& caption, const char* name, QWidget* pare
 
 }  // namespace
 
-TForm2::TForm2(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
+TextureManagerWindow::TextureManagerWindow(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
                QWidget* parent)
     : QDialog(parent), state_(state), prompts_(prompts), combo_(combo), withTextures_(std::move(withTextures)) {
-    setObjectName("TForm2");
+    setObjectName("TextureManagerWindow");
     setWindowTitle("Textures");
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(designedFont());
     setFixedSize(ClientWidth, ClientHeight);
 
-    Lbl = new QLabel("Texture List:", this);
-    Lbl->setObjectName("Lbl");
-    Lbl->move(8, 8);
-    Lbl->adjustSize();
+    listLabel = new QLabel("Texture List:", this);
+    listLabel->setObjectName("listLabel");
+    listLabel->move(8, 8);
+    listLabel->adjustSize();
 
-    List = new QListWidget(this);
-    List->setObjectName("List");
-    List->setGeometry(8, 24, 193, 265);
-    List->setViewMode(QListView::IconMode);
-    List->setIconSize(QSize(24, 24));
-    List->setMovement(QListView::Static);
-    List->setResizeMode(QListView::Adjust);
-    List->setFlow(QListView::LeftToRight);
-    List->setWrapping(true);
-    List->setWordWrap(true);
-    List->setTextElideMode(Qt::ElideMiddle);
-    List->setGridSize(QSize(84, 58));
-    List->setSelectionMode(QAbstractItemView::SingleSelection);
-    List->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    textureList = new QListWidget(this);
+    textureList->setObjectName("textureList");
+    textureList->setGeometry(8, 24, 193, 265);
+    textureList->setViewMode(QListView::IconMode);
+    textureList->setIconSize(QSize(24, 24));
+    textureList->setMovement(QListView::Static);
+    textureList->setResizeMode(QListView::Adjust);
+    textureList->setFlow(QListView::LeftToRight);
+    textureList->setWrapping(true);
+    textureList->setWordWrap(true);
+    textureList->setTextElideMode(Qt::ElideMiddle);
+    textureList->setGridSize(QSize(84, 58));
+    textureList->setSelectionMode(QAbstractItemView::SingleSelection);
+    textureList->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     // The chosen texture stays marked while the buttons have the focus.
-    QPalette marked = List->palette();
+    QPalette marked = textureList->palette();
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         marked.setColor(QPalette::Inactive, role, marked.color(QPalette::Active, role));
-    List->setPalette(marked);
+    textureList->setPalette(marked);
 
-    BitBtn1 = new PictureButton(icons::addTexture(), "Add a Texture", PictureGap, this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setGeometry(211, 24, 118, 29);
-    BitBtn2 = new PictureButton(icons::removeTexture(), "Remove Texture", PictureGap, this);
-    BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setGeometry(211, 58, 118, 29);
-    for (QPushButton* button : {static_cast<QPushButton*>(BitBtn1), static_cast<QPushButton*>(BitBtn2)}) {
+    addButton = new PictureButton(icons::addTexture(), "Add a Texture", PictureGap, this);
+    addButton->setObjectName("addButton");
+    addButton->setGeometry(211, 24, 118, 29);
+    removeButton = new PictureButton(icons::removeTexture(), "Remove Texture", PictureGap, this);
+    removeButton->setObjectName("removeButton");
+    removeButton->setGeometry(211, 58, 118, 29);
+    for (QPushButton* button : {static_cast<QPushButton*>(addButton), static_cast<QPushButton*>(removeButton)}) {
         button->setIconSize(QSize(16, 16));
         button->setAutoDefault(false);
     }
-    Button2 = plainButton("Close", "Button2", this);
-    Button2->setGeometry(224, 228, 97, 30);
-    Button1 = plainButton("Apply to Model", "Button1", this);
-    Button1->setGeometry(224, 262, 97, 30);
-    Button1->setEnabled(false);
+    closeButton = plainButton("Close", "closeButton", this);
+    closeButton->setGeometry(224, 228, 97, 30);
+    applyButton = plainButton("Apply to Model", "applyButton", this);
+    applyButton->setGeometry(224, 262, 97, 30);
+    applyButton->setEnabled(false);
 
-    setTabOrder(List, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn2);
-    setTabOrder(BitBtn2, Button1);
-    setTabOrder(Button1, Button2);
+    setTabOrder(textureList, addButton);
+    setTabOrder(addButton, removeButton);
+    setTabOrder(removeButton, applyButton);
+    setTabOrder(applyButton, closeButton);
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
-    connect(List, &QListWidget::clicked, this, [this] { guarded([this] { ListClick(); }); });
-    connect(List, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    connect(addButton, &QPushButton::clicked, this, [this] { guarded([this] { addTexture(); }); });
+    connect(removeButton, &QPushButton::clicked, this, [this] { guarded([this] { removeTexture(); }); });
+    connect(applyButton, &QPushButton::clicked, this, [this] { guarded([this] { applyToModel(); }); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { guarded([this] { closeWithoutApplying(); }); });
+    connect(textureList, &QListWidget::clicked, this, [this] { guarded([this] { textureClicked(); }); });
+    connect(textureList, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         const QByteArray before = item->data(NameRole).toByteArray();
         if (item->text() == toQString(viewOf(before))) return;
-        guarded([&] { ListEdited(item, before); });
+        guarded([&] { textureRenamed(item, before); });
     });
 }
 
-void TForm2::guarded(const std::function<void()>& handler) {
+void TextureManagerWindow::guarded(const std::function<void()>& handler) {
     runShowingFailure(prompts_, handler);
 }
 
-int TForm2::showModal() {
+int TextureManagerWindow::showModal() {
     if (isVisible()) throw std::runtime_error(std::string(CannotShowModalMessage));
     inModalLoop_ = true;
     struct Leave {
@@ -161,39 +161,39 @@ int TForm2::showModal() {
     return exec();
 }
 
-void TForm2::showModeless() {
+void TextureManagerWindow::showModeless() {
     show();
     raise();
     activateWindow();
 }
 
-void TForm2::showEvent(QShowEvent* event) {
+void TextureManagerWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window given back from the task bar was not shown anew.
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) prepareForChoosing();
 }
 
-void TForm2::FormShow() {
-    if (!SelectingTexture) return;
-    SelectedTexture = -1;
-    Lbl->setText("Select a texture to use:");
-    Lbl->adjustSize();
-    Button1->setEnabled(true);
+void TextureManagerWindow::prepareForChoosing() {
+    if (!choosing_) return;
+    chosenTexture_ = -1;
+    listLabel->setText("Select a texture to use:");
+    listLabel->adjustSize();
+    applyButton->setEnabled(true);
 }
 
-void TForm2::addListItem(const std::string& name) {
+void TextureManagerWindow::addListItem(const std::string& name) {
     auto* item = new QListWidgetItem(icons::texturePicture(), toQString(name));
     item->setData(NameRole, bytesOf(name));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
-    const QSignalBlocker quiet(List);
-    List->addItem(item);
+    const QSignalBlocker quiet(textureList);
+    textureList->addItem(item);
 }
 
-int32_t TForm2::entryOf(const QListWidgetItem* item) const {
+int32_t TextureManagerWindow::entryOf(const QListWidgetItem* item) const {
     return FindTextureByName(state_.textureLibrary, viewOf(item->data(NameRole).toByteArray()));
 }
 
-void TForm2::BitBtn1Click() {
+void TextureManagerWindow::addTexture() {
     const auto chosen = prompts_.choosePicture(TextureFileFilter);
     if (!chosen) return;
     TextureLibrary& library = state_.textureLibrary;
@@ -208,15 +208,15 @@ void TForm2::BitBtn1Click() {
     appendTexture(library, name, *texture);
     addListItem(name);
     RefreshTextureCombo(library, combo_);
-    List->setCurrentRow(List->count() - 1);
-    SelectedTexture = static_cast<int32_t>(library.size()) - 1;
+    textureList->setCurrentRow(textureList->count() - 1);
+    chosenTexture_ = static_cast<int32_t>(library.size()) - 1;
 }
 
-void TForm2::ListEdited(QListWidgetItem* item, const QByteArray& before) {
+void TextureManagerWindow::textureRenamed(QListWidgetItem* item, const QByteArray& before) {
     const QByteArray after = item->text().toUtf8();
     const int32_t position = FindTextureByName(state_.textureLibrary, viewOf(before));
     {
-        const QSignalBlocker quiet(List);
+        const QSignalBlocker quiet(textureList);
         item->setData(NameRole, after);
     }
     if (position >= 0)
@@ -226,8 +226,8 @@ void TForm2::ListEdited(QListWidgetItem* item, const QByteArray& before) {
     RefreshTextureCombo(state_.textureLibrary, combo_);
 }
 
-void TForm2::BitBtn2Click() {
-    QListWidgetItem* item = List->currentItem();
+void TextureManagerWindow::removeTexture() {
+    QListWidgetItem* item = textureList->currentItem();
     if (item == nullptr || !item->isSelected()) {
         prompts_.message("Error", "Select something first!", BoxIcon::Error);
         return;
@@ -241,32 +241,32 @@ void TForm2::BitBtn2Click() {
         RemoveTextureEntry(state_, static_cast<std::size_t>(position), gl, combo_);
     });
     delete item;
-    SelectedTexture = -1;
+    chosenTexture_ = -1;
 }
 
-void TForm2::ListClick() {
-    QListWidgetItem* item = List->currentItem();
-    if (!SelectingTexture || item == nullptr || !item->isSelected()) return;
-    SelectedTexture = entryOf(item);
-    if (SelectedTexture >= 0) return;
+void TextureManagerWindow::textureClicked() {
+    QListWidgetItem* item = textureList->currentItem();
+    if (!choosing_ || item == nullptr || !item->isSelected()) return;
+    chosenTexture_ = entryOf(item);
+    if (chosenTexture_ >= 0) return;
     prompts_.message("Error",
                      "You've found a bug!, please report it to " + std::string(ReportAddress) +
                          ", quoting the line: \"The Texture Selection does not work.\"",
                      BoxIcon::None);
-    SelectedTexture = -1;
+    chosenTexture_ = -1;
 }
 
-void TForm2::Button1Click() {
-    if (!SelectingTexture) return;
-    SelectingTexture = false;
-    Lbl->setText("Texture List:");
-    Lbl->adjustSize();
-    Button1->setEnabled(false);
+void TextureManagerWindow::applyToModel() {
+    if (!choosing_) return;
+    choosing_ = false;
+    listLabel->setText("Texture List:");
+    listLabel->adjustSize();
+    applyButton->setEnabled(false);
     // Shown without modality, the window stays open in its managing look.
     if (inModalLoop_) accept();
 }
 
-void TForm2::Button2Click() {
+void TextureManagerWindow::closeWithoutApplying() {
     reject();
 }
 

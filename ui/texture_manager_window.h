@@ -39,19 +39,20 @@ private:
     int gap_;
 };
 
-class TForm2 : public QDialog {
+class TextureManagerWindow : public QDialog {
 public:
     // Runs texture work where the textures it makes will be drawn.
     using TextureContext = std::function<void(const std::function<void(TextureGl&)>&)>;
 
-    TForm2(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
-           QWidget* parent);
+    TextureManagerWindow(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
+                         QWidget* parent);
 
-    // Set by the texture-all commands before they show the window; cleared
-    // only by "Apply to Model".
-    bool SelectingTexture = false;
-    // Library position of the texture chosen for them; -1 for none.
-    int32_t SelectedTexture = 0;
+    // Whether the window picks a texture for a texture-all command: set by
+    // the commands before they show it; cleared only by "Apply to Model".
+    bool choosing() const { return choosing_; }
+    void setChoosing(bool choosing) { choosing_ = choosing; }
+    // Library position of the texture picked for them; -1 for none.
+    int32_t chosenTexture() const { return chosenTexture_; }
 
     // Shows the window modally and answers QDialog::Accepted ("Apply to
     // Model") or Rejected ("Close", the close box). An open window cannot be
@@ -60,21 +61,22 @@ public:
     // Shows the window and returns at once; an open one comes to the front.
     void showModeless();
 
-    void FormShow();
-    void BitBtn1Click();
+    // A window shown for choosing asks for a texture afresh.
+    void prepareForChoosing();
+    void addTexture();
     // `item`'s caption was edited; `before` is the caption it had.
-    void ListEdited(QListWidgetItem* item, const QByteArray& before);
-    void BitBtn2Click();
-    void ListClick();
-    void Button1Click();
-    void Button2Click();
+    void textureRenamed(QListWidgetItem* item, const QByteArray& before);
+    void removeTexture();
+    void textureClicked();
+    void applyToModel();
+    void closeWithoutApplying();
 
-    QLabel* Lbl;
-    QListWidget* List;
-    PictureButton* BitBtn1;
-    PictureButton* BitBtn2;
-    QPushButton* Button2;
-    QPushButton* Button1;
+    QLabel* listLabel;
+    QListWidget* textureList;
+    PictureButton* addButton;
+    PictureButton* removeButton;
+    QPushButton* closeButton;
+    QPushButton* applyButton;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -91,6 +93,8 @@ private:
     TextureCombo& combo_;
     TextureContext withTextures_;
     bool inModalLoop_ = false;
+    bool choosing_ = false;
+    int32_t chosenTexture_ = 0;
 };
 
 inline constexpr std::string_view CannotShowModalMessage = "Cannot make a visible window modal";

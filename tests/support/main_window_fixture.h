@@ -18,7 +18,7 @@ namespace korvex::fixtures {
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<TForm1>(prompts, colours);
+        window = std::make_unique<MainWindow>(prompts, colours);
         if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
         window->show();
         // Short-cuts and focus changes need the window to hold the X focus.
@@ -28,7 +28,7 @@ protected:
 
     ScriptedPrompts prompts;
     ScriptedColours colours;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace korvex::fixtures

@@ -119,7 +119,7 @@ void applyWindowState(const RenderCommand& command, ProgramState& state) {
     view.FrameTime = command.frameTime;
     view.PreviousFrameTime = command.frameTime;
     state.SelectedPart = command.selectedPart;
-    if (command.wireframe) ToolButton12Click(view);
+    if (command.wireframe) toggleWireframe(view);
     if (command.background) ApplyBackgroundColour(*command.background);
     if (command.backlight) ApplyBacklightColour(*command.backlight);
 }
@@ -159,7 +159,7 @@ int inspectRender(const RenderCommand& command, ProgramState& state, std::ostrea
         return 1;
     }
     setUpScene(command, state, out);
-    Panel4Resize(command.width, command.height);
+    resizeView(command.width, command.height);
     applyWindowState(command, state);
     FrameControls controls;
     controls.UseLevelOfDetail = command.useLevelOfDetail;

@@ -1,0 +1,269 @@
+// Building the main window: the tool bar, the menus, the left pane with the
+// part tree, its bars and tabs, and the 3-D view (or its stand-in).
+
+#include "main_window.h"
+
+#include "main_window_metrics.h"
+#include "render/view_widget.h"
+#include "ui/icons.h"
+#include "ui/part_commands.h"
+#include "ui/part_options_panel.h"
+#include "ui/part_tree_model.h"
+#include "ui/texture_combo_box.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace korvex {
+
+using namespace window_metrics;
+
+namespace {
+
+QAction* addToolButton(QToolBar* bar, const char* name, const QIcon& icon, const QString& hint,
+                       const QString& caption) {
+    QAction* action = bar->addAction(icon, caption);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    bar->widgetForAction(action)->setFixedSize(ToolButtonSize, ToolButtonSize);
+    return action;
+}
+
+QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, const QIcon& icon = {}) {
+    QAction* action = menu->addAction(icon, caption);
+    action->setObjectName(name);
+    return action;
+}
+
+}  // namespace
+
+void MainWindow::createToolBar() {
+    toolBarStrip = new QToolBar(this);
+    toolBarStrip->setObjectName("toolBarStrip");
+    toolBarStrip->setMovable(false);
+    toolBarStrip->setFloatable(false);
+    toolBarStrip->setAllowedAreas(Qt::TopToolBarArea);
+    toolBarStrip->setFixedHeight(ToolStripHeight);
+    toolBarStrip->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, toolBarStrip);
+
+    toolBar = new QToolBar(toolBarStrip);
+    toolBar->setObjectName("toolBar");
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolBarStrip->addWidget(toolBar);
+
+    auto* toolBarIndent = new QWidget(toolBar);
+    toolBarIndent->setObjectName("toolBarIndent");
+    toolBarIndent->setFixedWidth(8);
+    toolBar->addWidget(toolBarIndent);
+    openAction = addToolButton(toolBar, "openAction", icons::openFile(), "Open a file", "Open");
+    closeAction = addToolButton(toolBar, "closeAction", icons::closeFile(), "Close current file.", "Delete");
+    closeAction->setEnabled(false);
+    toolBar->addSeparator()->setObjectName("texturesSeparator");
+    texturesAction = addToolButton(toolBar, "texturesAction", icons::manageTextures(), "Manage Textures", "");
+    toolBar->addSeparator()->setObjectName("partsSeparator");
+    hideAllAction = addToolButton(toolBar, "hideAllAction", icons::hideAllParts(), "Hide All Parts", "");
+    showAllAction = addToolButton(toolBar, "showAllAction", icons::showAllParts(), "Show All Parts", "");
+    toolBar->addSeparator()->setObjectName("settingsSeparator");
+    restoreSettingsAction = addToolButton(toolBar, "restoreSettingsAction", icons::restoreSettings(),
+                                "Reset the visual options to those loaded from geomdata.ini", "");
+    toolBar->addSeparator()->setObjectName("wireframeSeparator");
+    wireframeAction = addToolButton(toolBar, "wireframeAction", icons::wireframe(), "Toggle Wireframe", "Wireframe");
+
+    connect(openAction, &QAction::triggered, this, [this] { openModelCommand(); });
+    connect(closeAction, &QAction::triggered, this, [this] { closeModelCommand(); });
+    connect(restoreSettingsAction, &QAction::triggered, this, [this] { restoreFileSettingsCommand(); });
+    connect(hideAllAction, &QAction::triggered, this, [this] { hideAllPartsCommand(); });
+    connect(showAllAction, &QAction::triggered, this, [this] { showAllPartsCommand(); });
+    connect(wireframeAction, &QAction::triggered, this, [this] { toggleWireframe(); });
+    connect(texturesAction, &QAction::triggered, this, [this] { manageTexturesCommand(); });
+}
+
+void MainWindow::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("menuBar");
+    fileMenu = bar->addMenu("&File");
+    openMenuAction = addMenuItem(fileMenu, "openMenuAction", "&Open", icons::openFile());
+    openMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    closeMenuAction = addMenuItem(fileMenu, "closeMenuAction", "C&lose", icons::closeFile());
+    closeMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    closeMenuAction->setEnabled(false);
+    fileMenu->addSeparator();
+    texturesMenuAction = addMenuItem(fileMenu, "texturesMenuAction", "Manage Textures", icons::manageTextures());
+    fileMenu->addSeparator();
+    exitAction = addMenuItem(fileMenu, "exitAction", "&Exit");
+
+    optionsMenu = bar->addMenu("&Options");
+    rotatingAction = addMenuItem(optionsMenu, "rotatingAction", "Rotating");
+    rotatingAction->setCheckable(true);
+    rotatingAction->setChecked(true);
+    optionsMenu->addSeparator();
+    showAllMenuAction = addMenuItem(optionsMenu, "showAllMenuAction", "Show All Parts", icons::showAllParts());
+    hideAllMenuAction = addMenuItem(optionsMenu, "hideAllMenuAction", "Hide All Parts", icons::hideAllParts());
+    optionsMenu->addSeparator();
+    untextureAllAction = addMenuItem(optionsMenu, "untextureAllAction", "Untexture All Parts", icons::untextureAll());
+    textureNonWheelAction = addMenuItem(optionsMenu, "textureNonWheelAction", "Texture All Non-Wheel Parts...", icons::textureAll());
+    textureWheelAction =
+        addMenuItem(optionsMenu, "textureWheelAction", "Texture All Wheel Parts...", icons::textureWheels());
+    optionsMenu->addSeparator();
+    uncolourAllAction = addMenuItem(optionsMenu, "uncolourAllAction", "Uncolour All");
+    randomColoursAction = addMenuItem(optionsMenu, "randomColoursAction", "Random Part Colours");
+    allTransparentAction = addMenuItem(optionsMenu, "allTransparentAction", "Set All Transparent");
+    allOpaqueAction = addMenuItem(optionsMenu, "allOpaqueAction", "Set All Opaque");
+    allReflectingAction = addMenuItem(optionsMenu, "allReflectingAction", "Set All Enviroment Mapped");
+    allMattAction = addMenuItem(optionsMenu, "allMattAction", "Set All Matt");
+    optionsMenu->addSeparator();
+    restoreSettingsMenuAction =
+        addMenuItem(optionsMenu, "restoreSettingsMenuAction", "Restore File Settings", icons::restoreSettings());
+    optionsMenu->addSeparator();
+    backgroundColourAction = addMenuItem(optionsMenu, "backgroundColourAction", "Background Colour...");
+    backlightColourAction = addMenuItem(optionsMenu, "backlightColourAction", "Backlight Colour...");
+
+    helpMenu = bar->addMenu("&Help");
+    helpAction = addMenuItem(helpMenu, "helpAction", "How to use this program...", icons::help());
+    aboutAction = addMenuItem(helpMenu, "aboutAction", "&About", icons::about());
+
+    for (const auto& [menu, name] : {std::pair{fileMenu, "fileMenu"}, {optionsMenu, "optionsMenu"}, {helpMenu, "helpMenu"}})
+        menu->setObjectName(name);
+
+    // A menu item that repeats a tool button performs that button's click.
+    connect(openMenuAction, &QAction::triggered, this, [this] { openModelMenuCommand(); });
+    connect(closeMenuAction, &QAction::triggered, closeAction, &QAction::trigger);
+    connect(texturesMenuAction, &QAction::triggered, texturesAction, &QAction::trigger);
+    connect(exitAction, &QAction::triggered, this, [this] { exitCommand(); });
+    connect(backgroundColourAction, &QAction::triggered, this, [this] { chooseBackgroundColour(); });
+    connect(backlightColourAction, &QAction::triggered, this, [this] { chooseBacklightColour(); });
+    connect(helpAction, &QAction::triggered, this, [this] { showHelp(); });
+    connect(aboutAction, &QAction::triggered, this, [this] { showAbout(); });
+    connect(showAllMenuAction, &QAction::triggered, showAllAction, &QAction::trigger);
+    connect(hideAllMenuAction, &QAction::triggered, hideAllAction, &QAction::trigger);
+    connect(restoreSettingsMenuAction, &QAction::triggered, restoreSettingsAction, &QAction::trigger);
+    connect(untextureAllAction, &QAction::triggered, this, [this] { untextureAllParts(); });
+    connect(textureNonWheelAction, &QAction::triggered, this, [this] { textureNonWheelParts(); });
+    connect(textureWheelAction, &QAction::triggered, this, [this] { textureWheelParts(); });
+
+    const std::pair<QAction*, void (*)(ProgramState&)> bulkCommands[] = {
+        {uncolourAllAction, &uncolourAllParts},
+        {randomColoursAction, &randomPartColours},
+        {allTransparentAction, &setAllTransparent},
+        {allOpaqueAction, &setAllOpaque},
+        {allReflectingAction, &setAllEnvironmentMapped},
+        {allMattAction, &setAllMatt},
+    };
+    for (const auto& [item, command] : bulkCommands)
+        connect(item, &QAction::triggered, this, [this, command = command] { runCommand([&] { command(state_); }); });
+}
+
+void MainWindow::createLeftPane(QWidget* client) {
+    leftPane = new ResizingPanel(client);
+    leftPane->setObjectName("leftPane");
+    leftPane->onResize = [this] { layoutLeftPane(); };
+    leftPane->onClick = [this] { layoutLeftPane(); };
+
+    treeModel = new PartTreeModel(state_, this);
+    partTree = new QTreeView(leftPane);
+    partTree->setObjectName("partTree");
+    partTree->setModel(treeModel);
+    partTree->move(1, 0);
+    partTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    partTree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    partTree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    partTree->setExpandsOnDoubleClick(true);
+    partTree->setRootIsDecorated(true);
+    partTree->setSortingEnabled(false);
+    partTree->setUniformRowHeights(true);
+    QHeaderView* header = partTree->header();
+    header->setSectionsMovable(true);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(VertexColumnMinimum);
+    header->resizeSection(PartTreeModel::NameColumn, 180);
+    header->resizeSection(PartTreeModel::VertexCountColumn, 80);
+    connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int size) {
+        if (column == PartTreeModel::NameColumn && size < NameColumnMinimum)
+            header->resizeSection(column, NameColumnMinimum);
+    });
+    connect(partTree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { partSelected(); });
+    treeModel->setImagesGhosted(true);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        treeModel->setImagesGhosted(now == nullptr || (now != partTree && !partTree->isAncestorOf(now)));
+    });
+    connect(partTree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (index == treeModel->rootIndex()) state_.tree.RootExpanded = true;
+    });
+    connect(partTree, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        if (index == treeModel->rootIndex()) state_.tree.RootExpanded = false;
+    });
+
+    paneSplitter = new MousePanel(leftPane);
+    paneSplitter->setObjectName("paneSplitter");
+    paneSplitter->setGeometry(0, SplitterStartTop, 100, DragBarThickness);
+    paneSplitter->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    paneSplitter->setLineWidth(1);
+    paneSplitter->setCursor(Qt::SizeVerCursor);
+
+    tabs = new ResizingPanel(leftPane);
+    tabs->setObjectName("tabs");
+    tabs->onResize = [this] { layoutTabs(); };
+    tabBar = new QTabBar(tabs);
+    tabBar->setObjectName("tabBar");
+    tabBar->addTab("Log");
+    tabBar->addTab("Geomerty Part Options");
+    tabBar->setExpanding(false);
+    tabBar->setDrawBase(true);
+    tabBar->setCurrentIndex(0);
+    connect(tabBar, &QTabBar::currentChanged, this, [this] { tabChanged(); });
+
+    logView = new QPlainTextEdit(tabs);
+    logView->setObjectName("logView");
+    logView->setLineWrapMode(QPlainTextEdit::NoWrap);
+    logView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    logView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    clear();
+    LogLine("No File Loaded.");
+
+    optionsPanel = new PartOptionsPanel(state_, colours_, tabs);
+    optionsPanel->hide();
+    textureCombo_ = std::make_unique<TextureComboBox>(*optionsPanel->textureBox);
+
+    widthSplitter = new MousePanel(leftPane);
+    widthSplitter->setObjectName("widthSplitter");
+    widthSplitter->setFrameShape(QFrame::NoFrame);
+    widthSplitter->setCursor(Qt::SizeHorCursor);
+}
+
+void MainWindow::createView(QWidget* client) {
+    std::string whyNot;
+    if (ViewWidget::openGlAvailable(whyNot)) {
+        view3d_ = new ViewWidget(state_, prompts_,
+                                 [this] {
+                                     return FrameControls{rotatingAction->isChecked(), optionsPanel->useDetailBox->isChecked(),
+                                                          optionsPanel->detailSlider->value()};
+                                 },
+                                 client);
+        view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
+        view = view3d_;
+    } else {
+        // Everything but the picture still works: the tree, the options, the log.
+        auto* panel = new MousePanel(client);
+        panel->setFrameShape(QFrame::NoFrame);
+        panel->setAutoFillBackground(true);
+        QPalette black = panel->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        panel->setPalette(black);
+        view = panel;
+        // Said over the window once it is up, not before it appears.
+        QTimer::singleShot(0, this, [this] { prompts_.message(ApplicationTitle, NoOpenGlMessage, BoxIcon::Error); });
+    }
+    view->setObjectName("view");
+}
+
+}  // namespace korvex

@@ -1,0 +1,101 @@
+// The main window's file commands: opening a model from the tool button,
+// the menu, the command line or a drop; closing it; saving the view as a
+// picture (F12); and leaving the program.
+
+#include "main_window.h"
+
+#include "model/model_commands.h"
+#include "render/view_widget.h"
+#include "settings/open_command.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QTimer>
+
+namespace korvex {
+
+void MainWindow::rememberModelFolder(const std::filesystem::path& model) {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(model, failed);
+    if (!failed) prompts_.startIn(ModelFileFilter, absolute.parent_path());
+}
+
+void MainWindow::openModel(const std::filesystem::path& path) {
+    rememberModelFolder(path);
+    runTreeCommand([&] { OpenModel(state_, path, io(), *this); });
+}
+
+void MainWindow::openDroppedModel(const std::filesystem::path& path) {
+    rememberModelFolder(path);
+    runTreeCommand([&] {
+        CloseModel(state_, *this, *this);
+        OpenModel(state_, path, io(), *this);
+    });
+}
+
+namespace {
+
+// The one local file a drag brings, if that is all it brings.
+std::optional<std::filesystem::path> droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile()) return std::nullopt;
+    return fromQPath(url.toLocalFile());
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const auto path = droppedFile(event->mimeData());
+    if (!path) return;
+    event->acceptProposedAction();
+    // Opened once the drop has ended, so that its boxes do not hold up the
+    // program the file came from.
+    QTimer::singleShot(0, this, [this, path = *path] { openDroppedModel(path); });
+}
+
+void MainWindow::openModelCommand() {
+    runTreeCommand([this] { chooseAndOpenModel(state_, io(), *this); });
+}
+
+void MainWindow::openModelMenuCommand() {
+    runTreeCommand([this] { closeAndChooseModel(state_, io(), *this); });
+}
+
+void MainWindow::closeModelCommand() {
+    runTreeCommand([this] { CloseModel(state_, *this, *this); });
+}
+
+void MainWindow::exitCommand() {
+    QCoreApplication::exit(1);
+}
+
+void MainWindow::saveViewPicture() {
+    runCommand([this] {
+        const QImage picture = view3d_ != nullptr ? view3d_->grabFramebuffer() : view->grab().toImage();
+        const std::filesystem::path name =
+            state_.ModelLoaded ? fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption)).replace_extension(".png")
+                               : "view.png";
+        const auto chosen = prompts_.chooseSaveFile(PictureFileFilter, name);
+        if (!chosen) return;
+        const QString path = toQPath(*chosen);
+        const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+        const QByteArray format = QImageWriter::supportedImageFormats().contains(suffix) ? suffix : "png";
+        QImageWriter writer(path, format);
+        if (!writer.write(picture))
+            prompts_.message(ApplicationTitle,
+                             "The picture could not be saved to " + chosen->string() + ": " +
+                                 writer.errorString().toStdString(),
+                             BoxIcon::Error);
+    });
+}
+
+}  // namespace korvex

@@ -1,0 +1,25 @@
+#pragma once
+// The main window's designed sizes, in pixels, shared by the files that
+// build and lay out its parts.
+
+namespace korvex::window_metrics {
+
+// Client area below the menu bar, as the window was designed.
+inline constexpr int ClientWidth = 693;
+inline constexpr int ClientHeight = 566;
+inline constexpr int ToolStripHeight = 33;
+inline constexpr int ToolButtonSize = 25;
+inline constexpr int StatusBarHeight = 16;
+// The left pane: its width at start, the bar under the tree and the one
+// along its right edge.
+inline constexpr int LeftPaneStartWidth = 233;
+inline constexpr int SplitterStartTop = 288;
+inline constexpr int DragBarThickness = 4;
+inline constexpr int WidthSplitterWidth = 6;
+inline constexpr int NarrowestPane = 100;
+inline constexpr int NarrowestDraggedBar = 106;
+// The part tree's columns.
+inline constexpr int NameColumnMinimum = 100;
+inline constexpr int VertexColumnMinimum = 80;
+
+}  // namespace korvex::window_metrics

@@ -1,0 +1,91 @@
+// Laying out the main window's panes as they change size, and the two drag
+// bars of the left pane: the one under the tree sets the tree's height, the
+// one along the pane's right edge its width.
+
+#include "main_window.h"
+
+#include "main_window_metrics.h"
+#include "ui/part_options_panel.h"
+
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace korvex {
+
+using namespace window_metrics;
+
+void MainWindow::connectDragBars() {
+    for (MousePanel* panel : {paneSplitter, widthSplitter}) {
+        panel->onDown = [this](QPoint at) { startDrag(at); };
+        panel->onUp = [this](QPoint at) { endDrag(at); };
+    }
+    paneSplitter->onMove = [this](QPoint at) {
+        if (!state_.view.Dragging) return;
+        const int newTop = paneSplitter->y() + at.y() - state_.view.LastMouseY;
+        if (newTop > 4 && newTop < leftPane->height() - 64) paneSplitter->move(paneSplitter->x(), newTop);
+        layoutLeftPane();
+    };
+    widthSplitter->onMove = [this](QPoint at) {
+        if (!state_.view.Dragging) return;
+        // The grab point stays under the pointer because the bar moves with
+        // it, so the remembered position is kept.
+        const int newLeft = std::max(widthSplitter->x() + at.x() - state_.view.LastMouseX, NarrowestDraggedBar);
+        widthSplitter->move(newLeft, widthSplitter->y());
+        setLeftPaneWidth(newLeft + WidthSplitterWidth);
+    };
+}
+
+void MainWindow::startDrag(QPoint at) {
+    state_.view.Dragging = true;
+    state_.view.LastMouseX = at.x();
+    state_.view.LastMouseY = at.y();
+}
+
+void MainWindow::endDrag(QPoint) {
+    state_.view.Dragging = false;
+}
+
+void MainWindow::layoutClient() {
+    const int height = client_->height();
+    leftPane->setGeometry(0, 0, leftPaneWidth_, height);
+    view->setGeometry(leftPaneWidth_, 0, std::max(0, client_->width() - leftPaneWidth_), height);
+}
+
+void MainWindow::setLeftPaneWidth(int width) {
+    leftPaneWidth_ = width;
+    layoutClient();
+}
+
+void MainWindow::layoutLeftPane() {
+    if (leftPane->width() < NarrowestPane) setLeftPaneWidth(NarrowestPane);
+    const int paneWidth = leftPane->width();
+    const int paneHeight = leftPane->height();
+    if (paneSplitter->y() + paneSplitter->height() >= paneHeight) paneSplitter->move(paneSplitter->x(), paneHeight - 10);
+    widthSplitter->move(widthSplitter->x(), 0);
+    if (paneSplitter->y() < 2) paneSplitter->move(paneSplitter->x(), 2);
+    widthSplitter->setGeometry(paneWidth - WidthSplitterWidth, widthSplitter->y(), WidthSplitterWidth, paneHeight);
+    paneSplitter->resize(paneWidth - WidthSplitterWidth, paneSplitter->height());
+    partTree->resize(paneWidth - 8, paneSplitter->y() - 2);
+    const int tabsTop = paneSplitter->y() + paneSplitter->height() + 1;
+    tabs->setGeometry(2, tabsTop, paneWidth - WidthSplitterWidth, paneHeight - tabsTop);
+}
+
+void MainWindow::layoutTabs() {
+    const int width = tabs->width();
+    const int height = tabs->height();
+    tabBar->setGeometry(0, 0, width, tabBar->sizeHint().height());
+    logView->setGeometry(3, 24, width - 8, height - 27);
+    optionsPanel->move(width / 2 - optionsPanel->width() / 2, height / 2 - optionsPanel->height() / 2);
+}
+
+void MainWindow::tabChanged() {
+    logView->hide();
+    optionsPanel->hide();
+    if (tabBar->currentIndex() == 0) logView->show();
+    if (tabBar->currentIndex() == 1) optionsPanel->show();
+}
+
+}  // namespace korvex
