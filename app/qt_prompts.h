@@ -44,7 +44,7 @@ private:
     QHash<QString, QString> folders_;
 };
 
-// ColorDialog1: opens on the colour it last returned.
+// The colour chooser of the commands: opens on the colour it last returned.
 class QtColourChooser : public ColourChooser {
 public:
     explicit QtColourChooser(QWidget* parent = nullptr) : parent_(parent) {}
