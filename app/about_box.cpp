@@ -42,7 +42,9 @@ QFont face(const QStringList& families, int pixels, QFont::Weight weight, bool i
 
 // A low car in side view, facing right, within `box`.
 QPainterPath carSilhouette(const QRectF& box) {
-    const auto at = [&](double x, double y) { return QPointF(box.left() + x * box.width(), box.top() + y * box.height()); };
+    const auto at = [&](double x, double y) {
+        return QPointF(box.left() + x * box.width(), box.top() + y * box.height());
+    };
     QPainterPath body;
     body.moveTo(at(0.02, 0.78));
     body.lineTo(at(0.03, 0.55));
@@ -87,9 +89,8 @@ QPixmap backgroundPicture() {
     painter.setBrush(QColor(0xe8, 0xf0, 0xf8, 170));
     QPainterPath glass;
     glass.moveTo(car.left() + 0.36 * car.width(), car.top() + 0.44 * car.height());
-    glass.cubicTo(car.left() + 0.44 * car.width(), car.top() + 0.26 * car.height(),
-                  car.left() + 0.57 * car.width(), car.top() + 0.23 * car.height(),
-                  car.left() + 0.66 * car.width(), car.top() + 0.40 * car.height());
+    glass.cubicTo(car.left() + 0.44 * car.width(), car.top() + 0.26 * car.height(), car.left() + 0.57 * car.width(),
+                  car.top() + 0.23 * car.height(), car.left() + 0.66 * car.width(), car.top() + 0.40 * car.height());
     glass.closeSubpath();
     painter.drawPath(glass);
     for (const double x : {0.24, 0.80}) {
@@ -139,7 +140,8 @@ QPixmap closePicture(int width, int height) {
 bool textFits(const QLabel& label) {
     const QFontMetrics metrics(label.font());
     const QRect room = label.contentsRect();
-    if (!label.wordWrap()) return metrics.horizontalAdvance(label.text()) <= room.width() && metrics.height() <= room.height();
+    if (!label.wordWrap())
+        return metrics.horizontalAdvance(label.text()) <= room.width() && metrics.height() <= room.height();
     const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, label.text());
     return needed.width() <= room.width() && needed.height() <= room.height();
 }
@@ -180,11 +182,13 @@ AboutBox::AboutBox(QWidget* parent)
     backdrop->setGeometry(0, 0, BoxWidth, BoxHeight);
     backdrop->setPixmap(backgroundPicture());
 
-    titleLabel = addLabel(this, "titleLabel", {8, 2, 365, 49}, ApplicationTitle, face(HeavyFaces, 35, QFont::Bold, true));
+    titleLabel =
+        addLabel(this, "titleLabel", {8, 2, 365, 49}, ApplicationTitle, face(HeavyFaces, 35, QFont::Bold, true));
     bylineLabel = addLabel(this, "bylineLabel", {8, 43, 147, 23}, ByLine, face(HeavyFaces, 17, QFont::Normal, true));
-    versionLabel = addLabel(this, "versionLabel", {8, 75, 110, 24}, VersionText, face(HeavyFaces, 17, QFont::Normal, false));
+    versionLabel =
+        addLabel(this, "versionLabel", {8, 75, 110, 24}, VersionText, face(HeavyFaces, 17, QFont::Normal, false));
     reportLabel = addLabel(this, "reportLabel", {8, 135, 201, 14}, ReportInvitation,
-                      face(SmallPrintFaces, 11, QFont::Normal, false), true);
+                           face(SmallPrintFaces, 11, QFont::Normal, false), true);
 
     addressLink = new ClickableLabel(this);
     addressLink->setObjectName("addressLink");
@@ -200,8 +204,8 @@ AboutBox::AboutBox(QWidget* parent)
     addressLink->setCursor(Qt::PointingHandCursor);
     addressLink->onClick = [this] { mailReport(); };
 
-    disclaimerLabel = addLabel(this, "disclaimerLabel", {8, 156, 401, 43}, Disclaimer, face(SmallPrintFaces, 9, QFont::Bold, false),
-                      true);
+    disclaimerLabel = addLabel(this, "disclaimerLabel", {8, 156, 401, 43}, Disclaimer,
+                               face(SmallPrintFaces, 9, QFont::Bold, false), true);
 
     okPicture = new ClickableLabel(this);
     okPicture->setObjectName("okPicture");

@@ -150,8 +150,7 @@ void MainWindow::runTreeCommand(const std::function<void()>& command) {
 void MainWindow::restoreTreeView() {
     const QModelIndex root = treeModel->rootIndex();
     partTree->setExpanded(root, state_.tree.RootExpanded);
-    const QModelIndex selected =
-        state_.SelectedPart < 0 ? QModelIndex() : treeModel->partIndexRow(state_.SelectedPart);
+    const QModelIndex selected = state_.SelectedPart < 0 ? QModelIndex() : treeModel->partIndexRow(state_.SelectedPart);
     if (!selected.isValid()) {
         state_.SelectedPart = -1;
         DisablePartOptions();

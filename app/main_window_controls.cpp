@@ -75,7 +75,7 @@ void MainWindow::createToolBar() {
     showAllAction = addToolButton(toolBar, "showAllAction", icons::showAllParts(), "Show All Parts", "");
     toolBar->addSeparator()->setObjectName("settingsSeparator");
     restoreSettingsAction = addToolButton(toolBar, "restoreSettingsAction", icons::restoreSettings(),
-                                "Reset the visual options to those loaded from geomdata.ini", "");
+                                          "Reset the visual options to those loaded from geomdata.ini", "");
     toolBar->addSeparator()->setObjectName("wireframeSeparator");
     wireframeAction = addToolButton(toolBar, "wireframeAction", icons::wireframe(), "Toggle Wireframe", "Wireframe");
 
@@ -111,7 +111,8 @@ void MainWindow::createMenus() {
     hideAllMenuAction = addMenuItem(optionsMenu, "hideAllMenuAction", "Hide All Parts", icons::hideAllParts());
     optionsMenu->addSeparator();
     untextureAllAction = addMenuItem(optionsMenu, "untextureAllAction", "Untexture All Parts", icons::untextureAll());
-    textureNonWheelAction = addMenuItem(optionsMenu, "textureNonWheelAction", "Texture All Non-Wheel Parts...", icons::textureAll());
+    textureNonWheelAction =
+        addMenuItem(optionsMenu, "textureNonWheelAction", "Texture All Non-Wheel Parts...", icons::textureAll());
     textureWheelAction =
         addMenuItem(optionsMenu, "textureWheelAction", "Texture All Wheel Parts...", icons::textureWheels());
     optionsMenu->addSeparator();
@@ -132,7 +133,8 @@ void MainWindow::createMenus() {
     helpAction = addMenuItem(helpMenu, "helpAction", "How to use this program...", icons::help());
     aboutAction = addMenuItem(helpMenu, "aboutAction", "&About", icons::about());
 
-    for (const auto& [menu, name] : {std::pair{fileMenu, "fileMenu"}, {optionsMenu, "optionsMenu"}, {helpMenu, "helpMenu"}})
+    for (const auto& [menu, name] :
+         {std::pair{fileMenu, "fileMenu"}, {optionsMenu, "optionsMenu"}, {helpMenu, "helpMenu"}})
         menu->setObjectName(name);
 
     // A menu item that repeats a tool button performs that button's click.
@@ -152,12 +154,9 @@ void MainWindow::createMenus() {
     connect(textureWheelAction, &QAction::triggered, this, [this] { textureWheelParts(); });
 
     const std::pair<QAction*, void (*)(ProgramState&)> bulkCommands[] = {
-        {uncolourAllAction, &uncolourAllParts},
-        {randomColoursAction, &randomPartColours},
-        {allTransparentAction, &setAllTransparent},
-        {allOpaqueAction, &setAllOpaque},
-        {allReflectingAction, &setAllEnvironmentMapped},
-        {allMattAction, &setAllMatt},
+        {uncolourAllAction, &uncolourAllParts},          {randomColoursAction, &randomPartColours},
+        {allTransparentAction, &setAllTransparent},      {allOpaqueAction, &setAllOpaque},
+        {allReflectingAction, &setAllEnvironmentMapped}, {allMattAction, &setAllMatt},
     };
     for (const auto& [item, command] : bulkCommands)
         connect(item, &QAction::triggered, this, [this, command = command] { runCommand([&] { command(state_); }); });
@@ -243,12 +242,13 @@ void MainWindow::createLeftPane(QWidget* client) {
 void MainWindow::createView(QWidget* client) {
     std::string whyNot;
     if (ViewWidget::openGlAvailable(whyNot)) {
-        view3d_ = new ViewWidget(state_, prompts_,
-                                 [this] {
-                                     return FrameControls{rotatingAction->isChecked(), optionsPanel->useDetailBox->isChecked(),
-                                                          optionsPanel->detailSlider->value()};
-                                 },
-                                 client);
+        view3d_ = new ViewWidget(
+            state_, prompts_,
+            [this] {
+                return FrameControls{rotatingAction->isChecked(), optionsPanel->useDetailBox->isChecked(),
+                                     optionsPanel->detailSlider->value()};
+            },
+            client);
         view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
         view = view3d_;
     } else {

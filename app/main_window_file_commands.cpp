@@ -82,8 +82,9 @@ void MainWindow::saveViewPicture() {
     runCommand([this] {
         const QImage picture = view3d_ != nullptr ? view3d_->grabFramebuffer() : view->grab().toImage();
         const std::filesystem::path name =
-            state_.ModelLoaded ? fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption)).replace_extension(".png")
-                               : "view.png";
+            state_.ModelLoaded
+                ? fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption)).replace_extension(".png")
+                : "view.png";
         const auto chosen = prompts_.chooseSaveFile(PictureFileFilter, name);
         if (!chosen) return;
         const QString path = toQPath(*chosen);
@@ -91,10 +92,10 @@ void MainWindow::saveViewPicture() {
         const QByteArray format = QImageWriter::supportedImageFormats().contains(suffix) ? suffix : "png";
         QImageWriter writer(path, format);
         if (!writer.write(picture))
-            prompts_.message(ApplicationTitle,
-                             "The picture could not be saved to " + chosen->string() + ": " +
-                                 writer.errorString().toStdString(),
-                             BoxIcon::Error);
+            prompts_.message(
+                ApplicationTitle,
+                "The picture could not be saved to " + chosen->string() + ": " + writer.errorString().toStdString(),
+                BoxIcon::Error);
     });
 }
 

@@ -63,7 +63,8 @@ void MainWindow::layoutLeftPane() {
     if (leftPane->width() < NarrowestPane) setLeftPaneWidth(NarrowestPane);
     const int paneWidth = leftPane->width();
     const int paneHeight = leftPane->height();
-    if (paneSplitter->y() + paneSplitter->height() >= paneHeight) paneSplitter->move(paneSplitter->x(), paneHeight - 10);
+    if (paneSplitter->y() + paneSplitter->height() >= paneHeight)
+        paneSplitter->move(paneSplitter->x(), paneHeight - 10);
     widthSplitter->move(widthSplitter->x(), 0);
     if (paneSplitter->y() < 2) paneSplitter->move(paneSplitter->x(), 2);
     widthSplitter->setGeometry(paneWidth - WidthSplitterWidth, widthSplitter->y(), WidthSplitterWidth, paneHeight);

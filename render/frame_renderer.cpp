@@ -15,8 +15,8 @@ namespace {
 // The parts that can be drawn: a load that failed half-way may leave the
 // sequences of different lengths, and PartCount outlives a close.
 std::size_t drawablePartCount(const PartList& list) {
-    const std::size_t count = std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(),
-                                        list.PartVisible.size()});
+    const std::size_t count =
+        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size()});
     return list.PartCount <= 0 ? 0 : std::min(count, static_cast<std::size_t>(list.PartCount));
 }
 
@@ -120,7 +120,8 @@ public:
     // selected part whether it is shown or not.
     void highlight(std::size_t count) const {
         const int32_t selected = state_.SelectedPart;
-        if (selected < 0 || static_cast<std::size_t>(selected) >= count || !drawable(static_cast<std::size_t>(selected)))
+        if (selected < 0 || static_cast<std::size_t>(selected) >= count ||
+            !drawable(static_cast<std::size_t>(selected)))
             return;
         glEnable(GL_BLEND);
         glDisable(GL_TEXTURE_2D);

@@ -27,8 +27,7 @@ void AdvanceFrameClock(ViewState& view, uint32_t tick);
 
 // Clears, places the camera, turns the model while Rotating is set, and
 // draws the loaded model's parts and the selected part's highlight.
-void RenderFrame(ProgramState& state, const FrameControls& controls,
-                 StripEmitter emitter = StripEmitter::VertexArrays);
+void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitter emitter = StripEmitter::VertexArrays);
 
 // Whether the part is drawn at the slider's level: always with the level of
 // detail off or for a part without a settings row, otherwise when the

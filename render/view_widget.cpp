@@ -1,8 +1,8 @@
 #include "view_widget.h"
 
+#include "model/recording_io.h"
 #include "navigation.h"
 #include "scene.h"
-#include "model/recording_io.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_files.h"
 

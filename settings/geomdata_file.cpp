@@ -44,9 +44,13 @@ std::string_view characters(std::string_view line, std::size_t first, std::size_
     return first - 1 < line.size() ? line.substr(first - 1, count) : std::string_view{};
 }
 
-bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
 
-void dropFront(std::string& text, std::size_t count) { text.erase(0, std::min(count, text.size())); }
+void dropFront(std::string& text, std::size_t count) {
+    text.erase(0, std::min(count, text.size()));
+}
 
 // Treats one line of a block for row `row`; a line may carry several forms.
 void applyBlockLine(GeomDataTable& table, std::string_view line, int32_t row) {

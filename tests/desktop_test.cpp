@@ -2,7 +2,6 @@
 // them, dropped model files, the model dialog's folder and saving the view,
 // on the real main window under an X server.
 
-#include "tests/support/gui_test_main.h"
 #include "app/about_box.h"
 #include "app/korvex_application.h"
 #include "app/main_window.h"
@@ -10,6 +9,7 @@
 #include "model/recording_io.h"
 #include "render/view_widget.h"
 #include "settings/open_command.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_model.h"
 #include "tests/support/window_checks.h"
@@ -221,7 +221,8 @@ TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
 
     // A model given on the command line is remembered the same way.
     window->openModel(SampleCar);
-    EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)), std::filesystem::absolute(SampleCar).parent_path());
+    EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)),
+              std::filesystem::absolute(SampleCar).parent_path());
 }
 
 // Runs `answer` on the file dialog that `ask` puts up, then closes it.
@@ -303,8 +304,9 @@ TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[2].kind, ShownBox::Kind::Message);
     EXPECT_EQ(prompts.shown[2].caption, "Korvex Model Viewer");
-    EXPECT_NE(prompts.shown[2].text.find("The picture could not be saved to " + (folder / "missing" / "shot.png").string()),
-              std::string::npos);
+    EXPECT_NE(
+        prompts.shown[2].text.find("The picture could not be saved to " + (folder / "missing" / "shot.png").string()),
+        std::string::npos);
     // No menu of the window carries the key.
     for (QAction* action : window->findChildren<QAction*>()) EXPECT_NE(action->shortcut(), QKeySequence(Qt::Key_F12));
 }

@@ -112,8 +112,8 @@ TEST(GeomDataFile, ReadsBlocksByTheirRules) {
     };
     const Row old{"old", 7, 3, false, false};
     const std::string blocks = "[TOPShape]\nlodon=95\nlodoff=10\n\n[HOODShape]\nlodon=1000\nlodoff=0\n\n[TRNShape]\n";
-    const std::vector<Row> fromBlocks = {{"Top", 95, 10, false, false}, {"Hood", 100, 0, false, false},
-                                         {"Trunk", 7, 3, false, false}};
+    const std::vector<Row> fromBlocks = {
+        {"Top", 95, 10, false, false}, {"Hood", 100, 0, false, false}, {"Trunk", 7, 3, false, false}};
     auto replaceAll = [](std::string text, const std::string& lineEnd) {
         std::string out;
         for (char c : text) out += c == '\n' ? lineEnd : std::string(1, c);
@@ -125,25 +125,29 @@ TEST(GeomDataFile, ReadsBlocksByTheirRules) {
         {"lone cr", replaceAll("[GEOMDATA]\nnumpart=3\n\n" + blocks, "\r"), fromBlocks},
         {"lower-case first line and a byte-order mark", "\xEF\xBB\xBF[geomdata]\nnumpart=3\n\n" + blocks, fromBlocks},
         {"count read from characters 9 to 11", "[GEOMDATA]\nnumpart=0030\n\n" + blocks, fromBlocks},
-        {"two blank lines skip a row", "[GEOMDATA]\nnumpart=3\nx\n[TOPShape]\n\n\n[HOODShape]\nlodoff=4\n",
+        {"two blank lines skip a row",
+         "[GEOMDATA]\nnumpart=3\nx\n[TOPShape]\n\n\n[HOODShape]\nlodoff=4\n",
          {{"Top", 7, 3, false, false}, old, {"Hood", 7, 4, false, false}}},
         {"spaces and control characters make a blank line",
-         "[GEOMDATA]\nnumpart=3\n\n[TOPShape]\n \t\x01\n[HOODShape]\n", {{"Top", 7, 3, false, false},
-                                                                         {"Hood", 7, 3, false, false}, old}},
+         "[GEOMDATA]\nnumpart=3\n\n[TOPShape]\n \t\x01\n[HOODShape]\n",
+         {{"Top", 7, 3, false, false}, {"Hood", 7, 3, false, false}, old}},
         {"a missing blank line joins two blocks",
          "[GEOMDATA]\nnumpart=3\n\n[ALPHA_TRANS_TOPShape]\nlodon=50\n[HOODShape]\nlodoff=20\n",
          {{"Hood", 50, 20, true, true}, old, old}},
         {"the file stops early", "[GEOMDATA]\nnumpart=3\n\n[TOPShape]", {{"Top", 7, 3, false, false}, old, old}},
         // Fewer rows than parts: the question is answered Yes, the table
         // cut to the count and lengthened again with empty rows.
-        {"lines past the count are not read", "[GEOMDATA]\nnumpart=1\n\n[TOPShape]\n\n[HOODShape]\nlodon=bad\n",
+        {"lines past the count are not read",
+         "[GEOMDATA]\nnumpart=1\n\n[TOPShape]\n\n[HOODShape]\nlodon=bad\n",
          {{"Top", 7, 3, false, false}, {}, {}},
          true},
         {"count of 0", "[GEOMDATA]\nnumpart=0\n\n[TOPShape]\nlodon=bad\n", {{}, {}, {}}, true},
-        {"unknown keys and lines are ignored", "[GEOMDATA]\nnumpart=3\n\nLODON=5\nname=x\n[TOPShape\nlodoff=9\n",
+        {"unknown keys and lines are ignored",
+         "[GEOMDATA]\nnumpart=3\n\nLODON=5\nname=x\n[TOPShape\nlodoff=9\n",
          {{"TOPShap", 7, 9, false, false}, old, old}},
         {"a lone bracket is an empty header", "[GEOMDATA]\nnumpart=3\n\n[\n", {{"", 7, 3, false, false}, old, old}},
-        {"negative values are kept", "[GEOMDATA]\nnumpart=3\n\nlodon=-5\nlodoff=-12\n",
+        {"negative values are kept",
+         "[GEOMDATA]\nnumpart=3\n\nlodon=-5\nlodoff=-12\n",
          {{"old", -5, -12, false, false}, old, old}},
     };
     for (const Case& c : cases) {

@@ -1,11 +1,11 @@
 // Drives the real main window under an X server, with scripted dialogs.
 
-#include "tests/support/gui_test_main.h"
 #include "app/main_window.h"
 #include "app/korvex_application.h"
 #include "app/qt_prompts.h"
 #include "model/recording_io.h"
 #include "render/view_widget.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/recording_gl.h"
 #include "tests/support/scripted_colours.h"
@@ -52,14 +52,13 @@ namespace {
 
 const std::filesystem::path SampleCar = KORVEX_SAMPLE_CAR;
 
-using fixtures::ScriptedColours;
 using fixtures::expectCaptionsAndControlsFit;
+using fixtures::ScriptedColours;
 using fixtures::titleOfBoxShownBy;
 using fixtures::x11Title;
 
 class MainWindowTest : public fixtures::MainWindowFixture {
 protected:
-
     QTreeView& tree() { return *window->partTree; }
     PartTreeModel& model() { return *window->treeModel; }
     PartOptionsPanel& panel() { return *window->optionsPanel; }
@@ -186,7 +185,8 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
             EXPECT_EQ(item.action->toolTip(), item.hint);
         }
         EXPECT_EQ(item.action->shortcut(), item.shortcut) << item.caption;
-        EXPECT_EQ(item.action->isEnabled(), item.action != window->closeAction && item.action != window->closeMenuAction)
+        EXPECT_EQ(item.action->isEnabled(),
+                  item.action != window->closeAction && item.action != window->closeMenuAction)
             << item.caption;
     }
     EXPECT_TRUE(window->rotatingAction->isCheckable());
@@ -326,12 +326,12 @@ TEST_F(MainWindowTest, RenamesPartsInPlaceAndRestoresTheFileNames) {
 TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     PartOptionsPanel& options = panel();
     const auto groupEnabled = [&] {
-        return options.colourButton->isEnabled() && options.transparentBox->isEnabled() && options.reflectionBox->isEnabled() &&
-               options.textureBox->isEnabled();
+        return options.colourButton->isEnabled() && options.transparentBox->isEnabled() &&
+               options.reflectionBox->isEnabled() && options.textureBox->isEnabled();
     };
     const auto groupDisabled = [&] {
-        return !options.colourButton->isEnabled() && !options.transparentBox->isEnabled() && !options.reflectionBox->isEnabled() &&
-               !options.textureBox->isEnabled();
+        return !options.colourButton->isEnabled() && !options.transparentBox->isEnabled() &&
+               !options.reflectionBox->isEnabled() && !options.textureBox->isEnabled();
     };
     EXPECT_EQ(options.partGroup->title(), "No Geometry Selected");
     EXPECT_TRUE(groupDisabled());

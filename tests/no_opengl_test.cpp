@@ -1,9 +1,9 @@
 // The main window on a display that offers no OpenGL at all.
 
-#include "tests/support/gui_test_main.h"
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "model/recording_io.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/scripted_colours.h"
 #include "ui/part_tree_model.h"
 

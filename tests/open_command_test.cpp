@@ -19,7 +19,9 @@ ModelDescription partsNamed(std::initializer_list<const char*> names) {
     return model;
 }
 
-std::string lastLine(const LoadOutcome& viewer) { return viewer.log.lines.empty() ? "" : viewer.log.lines.back(); }
+std::string lastLine(const LoadOutcome& viewer) {
+    return viewer.log.lines.empty() ? "" : viewer.log.lines.back();
+}
 
 TEST(OpenModel, AFileThatIsNotAModelStillLooksForItsSettings) {
     CarFolder folder;
@@ -30,9 +32,9 @@ TEST(OpenModel, AFileThatIsNotAModelStillLooksForItsSettings) {
     fixtures::openInto(viewer, folder.model());
 
     EXPECT_FALSE(viewer.escaped);
-    EXPECT_EQ(viewer.log.lines, (std::vector<std::string>{"Opening " + folder.model().string(),
-                                                          "File has a size of: 64",
-                                                          "BAD FILE! No Identification found."}));
+    EXPECT_EQ(viewer.log.lines,
+              (std::vector<std::string>{"Opening " + folder.model().string(), "File has a size of: 64",
+                                        "BAD FILE! No Identification found."}));
     EXPECT_FALSE(viewer.state.ModelLoaded);
     EXPECT_EQ(viewer.controls.closeEnabled, false);
     ASSERT_EQ(viewer.prompts.shown.size(), 2u);

@@ -136,9 +136,9 @@ TEST(PartCommands, SelectedPartNamesOnlyAPartOfTheLoadedModel) {
 
 TEST(PartCommands, WheelPartsAreToldByTheirNamesWhateverTheCase) {
     const std::pair<const char*, bool> names[] = {
-        {"Wheel (Front Left)", true}, {"Brake (Rear Left)", true}, {"Low Detail Wheel", true},
-        {"rearwheel", true},          {"Steering Wheel", false},   {"steering wheel", false},
-        {"Trunk", false},             {"WHEE L", false},           {"\xe9wheel", true},
+        {"Wheel (Front Left)", true}, {"Brake (Rear Left)", true}, {"Low Detail Wheel", true}, {"rearwheel", true},
+        {"Steering Wheel", false},    {"steering wheel", false},   {"Trunk", false},           {"WHEE L", false},
+        {"\xe9wheel", true},
     };
     for (const auto& [name, wheel] : names) {
         GeometryPart part;

@@ -1,12 +1,12 @@
 // Draws small models through the window-less target and reads the pixels.
 
+#include "model/load_error.h"
+#include "model/recording_io.h"
 #include "render/frame_renderer.h"
 #include "render/headless_target.h"
 #include "render/navigation.h"
 #include "render/scene.h"
 #include "render/scene_colours.h"
-#include "model/load_error.h"
-#include "model/recording_io.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/scene_builder.h"
 #include "tests/support/test_model.h"
@@ -72,8 +72,8 @@ protected:
         return target->readRgb();
     }
     Pixel pixelAt(const std::vector<uint8_t>& rgb, int x, int y) const {
-        const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(target->width()) +
-                                static_cast<std::size_t>(x)) * 3;
+        const std::size_t at =
+            (static_cast<std::size_t>(y) * static_cast<std::size_t>(target->width()) + static_cast<std::size_t>(x)) * 3;
         return {rgb[at], rgb[at + 1], rgb[at + 2]};
     }
     Pixel centre() {
@@ -118,7 +118,8 @@ TEST_F(RenderTest, SceneStateIsSetInFullEvenWithoutTheReflectionPicture) {
 
     for (const GLenum on : {GL_DEPTH_TEST, GL_TEXTURE_2D, GL_COLOR_MATERIAL, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1})
         EXPECT_TRUE(glIsEnabled(on)) << on;
-    for (const GLenum off : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_BLEND, GL_CULL_FACE}) EXPECT_FALSE(glIsEnabled(off));
+    for (const GLenum off : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_BLEND, GL_CULL_FACE})
+        EXPECT_FALSE(glIsEnabled(off));
     GLint value = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &value);
     EXPECT_EQ(value, GL_LEQUAL);

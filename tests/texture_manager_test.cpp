@@ -2,11 +2,11 @@
 // under an X server: scripted boxes and file choices, queued clicks for the
 // modal showings.
 
-#include "tests/support/gui_test_main.h"
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "model/recording_io.h"
 #include "render/view_widget.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
@@ -105,7 +105,8 @@ protected:
     }
     Names listCaptions() {
         Names names;
-        for (int i = 0; i < form().textureList->count(); ++i) names.push_back(form().textureList->item(i)->text().toStdString());
+        for (int i = 0; i < form().textureList->count(); ++i)
+            names.push_back(form().textureList->item(i)->text().toStdString());
         return names;
     }
     Names comboItems() {
@@ -212,7 +213,7 @@ TEST_F(TextureManagerTest, TheWindowIsMadeHiddenWithItsDesignedControls) {
     form().applyButton->setEnabled(true);
     QWidget* next = form().textureList;
     for (QWidget* expected : std::initializer_list<QWidget*>{form().addButton, form().removeButton, form().applyButton,
-                                                               form().closeButton, form().textureList}) {
+                                                             form().closeButton, form().textureList}) {
         next = next->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || next->parentWidget() != &form()) next = next->nextInFocusChain();
         EXPECT_EQ(next, expected);
@@ -248,8 +249,8 @@ TEST_F(TextureManagerTest, AddingNamesEachPictureOnceAndRefusesWhatNoLoaderTakes
     rename(0, "Another b.jpeg");
     add(picture("b.jpeg", images::writeJpeg(images::testPattern(16, 16))));
     add(picture("b.jpeg", images::writeJpeg(images::testPattern(16, 16))));
-    EXPECT_EQ(libraryNames(), (Names{"Another b.jpeg", "Another wood.tga", "Another Another wood.tga", "b.jpeg",
-                                     "Another b.jpeg"}));
+    EXPECT_EQ(libraryNames(),
+              (Names{"Another b.jpeg", "Another wood.tga", "Another Another wood.tga", "b.jpeg", "Another b.jpeg"}));
 
     // A picture no loader takes, a missing JPEG and a fatally broken one.
     prompts.shown.clear();
@@ -264,8 +265,7 @@ TEST_F(TextureManagerTest, AddingNamesEachPictureOnceAndRefusesWhatNoLoaderTakes
     expectBox(prompts.shown[4], "ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
     add(picture("broken.jpg", fatallyBrokenJpeg()));
     ASSERT_EQ(boxes(), 7u);
-    expectBox(lastBox(), "Korvex Model Viewer", "JPEG error #" + std::to_string(JERR_BAD_COMPONENT_ID),
-              BoxIcon::Error);
+    expectBox(lastBox(), "Korvex Model Viewer", "JPEG error #" + std::to_string(JERR_BAD_COMPONENT_ID), BoxIcon::Error);
     EXPECT_EQ(library().size(), 5u);
     EXPECT_EQ(form().textureList->count(), 5);
     // Cancelling the file dialog does nothing at all.

@@ -1,11 +1,11 @@
 // The 3-D view in the real main window under an X server: what it draws,
 // its frame loop, the mouse and the scene-colour commands.
 
-#include "tests/support/gui_test_main.h"
+#include "render/view_widget.h"
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "model/recording_io.h"
-#include "render/view_widget.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
 

@@ -145,8 +145,8 @@ void PartOptionsPanel::placeControls() {
     placed(detailSlider, 3, 11, 173, 33);
     placed(detailLabel, 176, 21, 30);
     placed(useDetailBox, 8, 45, 161, 16);
-    for (QWidget* captioned :
-         {static_cast<QWidget*>(transparentBox), static_cast<QWidget*>(reflectionBox), static_cast<QWidget*>(useDetailBox)})
+    for (QWidget* captioned : {static_cast<QWidget*>(transparentBox), static_cast<QWidget*>(reflectionBox),
+                               static_cast<QWidget*>(useDetailBox)})
         widenToFit(captioned);
 }
 
@@ -195,7 +195,7 @@ void PartOptionsPanel::choosePartColour() {
     const auto colour = colours_.chooseColour();
     if (!colour) return;
     colourSwatch->setFill(QColor(static_cast<int>(*colour & 0xFF), static_cast<int>((*colour >> 8) & 0xFF),
-                           static_cast<int>((*colour >> 16) & 0xFF)));
+                                 static_cast<int>((*colour >> 16) & 0xFF)));
     if (GeometryPart* part = selectedPart(state_)) setPartColour(*part, *colour);
 }
 

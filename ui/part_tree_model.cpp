@@ -106,7 +106,7 @@ bool PartTreeModel::setData(const QModelIndex& index, const QVariant& value, int
         // Only column 0 of a part node is ever editable (see flags()).
         if (n->PartIndex < 0) return false;
         renamePartNode(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())),
-                    value.toString().toStdU16String());
+                       value.toString().toStdU16String());
     } else if (role == Qt::CheckStateRole) {
         if (visibleFlag(state_.partList, *n) == nullptr) return false;
         setPartNodeChecked(state_, *n, value.toInt() == Qt::Checked);

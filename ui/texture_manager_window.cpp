@@ -80,8 +80,8 @@ QPushButton* plainButton(const QString& caption, const char* name, QWidget* pare
 
 }  // namespace
 
-TextureManagerWindow::TextureManagerWindow(ProgramState& state, Prompts& prompts, TextureCombo& combo, TextureContext withTextures,
-               QWidget* parent)
+TextureManagerWindow::TextureManagerWindow(ProgramState& state, Prompts& prompts, TextureCombo& combo,
+                                           TextureContext withTextures, QWidget* parent)
     : QDialog(parent), state_(state), prompts_(prompts), combo_(combo), withTextures_(std::move(withTextures)) {
     setObjectName("TextureManagerWindow");
     setWindowTitle("Textures");
@@ -237,9 +237,7 @@ void TextureManagerWindow::removeTexture() {
         prompts_.message("Error", "Could not find the thing to delete.", BoxIcon::None);
         return;
     }
-    withTextures_([&](TextureGl& gl) {
-        RemoveTextureEntry(state_, static_cast<std::size_t>(position), gl, combo_);
-    });
+    withTextures_([&](TextureGl& gl) { RemoveTextureEntry(state_, static_cast<std::size_t>(position), gl, combo_); });
     delete item;
     chosenTexture_ = -1;
 }
