@@ -67,7 +67,7 @@ void MainWindow::openModelCommand() {
 }
 
 void MainWindow::openModelMenuCommand() {
-    runTreeCommand([this] { closeAndChooseModel(state_, io(), *this); });
+    runTreeCommand([this] { closeThenChooseAndOpenModel(state_, io(), *this); });
 }
 
 void MainWindow::closeModelCommand() {

@@ -22,7 +22,7 @@ bool chooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& control
     return true;
 }
 
-bool closeAndChooseModel(ProgramState& state, UserIo io, CommandControls& controls) {
+bool closeThenChooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& controls) {
     CloseModel(state, io.log, controls);
     return chooseAndOpenModel(state, io, controls);
 }

@@ -24,6 +24,6 @@ void OpenModel(ProgramState& state, const std::filesystem::path& path, UserIo io
 bool chooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& controls);
 
 // The menu "Open": closes a loaded model first, then does as the tool button.
-bool closeAndChooseModel(ProgramState& state, UserIo io, CommandControls& controls);
+bool closeThenChooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& controls);
 
 }  // namespace korvex

@@ -140,14 +140,14 @@ TEST(OpenCommands, MenuOpenClosesFirstEvenWhenTheDialogIsCancelled) {
     CarFolder folder;
     fixtures::writeFile(folder.model(), partsNamed({"geo_r_0_a"}).build());
     LoadOutcome viewer;
-    EXPECT_FALSE(closeAndChooseModel(viewer.state, viewer.io(), viewer.controls));
+    EXPECT_FALSE(closeThenChooseAndOpenModel(viewer.state, viewer.io(), viewer.controls));
     EXPECT_TRUE(viewer.log.lines.empty());
     EXPECT_FALSE(viewer.controls.closeEnabled);
 
     viewer.prompts.fileAnswers = {folder.model(), std::nullopt};
-    ASSERT_TRUE(closeAndChooseModel(viewer.state, viewer.io(), viewer.controls));
+    ASSERT_TRUE(closeThenChooseAndOpenModel(viewer.state, viewer.io(), viewer.controls));
     ASSERT_TRUE(viewer.state.ModelLoaded);
-    EXPECT_FALSE(closeAndChooseModel(viewer.state, viewer.io(), viewer.controls));
+    EXPECT_FALSE(closeThenChooseAndOpenModel(viewer.state, viewer.io(), viewer.controls));
     EXPECT_FALSE(viewer.state.ModelLoaded);
     EXPECT_EQ(lastLine(viewer), "Data unloaded.");
     EXPECT_EQ(viewer.controls.closeEnabled, false);

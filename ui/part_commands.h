@@ -34,7 +34,7 @@ void uncolourAllParts(ProgramState& state);
 void randomPartColours(ProgramState& state);  // random colours, seeded from the clock
 void randomPartColours(ProgramState& state, uint64_t seed);
 void setAllTransparent(ProgramState& state);
-void setAllOpaque(ProgramState& state);             // "Set All Opaque"
+void setAllOpaque(ProgramState& state);
 void setAllEnvironmentMapped(ProgramState& state);  // "Set All Enviroment Mapped"
 void setAllMatt(ProgramState& state);
 
