@@ -6,7 +6,6 @@
 #include "about_box.h"
 #include "main_window_metrics.h"
 #include "model/model_commands.h"
-#include "render/view_widget.h"
 #include "ui/icons.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
