@@ -50,7 +50,7 @@ public:
     // Whether the window picks a texture for a texture-all command: set by
     // the commands before they show it; cleared only by "Apply to Model".
     bool choosing() const { return choosing_; }
-    void setChoosing(bool choosing) { choosing_ = choosing; }
+    void setChoosing(bool on) { choosing_ = on; }
     // Library position of the texture picked for them; -1 for none.
     int32_t chosenTexture() const { return chosenTexture_; }
 
