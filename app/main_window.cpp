@@ -6,6 +6,7 @@
 #include "about_box.h"
 #include "main_window_metrics.h"
 #include "model/model_commands.h"
+#include "render/view_widget.h"
 #include "ui/icons.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -50,10 +52,12 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
     statusBar()->setFixedHeight(StatusBarHeight);
 
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    setMinimumSize(SmallestWindowWidth, SmallestWindowHeight);
     // Give the panes their designed sizes now, as the layout below expects,
     // rather than when the window is first shown.
     layout()->activate();
     layoutClient();
+    splitterShare_ = static_cast<double>(SplitterStartTop) / leftPane->height();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 
@@ -65,18 +69,22 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
         [this](const std::function<void(TextureGl&)>& work) { withViewTextures(work); }, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         textureManager_->move(screen->availableGeometry().center() - textureManager_->rect().center());
+    textureManager_->onChanged = [this] { showCurrentState(); };
     aboutBox_ = new AboutBox(this);
 
     setAcceptDrops(true);
     auto* saveView = new QShortcut(QKeySequence(Qt::Key_F12), this);
     saveView->setObjectName("saveViewShortcut");
     connect(saveView, &QShortcut::activated, this, [this] { saveViewPicture(); });
+    qApp->installEventFilter(this);
+    showCurrentState();
 }
 
 MainWindow::~MainWindow() {
     // The child widgets are destroyed after this object has stopped being a
     // MainWindow, and after the state they show: nothing they report may
     // reach it, and the tree must stop reading the state first.
+    qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     for (QObject* sender :
          std::initializer_list<QObject*>{partTree, partTree->selectionModel(), partTree->header(), tabBar})
@@ -132,7 +140,32 @@ void MainWindow::DisablePartOptions() {
 }
 
 void MainWindow::runCommand(const std::function<void()>& command) {
+    struct ShowAfter {
+        MainWindow& window;
+        ~ShowAfter() { window.showCurrentState(); }
+    } after{*this};
     runShowingFailure(prompts_, command);
+}
+
+void MainWindow::showCurrentState() {
+    const QModelIndex row = state_.SelectedPart < 0 ? QModelIndex() : treeModel->partIndexRow(state_.SelectedPart);
+    const PartNodeData* node = treeModel->node(row);
+    if (node != nullptr)
+        optionsPanel->ShowPartOptions("Options for " + QString::fromStdU16String(node->Caption));
+    else
+        DisablePartOptions();
+    const QString title = toQString(ApplicationTitle);
+    setWindowTitle(state_.ModelLoaded ? QString::fromStdU16String(state_.tree.RootNode.Caption) + " - " + title
+                                      : title);
+    viewHint->setVisible(!state_.ModelLoaded);
+    if (view3d_ != nullptr) view3d_->requestFrame();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (view3d_ != nullptr && (type == QEvent::KeyRelease || type == QEvent::MouseButtonRelease))
+        view3d_->requestFrame();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::runTreeCommand(const std::function<void()>& command) {
@@ -165,12 +198,18 @@ void MainWindow::partSelected() {
     state_.SelectedPart = -1;
     const QModelIndexList rows = partTree->selectionModel()->selectedRows(PartTreeModel::NameColumn);
     const PartNodeData* node = rows.isEmpty() ? nullptr : treeModel->node(rows.first());
-    if (node == nullptr || node->PartIndex < 0) {
-        DisablePartOptions();
+    if (node != nullptr && node->PartIndex >= 0) state_.SelectedPart = node->PartIndex;
+    showCurrentState();
+}
+
+void MainWindow::selectPart(int32_t part) {
+    const QModelIndex row = part < 0 ? QModelIndex() : treeModel->partIndexRow(part);
+    if (!row.isValid()) {
+        partTree->selectionModel()->clearSelection();
         return;
     }
-    state_.SelectedPart = node->PartIndex;
-    optionsPanel->ShowPartOptions("Options for " + QString::fromStdU16String(node->Caption));
+    partTree->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    partTree->scrollTo(row);
 }
 
 }  // namespace korvex

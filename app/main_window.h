@@ -13,6 +13,7 @@
 
 #include "model/program_state.h"
 #include "model/user_io.h"
+#include "render/navigation.h"
 #include "textures/texture_gl.h"
 #include "ui/colour_chooser.h"
 #include "ui/window_common.h"
@@ -26,6 +27,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QTabBar;
@@ -75,8 +77,12 @@ public:
     void DisablePartOptions() override;
 
     // Runs a command; a failure that escapes it is shown in the
-    // application's error box and the program goes on.
+    // application's error box and the program goes on. Then the window
+    // shows what the command left.
     void runCommand(const std::function<void()>& command);
+    // After any change: the options panel shows the selected part as it is
+    // now, the title names the open file, the view's hint and picture follow.
+    void showCurrentState();
 
     // File commands.
     void openModelCommand();
@@ -100,6 +106,12 @@ public:
     void showHelp();
     void showAbout();
 
+    // The View menu's commands, and a click on a part of the view.
+    void fitView();
+    void setStandardView(StandardView which);
+    void resetView();
+    void selectPart(int32_t part);
+
     // What the panes and the tree report.
     void partSelected();
     void layoutLeftPane();
@@ -113,12 +125,13 @@ public:
         *wireframeAction;
     // The menus; an item that repeats a tool button has its own action,
     // which triggers the button's.
-    QMenu *fileMenu, *optionsMenu, *helpMenu;
+    QMenu *fileMenu, *optionsMenu, *viewMenu, *helpMenu;
     QAction *openMenuAction, *closeMenuAction, *texturesMenuAction, *exitAction;
     QAction *rotatingAction, *showAllMenuAction, *hideAllMenuAction, *untextureAllAction, *textureNonWheelAction,
         *textureWheelAction, *uncolourAllAction, *randomColoursAction, *allTransparentAction, *allOpaqueAction,
         *allReflectingAction, *allMattAction, *restoreSettingsMenuAction, *backgroundColourAction,
         *backlightColourAction;
+    QAction *fitAction, *frontViewAction, *sideViewAction, *topViewAction, *threeQuarterViewAction, *resetViewAction;
     QAction *helpAction, *aboutAction;
     // The left pane: the tree over the bar that divides it from the tabs,
     // and the bar along its right edge that sets its width.
@@ -130,13 +143,17 @@ public:
     QPlainTextEdit* logView;
     PartOptionsPanel* optionsPanel;
     MousePanel* widthSplitter;
-    // The 3-D view, or its black stand-in.
+    // The 3-D view, or its black stand-in, and the hint it shows while no
+    // model is open.
     QWidget* view;
+    QLabel* viewHint;
     PartTreeModel* treeModel;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Any key or button the user lets go of may have changed the picture.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Building the window.
@@ -144,6 +161,7 @@ private:
     void createMenus();
     void createLeftPane(QWidget* client);
     void createView(QWidget* client);
+    void createViewMenu();
     // Lays out the left pane and puts the tree into its "No File Loaded" state.
     void prepareLeftPane();
 
@@ -178,12 +196,17 @@ private:
     AboutBox* aboutBox_;
     ViewWidget* view3d_ = nullptr;
     ResizingPanel* client_;
+    // The width the user gave the pane, and the share of its height above
+    // the bar under the tree.
     int leftPaneWidth_;
+    double splitterShare_ = 0.0;
     bool logEmpty_ = false;
 };
 
 inline constexpr std::string_view PictureFileFilter =
     "PNG Image (*.png)|*.png|JPEG Image (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp";
+
+inline constexpr std::string_view EmptyViewHint = "Open a model with File > Open or drop a .o file here";
 
 // Said once at start when the display cannot give the 3-D view an OpenGL context.
 inline constexpr std::string_view NoOpenGlMessage =

@@ -52,24 +52,47 @@ void MainWindow::withViewTextures(const std::function<void(TextureGl&)>& work) {
 }
 
 void MainWindow::restoreFileSettingsCommand() {
-    runCommand([this] { restoreFileSettings(state_); });
-    treeModel->partNodesChanged();
+    runCommand([this] {
+        struct NodesChanged {
+            PartTreeModel& model;
+            ~NodesChanged() { model.partNodesChanged(); }
+        } changed{*treeModel};
+        restoreFileSettings(state_);
+    });
 }
 
 void MainWindow::hideAllPartsCommand() {
-    hideAllParts(state_);
-    treeModel->partNodesChanged();
+    runCommand([this] {
+        hideAllParts(state_);
+        treeModel->partNodesChanged();
+    });
 }
 
 void MainWindow::showAllPartsCommand() {
-    showAllParts(state_);
-    treeModel->partNodesChanged();
+    runCommand([this] {
+        showAllParts(state_);
+        treeModel->partNodesChanged();
+    });
 }
 
 void MainWindow::toggleWireframe() {
     // Without a context yet, the view takes the mode up when it gets one.
     if (view3d_ == nullptr || !view3d_->withContext([this] { korvex::toggleWireframe(state_.view); }))
         state_.view.Wireframe = !state_.view.Wireframe;
+    wireframeAction->setChecked(state_.view.Wireframe);
+    showCurrentState();
+}
+
+void MainWindow::fitView() {
+    runCommand([this] { korvex::fitView(state_); });
+}
+
+void MainWindow::setStandardView(StandardView which) {
+    runCommand([this, which] { korvex::setStandardView(state_.view, which); });
+}
+
+void MainWindow::resetView() {
+    runCommand([this] { korvex::resetView(state_.view); });
 }
 
 void MainWindow::manageTexturesCommand() {
@@ -80,12 +103,17 @@ void MainWindow::manageTexturesCommand() {
 }
 
 void MainWindow::untextureAllParts() {
-    korvex::untextureAllParts(state_);
+    runCommand([this] { korvex::untextureAllParts(state_); });
 }
 
 std::optional<int32_t> MainWindow::ChooseTexture() {
     textureManager_->setChoosing(true);
+    // An open window cannot become modal where it stands: it is asked again,
+    // modally, and goes back to managing the library afterwards.
+    const bool wasOpen = textureManager_->isVisible();
+    if (wasOpen) textureManager_->hide();
     const int result = textureManager_->showModal();
+    if (wasOpen) textureManager_->showModeless();
     if (textureManager_->chosenTexture() == -1 || result != QDialog::Accepted) return std::nullopt;
     if (state_.textureLibrary.empty()) {
         prompts_.message(ApplicationTitle, "Load a texture first.", BoxIcon::None);
@@ -108,10 +136,12 @@ void MainWindow::textureWheelParts() {
 
 void MainWindow::chooseBackgroundColour() {
     if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBackgroundColour(*chosen); });
+    showCurrentState();
 }
 
 void MainWindow::chooseBacklightColour() {
     if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBacklightColour(*chosen); });
+    showCurrentState();
 }
 
 void MainWindow::showHelp() {

@@ -13,7 +13,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSlider>
@@ -21,6 +24,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QVBoxLayout>
+
+#include <tuple>
 
 namespace korvex {
 
@@ -78,6 +84,8 @@ void MainWindow::createToolBar() {
                                           "Reset the visual options to those loaded from geomdata.ini", "");
     toolBar->addSeparator()->setObjectName("wireframeSeparator");
     wireframeAction = addToolButton(toolBar, "wireframeAction", icons::wireframe(), "Toggle Wireframe", "Wireframe");
+    // The button stays down while the view draws outlines.
+    wireframeAction->setCheckable(true);
 
     connect(openAction, &QAction::triggered, this, [this] { openModelCommand(); });
     connect(closeAction, &QAction::triggered, this, [this] { closeModelCommand(); });
@@ -129,12 +137,14 @@ void MainWindow::createMenus() {
     backgroundColourAction = addMenuItem(optionsMenu, "backgroundColourAction", "Background Colour...");
     backlightColourAction = addMenuItem(optionsMenu, "backlightColourAction", "Backlight Colour...");
 
+    createViewMenu();
+
     helpMenu = bar->addMenu("&Help");
     helpAction = addMenuItem(helpMenu, "helpAction", "How to use this program...", icons::help());
     aboutAction = addMenuItem(helpMenu, "aboutAction", "&About", icons::about());
 
     for (const auto& [menu, name] :
-         {std::pair{fileMenu, "fileMenu"}, {optionsMenu, "optionsMenu"}, {helpMenu, "helpMenu"}})
+         {std::pair{fileMenu, "fileMenu"}, {optionsMenu, "optionsMenu"}, {viewMenu, "viewMenu"}, {helpMenu, "helpMenu"}})
         menu->setObjectName(name);
 
     // A menu item that repeats a tool button performs that button's click.
@@ -152,6 +162,7 @@ void MainWindow::createMenus() {
     connect(untextureAllAction, &QAction::triggered, this, [this] { untextureAllParts(); });
     connect(textureNonWheelAction, &QAction::triggered, this, [this] { textureNonWheelParts(); });
     connect(textureWheelAction, &QAction::triggered, this, [this] { textureWheelParts(); });
+    connect(rotatingAction, &QAction::toggled, this, [this] { showCurrentState(); });
 
     const std::pair<QAction*, void (*)(ProgramState&)> bulkCommands[] = {
         {uncolourAllAction, &uncolourAllParts},          {randomColoursAction, &randomPartColours},
@@ -160,6 +171,28 @@ void MainWindow::createMenus() {
     };
     for (const auto& [item, command] : bulkCommands)
         connect(item, &QAction::triggered, this, [this, command = command] { runCommand([&] { command(state_); }); });
+}
+
+void MainWindow::createViewMenu() {
+    viewMenu = menuBar()->addMenu("&View");
+    fitAction = addMenuItem(viewMenu, "fitAction", "&Fit");
+    fitAction->setShortcut(QKeySequence(Qt::Key_F));
+    viewMenu->addSeparator();
+    const std::tuple<QAction**, const char*, const char*, Qt::Key, StandardView> standardViews[] = {
+        {&frontViewAction, "frontViewAction", "F&ront", Qt::Key_1, StandardView::Front},
+        {&sideViewAction, "sideViewAction", "&Side", Qt::Key_2, StandardView::Side},
+        {&topViewAction, "topViewAction", "&Top", Qt::Key_3, StandardView::Top},
+        {&threeQuarterViewAction, "threeQuarterViewAction", "T&hree-quarter", Qt::Key_4, StandardView::ThreeQuarter},
+    };
+    for (const auto& [action, name, caption, key, which] : standardViews) {
+        *action = addMenuItem(viewMenu, name, caption);
+        (*action)->setShortcut(QKeySequence(key));
+        connect(*action, &QAction::triggered, this, [this, which = which] { setStandardView(which); });
+    }
+    viewMenu->addSeparator();
+    resetViewAction = addMenuItem(viewMenu, "resetViewAction", "R&eset");
+    connect(fitAction, &QAction::triggered, this, [this] { fitView(); });
+    connect(resetViewAction, &QAction::triggered, this, [this] { resetView(); });
 }
 
 void MainWindow::createLeftPane(QWidget* client) {
@@ -180,16 +213,16 @@ void MainWindow::createLeftPane(QWidget* client) {
     partTree->setRootIsDecorated(true);
     partTree->setSortingEnabled(false);
     partTree->setUniformRowHeights(true);
+    // A narrow step per level leaves the names more of the pane.
+    partTree->setIndentation(12);
     QHeaderView* header = partTree->header();
     header->setSectionsMovable(true);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(VertexColumnMinimum);
-    header->resizeSection(PartTreeModel::NameColumn, 180);
-    header->resizeSection(PartTreeModel::VertexCountColumn, 80);
-    connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int size) {
-        if (column == PartTreeModel::NameColumn && size < NameColumnMinimum)
-            header->resizeSection(column, NameColumnMinimum);
-    });
+    // The names take what the counts leave, as the pane widens and narrows;
+    // the counts' column fits its heading and its widest number.
+    header->setSectionResizeMode(PartTreeModel::NameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(PartTreeModel::VertexCountColumn, QHeaderView::ResizeToContents);
     connect(partTree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { partSelected(); });
     treeModel->setImagesGhosted(true);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -223,6 +256,8 @@ void MainWindow::createLeftPane(QWidget* client) {
 
     logView = new QPlainTextEdit(tabs);
     logView->setObjectName("logView");
+    // What the program reports is not for editing; it can still be selected and copied.
+    logView->setReadOnly(true);
     logView->setLineWrapMode(QPlainTextEdit::NoWrap);
     logView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     logView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -231,6 +266,17 @@ void MainWindow::createLeftPane(QWidget* client) {
 
     optionsPanel = new PartOptionsPanel(state_, colours_, tabs);
     optionsPanel->hide();
+    // What the panel changes shows in the next frame; a rename in the tree
+    // shows in the panel's heading too.
+    const auto changed = [this] {
+        if (view3d_ != nullptr) view3d_->requestFrame();
+    };
+    connect(optionsPanel->colourButton, &QPushButton::clicked, this, changed);
+    for (QCheckBox* box : {optionsPanel->transparentBox, optionsPanel->reflectionBox, optionsPanel->useDetailBox})
+        connect(box, &QCheckBox::toggled, this, changed);
+    connect(optionsPanel->textureBox, &QComboBox::activated, this, changed);
+    connect(optionsPanel->detailSlider, &QSlider::valueChanged, this, changed);
+    connect(treeModel, &QAbstractItemModel::dataChanged, this, [this] { showCurrentState(); });
     textureCombo_ = std::make_unique<TextureComboBox>(*optionsPanel->textureBox);
 
     widthSplitter = new MousePanel(leftPane);
@@ -250,6 +296,7 @@ void MainWindow::createView(QWidget* client) {
             },
             client);
         view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
+        view3d_->onPartClicked = [this](int32_t part) { selectPart(part); };
         view = view3d_;
     } else {
         // Everything but the picture still works: the tree, the options, the log.
@@ -264,6 +311,20 @@ void MainWindow::createView(QWidget* client) {
         QTimer::singleShot(0, this, [this] { prompts_.message(ApplicationTitle, NoOpenGlMessage, BoxIcon::Error); });
     }
     view->setObjectName("view");
+    view->setMinimumSize(NarrowestView, 1);
+
+    viewHint = new QLabel(toQString(EmptyViewHint), view);
+    viewHint->setObjectName("viewHint");
+    viewHint->setAlignment(Qt::AlignCenter);
+    viewHint->setWordWrap(true);
+    viewHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette grey = viewHint->palette();
+    grey.setColor(QPalette::WindowText, QColor(170, 170, 170));
+    viewHint->setPalette(grey);
+    // The hint keeps to the middle of the view at any size.
+    auto* centred = new QVBoxLayout(view);
+    centred->setContentsMargins(12, 12, 12, 12);
+    centred->addWidget(viewHint);
 }
 
 }  // namespace korvex

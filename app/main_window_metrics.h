@@ -18,8 +18,13 @@ inline constexpr int DragBarThickness = 4;
 inline constexpr int WidthSplitterWidth = 6;
 inline constexpr int NarrowestPane = 100;
 inline constexpr int NarrowestDraggedBar = 106;
-// The part tree's columns.
-inline constexpr int NameColumnMinimum = 100;
+// The view always keeps this much width beside the pane.
+inline constexpr int NarrowestView = 160;
+// The smallest window: the pane with its tree and the whole options tab,
+// and the view beside it.
+inline constexpr int SmallestWindowWidth = 480;
+inline constexpr int SmallestWindowHeight = 420;
+// The narrowest column of the part tree.
 inline constexpr int VertexColumnMinimum = 80;
 
 }  // namespace korvex::window_metrics

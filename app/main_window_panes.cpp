@@ -12,6 +12,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvex {
 
@@ -25,7 +26,10 @@ void MainWindow::connectDragBars() {
     paneSplitter->onMove = [this](QPoint at) {
         if (!state_.view.Dragging) return;
         const int newTop = paneSplitter->y() + at.y() - state_.view.LastMouseY;
-        if (newTop > 4 && newTop < leftPane->height() - 64) paneSplitter->move(paneSplitter->x(), newTop);
+        if (newTop > 4 && newTop < leftPane->height() - 64) {
+            paneSplitter->move(paneSplitter->x(), newTop);
+            splitterShare_ = static_cast<double>(newTop) / leftPane->height();
+        }
         layoutLeftPane();
     };
     widthSplitter->onMove = [this](QPoint at) {
@@ -34,7 +38,7 @@ void MainWindow::connectDragBars() {
         // it, so the remembered position is kept.
         const int newLeft = std::max(widthSplitter->x() + at.x() - state_.view.LastMouseX, NarrowestDraggedBar);
         widthSplitter->move(newLeft, widthSplitter->y());
-        setLeftPaneWidth(newLeft + WidthSplitterWidth);
+        setLeftPaneWidth(std::min(newLeft + WidthSplitterWidth, std::max(NarrowestPane, client_->width() - NarrowestView)));
     };
 }
 
@@ -50,8 +54,11 @@ void MainWindow::endDrag(QPoint) {
 
 void MainWindow::layoutClient() {
     const int height = client_->height();
-    leftPane->setGeometry(0, 0, leftPaneWidth_, height);
-    view->setGeometry(leftPaneWidth_, 0, std::max(0, client_->width() - leftPaneWidth_), height);
+    // The pane keeps the width it was given while the window leaves the
+    // view room beside it, and gets it back once the window is wide again.
+    const int paneWidth = std::min(leftPaneWidth_, std::max(NarrowestPane, client_->width() - NarrowestView));
+    leftPane->setGeometry(0, 0, paneWidth, height);
+    view->setGeometry(paneWidth, 0, std::max(0, client_->width() - paneWidth), height);
 }
 
 void MainWindow::setLeftPaneWidth(int width) {
@@ -63,10 +70,11 @@ void MainWindow::layoutLeftPane() {
     if (leftPane->width() < NarrowestPane) setLeftPaneWidth(NarrowestPane);
     const int paneWidth = leftPane->width();
     const int paneHeight = leftPane->height();
-    if (paneSplitter->y() + paneSplitter->height() >= paneHeight)
-        paneSplitter->move(paneSplitter->x(), paneHeight - 10);
+    // The bar under the tree keeps its share of the pane's height through
+    // any change of size, within the limits a drag has.
+    const int shareTop = static_cast<int>(std::lround(splitterShare_ * paneHeight));
+    paneSplitter->move(paneSplitter->x(), std::max(5, std::min(shareTop, paneHeight - 65)));
     widthSplitter->move(widthSplitter->x(), 0);
-    if (paneSplitter->y() < 2) paneSplitter->move(paneSplitter->x(), 2);
     widthSplitter->setGeometry(paneWidth - WidthSplitterWidth, widthSplitter->y(), WidthSplitterWidth, paneHeight);
     paneSplitter->resize(paneWidth - WidthSplitterWidth, paneSplitter->height());
     partTree->resize(paneWidth - 8, paneSplitter->y() - 2);

@@ -12,6 +12,10 @@ namespace korvex {
 
 enum class MouseButton : uint8_t { Left = 0, Right = 1, Middle = 2 };
 
+// Where the camera starts, and where resetting the view puts it back.
+inline constexpr float StartRotationX = 20.0f;
+inline constexpr float StartZoomZ = -4.0f;
+
 // The camera, the drag in progress and the frame clock: what the 3-D view,
 // its mouse handlers and the window's drag bars share. A press on any of
 // them starts a drag, a release on any ends it.
@@ -20,9 +24,14 @@ struct ViewState {
     uint32_t FrameTime = 0;          // smoothed milliseconds since StartTick
     uint32_t PreviousFrameTime = 0;  // FrameTime of the frame before
     float RotationY = 0.0f;          // degrees about the vertical axis
-    float RotationX = 20.0f;         // degrees of tilt towards the viewer
-    float ZoomZ = -4.0f;             // distance along the viewing axis; never above 0 by dragging
+    float RotationX = StartRotationX;  // degrees of tilt towards the viewer
+    float ZoomZ = StartZoomZ;          // distance along the viewing axis; never above 0 by dragging
+    float PanX = 0.0f, PanY = 0.0f;    // sideways and upward shift of the model in eye space, in scene units
+    float Centre[3] = {0.0f, 0.0f, 0.0f};  // the model point the view turns about and looks at
+    // Size of the view in the pixels its mouse positions are given in; 0 until it is first sized.
+    int32_t ViewportWidth = 0, ViewportHeight = 0;
     bool Dragging = false;
+    bool Panning = false;    // the drag in progress shifts the model instead of turning it
     int32_t LastMouseX = 0;  // pointer position at the press or the last move, in the pressed panel
     int32_t LastMouseY = 0;
     MouseButton DragButton = MouseButton::Left;

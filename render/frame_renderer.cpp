@@ -1,5 +1,6 @@
 #include "frame_renderer.h"
 
+#include "camera.h"
 #include "settings/geomdata_file.h"
 
 #include <GL/gl.h>
@@ -11,14 +12,6 @@
 namespace korvex {
 
 namespace {
-
-// The parts that can be drawn: a load that failed half-way may leave the
-// sequences of different lengths, and PartCount outlives a close.
-std::size_t drawablePartCount(const PartList& list) {
-    const std::size_t count =
-        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size()});
-    return list.PartCount <= 0 ? 0 : std::min(count, static_cast<std::size_t>(list.PartCount));
-}
 
 void emitImmediate(const VertexArray& vertices, const TriArray& indices) {
     glBegin(GL_TRIANGLE_STRIP);
@@ -46,9 +39,6 @@ class PartDrawer {
 public:
     PartDrawer(const ProgramState& state, StripEmitter emitter) : state_(state), emitter_(emitter) {}
 
-    // A part whose strip names a vertex it lacks is never sent.
-    bool drawable(std::size_t part) const { return state_.partList.Parts[part].IndicesInRange; }
-
     void emit(std::size_t part) const {
         const VertexArray& vertices = state_.partList.PartVertices[part];
         const TriArray& indices = state_.partList.PartIndices[part];
@@ -73,9 +63,7 @@ public:
         const PartList& list = state_.partList;
         for (std::size_t i = 0; i < count; ++i) {
             const GeometryPart& part = list.Parts[i];
-            if (list.PartVisible[i] == 0 || (part.Transparent != 0) != transparent || !drawable(i) ||
-                !PartInDetailRange(state_, static_cast<int32_t>(i), controls))
-                continue;
+            if ((part.Transparent != 0) != transparent || !partIsDrawn(state_, i, controls)) continue;
             if (transparent)
                 glEnable(GL_BLEND);
             else
@@ -103,14 +91,11 @@ public:
     }
 
     void wireframePass(std::size_t count, const FrameControls& controls) const {
-        const PartList& list = state_.partList;
         for (std::size_t i = 0; i < count; ++i) {
-            if (list.PartVisible[i] == 0 || !drawable(i) ||
-                !PartInDetailRange(state_, static_cast<int32_t>(i), controls))
-                continue;
+            if (!partIsDrawn(state_, i, controls)) continue;
             glDisable(GL_BLEND);
             glDisable(GL_TEXTURE_2D);
-            const GeometryPart& part = list.Parts[i];
+            const GeometryPart& part = state_.partList.Parts[i];
             glColor3f(part.Colour[0], part.Colour[1], part.Colour[2]);
             emit(i);
         }
@@ -121,7 +106,7 @@ public:
     void highlight(std::size_t count) const {
         const int32_t selected = state_.SelectedPart;
         if (selected < 0 || static_cast<std::size_t>(selected) >= count ||
-            !drawable(static_cast<std::size_t>(selected)))
+            !state_.partList.Parts[static_cast<std::size_t>(selected)].IndicesInRange)
             return;
         glEnable(GL_BLEND);
         glDisable(GL_TEXTURE_2D);
@@ -155,14 +140,24 @@ bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameContr
     return !controls.UseLevelOfDetail || passesLevelOfDetail(state, part, controls.DetailLevel);
 }
 
+std::size_t drawablePartCount(const PartList& list) {
+    const std::size_t count =
+        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size()});
+    return list.PartCount <= 0 ? 0 : std::min(count, static_cast<std::size_t>(list.PartCount));
+}
+
+bool partIsDrawn(const ProgramState& state, std::size_t part, const FrameControls& controls) {
+    const PartList& list = state.partList;
+    return list.PartVisible[part] != 0 && list.Parts[part].IndicesInRange &&
+           PartInDetailRange(state, static_cast<int32_t>(part), controls);
+}
+
 void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitter emitter) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ViewState& view = state.view;
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, view.ZoomZ);
-    glRotatef(view.RotationX, 1.0f, 0.0f, 0.0f);
-    glRotatef(view.RotationY, 0.0f, 1.0f, 0.0f);
+    const Matrix4 camera = modelViewOf(view);
+    glLoadMatrixf(camera.data());
     // Shows from the next frame on; the turn follows the clock, not the
     // number of frames.
     if (controls.Rotating)

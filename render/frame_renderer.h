@@ -5,6 +5,7 @@
 
 #include "model/program_state.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace korvex {
@@ -33,6 +34,14 @@ void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitte
 // detail off or for a part without a settings row, otherwise when the
 // slider lies within the row's range, both ends included.
 bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameControls& controls);
+
+// The parts a frame may look at: a load that failed half-way may leave the
+// part sequences of different lengths, and PartCount outlives a close.
+std::size_t drawablePartCount(const PartList& list);
+// Whether a frame draws `part` (below drawablePartCount) with `controls`:
+// shown, its strip within its own vertices (a strip that names a vertex the
+// part lacks is never sent) and within the detail range.
+bool partIsDrawn(const ProgramState& state, std::size_t part, const FrameControls& controls);
 
 // "Toggle Wireframe": flips the mode and sets the polygon mode to match.
 void toggleWireframe(ViewState& view);

@@ -1,9 +1,70 @@
 #include "navigation.h"
 
+#include "camera.h"
+#include "frame_renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <numbers>
+
 namespace korvex {
 
-void viewMousePress(ViewState& view, MouseButton button, int32_t x, int32_t y) {
+namespace {
+
+constexpr float WheelNotch = 120.0f;       // angleDelta of one notch
+constexpr double WheelShare = 0.9;         // of the distance kept per notch nearer
+constexpr float WheelMinimumStep = 0.05f;  // as far as a pixel of zooming drag
+// A view not yet sized pans as a picture of this height would.
+constexpr int32_t UnsizedViewHeight = 480;
+// The fitted sphere fills this share of the view's narrower way.
+constexpr double FitShare = 0.95;
+// A model of a single point is framed as a sphere this big.
+constexpr float SmallestFitRadius = 0.01f;
+
+// Scene units per pixel at the depth of Centre, which the camera always
+// places ZoomZ straight ahead of the eye.
+float panStep(const ViewState& view) {
+    const int32_t height = view.ViewportHeight > 0 ? view.ViewportHeight : UnsizedViewHeight;
+    return static_cast<float>(2.0 * std::abs(static_cast<double>(view.ZoomZ)) * halfHeightAtUnitDistance() /
+                              static_cast<double>(height));
+}
+
+struct Box {
+    float low[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
+                    std::numeric_limits<float>::max()};
+    float high[3] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
+                     std::numeric_limits<float>::lowest()};
+    bool empty = true;
+
+    void add(const float point[3]) {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], point[axis]);
+            high[axis] = std::max(high[axis], point[axis]);
+        }
+        empty = false;
+    }
+};
+
+// The box around the vertices the strips of the parts name, either of the
+// shown parts only or of all; parts the renderer never sends are left out.
+Box boxOfParts(const PartList& list, bool shownOnly) {
+    Box box;
+    const std::size_t count = drawablePartCount(list);
+    for (std::size_t part = 0; part < count; ++part) {
+        if ((shownOnly && list.PartVisible[part] == 0) || !list.Parts[part].IndicesInRange) continue;
+        const VertexArray& vertices = list.PartVertices[part];
+        for (const uint16_t index : list.PartIndices[part]) box.add(vertices[index].Position);
+    }
+    return box;
+}
+
+}  // namespace
+
+void viewMousePress(ViewState& view, MouseButton button, int32_t x, int32_t y, bool shift) {
     view.Dragging = true;
+    view.Panning = button == MouseButton::Middle || (button == MouseButton::Left && shift);
     view.LastMouseX = x;
     view.LastMouseY = y;
     view.DragButton = button;
@@ -14,12 +75,19 @@ void viewMouseMove(ViewState& view, int32_t x, int32_t y) {
     // Whole pixels first, then the division.
     const int32_t across = view.LastMouseX - x;
     const int32_t down = view.LastMouseY - y;
-    view.RotationY -= static_cast<float>(across) / 2.0f;
-    if (view.DragButton == MouseButton::Left) {
-        view.RotationX -= static_cast<float>(down) / 5.0f;
-    } else if (view.DragButton == MouseButton::Right) {
-        view.ZoomZ -= static_cast<float>(down) / 20.0f;
-        if (view.ZoomZ >= 0.0f) view.ZoomZ = 0.0f;
+    if (view.Panning) {
+        // Pixel rows count downwards, eye space upwards.
+        const float step = panStep(view);
+        view.PanX -= static_cast<float>(across) * step;
+        view.PanY += static_cast<float>(down) * step;
+    } else {
+        view.RotationY -= static_cast<float>(across) / 2.0f;
+        if (view.DragButton == MouseButton::Left) {
+            view.RotationX -= static_cast<float>(down) / 5.0f;
+        } else if (view.DragButton == MouseButton::Right) {
+            view.ZoomZ -= static_cast<float>(down) / 20.0f;
+            if (view.ZoomZ >= 0.0f) view.ZoomZ = 0.0f;
+        }
     }
     view.LastMouseX = x;
     view.LastMouseY = y;
@@ -27,6 +95,65 @@ void viewMouseMove(ViewState& view, int32_t x, int32_t y) {
 
 void viewMouseRelease(ViewState& view) {
     view.Dragging = false;
+}
+
+void viewWheel(ViewState& view, int angleDelta) {
+    if (angleDelta == 0) return;
+    const float notches = static_cast<float>(angleDelta) / WheelNotch;
+    const float distance = -view.ZoomZ;
+    float nearer = distance * static_cast<float>(std::pow(WheelShare, static_cast<double>(notches)));
+    // Close to the eye a tenth of the distance is next to nothing.
+    if (std::abs(nearer - distance) < WheelMinimumStep * std::abs(notches)) nearer = distance - WheelMinimumStep * notches;
+    view.ZoomZ = std::min(-nearer, 0.0f);
+}
+
+void setStandardView(ViewState& view, StandardView standard) {
+    struct Angles {
+        float yaw, tilt;
+    };
+    // A turn of -90 degrees brings +x, the nose, round to face the eye; no
+    // turn faces the eye with +z, the right flank.
+    constexpr Angles Front{-90.0f, 0.0f}, Side{0.0f, 0.0f}, Top{0.0f, 90.0f}, ThreeQuarter{-55.0f, 20.0f};
+    Angles angles = Front;
+    switch (standard) {
+        case StandardView::Front: angles = Front; break;
+        case StandardView::Side: angles = Side; break;
+        case StandardView::Top: angles = Top; break;
+        case StandardView::ThreeQuarter: angles = ThreeQuarter; break;
+    }
+    view.RotationY = angles.yaw;
+    view.RotationX = angles.tilt;
+}
+
+void fitView(ProgramState& state) {
+    if (!state.ModelLoaded) return;
+    Box box = boxOfParts(state.partList, true);
+    if (box.empty) box = boxOfParts(state.partList, false);
+    if (box.empty) return;
+
+    ViewState& view = state.view;
+    double radiusSquared = 0.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        view.Centre[axis] = (box.low[axis] + box.high[axis]) / 2.0f;
+        const double half = (static_cast<double>(box.high[axis]) - static_cast<double>(box.low[axis])) / 2.0;
+        radiusSquared += half * half;
+    }
+    const double radius = std::max(std::sqrt(radiusSquared), static_cast<double>(SmallestFitRadius));
+    const double aspect = view.ViewportWidth > 0 && view.ViewportHeight > 0
+                              ? static_cast<double>(view.ViewportWidth) / static_cast<double>(view.ViewportHeight)
+                              : 1.0;
+    // The sphere touches the sides of the narrower half-angle at radius / sin(half-angle).
+    const double halfAngle = std::atan(halfHeightAtUnitDistance() * std::min(aspect, 1.0));
+    view.ZoomZ = static_cast<float>(-radius / (std::sin(halfAngle) * FitShare));
+    view.PanX = view.PanY = 0.0f;
+}
+
+void resetView(ViewState& view) {
+    view.RotationY = 0.0f;
+    view.RotationX = StartRotationX;
+    view.ZoomZ = StartZoomZ;
+    view.PanX = view.PanY = 0.0f;
+    for (float& c : view.Centre) c = 0.0f;
 }
 
 }  // namespace korvex

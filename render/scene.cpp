@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include "camera.h"
 #include "textures/texture_upload.h"
 
 #include <GL/gl.h>
@@ -33,8 +34,8 @@ void SetupScene(ProgramState& state, const std::filesystem::path& envPath, Promp
     // pass the depth test the first one set.
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_TEXTURE_2D);
-    state.view.RotationX = 20.0f;
-    state.view.ZoomZ = -4.0f;
+    state.view.RotationX = StartRotationX;
+    state.view.ZoomZ = StartZoomZ;
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
@@ -71,7 +72,7 @@ void resizeView(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(60.0, static_cast<double>(width) / static_cast<double>(height), 0.01, 500.0);
+    gluPerspective(FieldOfViewY, static_cast<double>(width) / static_cast<double>(height), NearPlane, FarPlane);
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/recording_io.h"
 #include "navigation.h"
+#include "picking.h"
 #include "scene.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_files.h"
@@ -9,9 +10,12 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QTimer>
+#include <QScreen>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <new>
 
@@ -22,9 +26,20 @@ namespace {
 MouseButton buttonOf(Qt::MouseButton button) {
     if (button == Qt::LeftButton) return MouseButton::Left;
     if (button == Qt::RightButton) return MouseButton::Right;
-    // Any other button turns the model only, as the middle one does.
+    // Any other button pans, as the middle one does.
     return MouseButton::Middle;
 }
+
+// A press and release this close together are a click, not a drag.
+constexpr int ClickSlack = 3;
+
+// After this long without a frame the clock starts afresh from now, so that
+// a picture set moving again goes on from where it stood instead of making
+// up for the time it stood still.
+constexpr uint32_t ResumeAfterMs = 100;
+
+// The fastest the view draws where the screen sets no pace of its own.
+constexpr double MostFramesPerSecond = 60.0;
 
 QPoint pixelOf(const QMouseEvent* event) {
     return event->position().toPoint();
@@ -43,6 +58,9 @@ ViewWidget::ViewWidget(ProgramState& state, Prompts& prompts, ControlsSource con
     : QOpenGLWidget(parent), state_(state), prompts_(prompts), controls_(std::move(controls)) {
     setFormat(viewFormat());
     setTickSource(&systemTickCount);
+    nextFrame_.setSingleShot(true);
+    nextFrame_.setTimerType(Qt::PreciseTimer);
+    connect(&nextFrame_, &QTimer::timeout, this, [this] { update(); });
 }
 
 ViewWidget::~ViewWidget() {
@@ -89,7 +107,31 @@ void ViewWidget::setTickSource(TickSource tick) {
 
 void ViewWidget::setFrameLoopHeld(bool held) {
     held_ = held;
-    if (!held_) update();
+    if (held_)
+        nextFrame_.stop();
+    else
+        update();
+}
+
+void ViewWidget::requestFrame() {
+    update();
+}
+
+bool ViewWidget::animating(const FrameControls& controls) const {
+    return controls.Rotating || (state_.ModelLoaded && state_.SelectedPart >= 0);
+}
+
+int ViewWidget::frameInterval() const {
+    const QScreen* shown = screen();
+    const double refresh = shown != nullptr ? shown->refreshRate() : 0.0;
+    // A screen that reports no sensible rate is taken as 60 Hz.
+    const double rate = refresh >= 24.0 && refresh <= 500.0 ? refresh : MostFramesPerSecond;
+    return static_cast<int>(std::ceil(1000.0 / std::min(rate, MostFramesPerSecond)));
+}
+
+void ViewWidget::scheduleNextFrame(const FrameControls& controls) {
+    moving_ = !held_ && animating(controls);
+    if (moving_ && !nextFrame_.isActive()) nextFrame_.start(frameInterval());
 }
 
 bool ViewWidget::withContext(const std::function<void()>& work) {
@@ -132,28 +174,60 @@ void ViewWidget::initializeGL() {
 void ViewWidget::resizeGL(int width, int height) {
     const qreal ratio = devicePixelRatio();
     resizeView(qRound(width * ratio), qRound(height * ratio));
+    // The pointer's positions are in the widget's own pixels.
+    state_.view.ViewportWidth = width;
+    state_.view.ViewportHeight = height;
 }
 
 void ViewWidget::paintGL() {
-    AdvanceFrameClock(state_.view, tick_());
-    RenderFrame(state_, controls_());
+    const uint32_t tick = tick_();
+    if (!moving_ && tick - lastTick_ >= ResumeAfterMs) {
+        // The clock stands at the time since the start, as it would after
+        // frames at every tick: the next frame turns the model by nothing.
+        state_.view.FrameTime = tick - state_.view.StartTick;
+    }
+    lastTick_ = tick;
+    AdvanceFrameClock(state_.view, tick);
+    const FrameControls controls = controls_();
+    drawn_ = state_.view;
+    RenderFrame(state_, controls);
     ++frames_;
-    // The next frame is asked for at once; events are handled in between.
-    if (!held_) update();
+    // The timer starts now, so a frame that takes long is followed at once.
+    scheduleNextFrame(controls);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint at = pixelOf(event);
-    viewMousePress(state_.view, buttonOf(event->button()), at.x(), at.y());
+    pressedAt_ = at;
+    dragged_ = false;
+    viewMousePress(state_.view, buttonOf(event->button()), at.x(), at.y(),
+                   event->modifiers().testFlag(Qt::ShiftModifier));
+    requestFrame();
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!state_.view.Dragging) return;
     const QPoint at = pixelOf(event);
+    if ((at - pressedAt_).manhattanLength() > ClickSlack) dragged_ = true;
     viewMouseMove(state_.view, at.x(), at.y());
+    requestFrame();
 }
 
-void ViewWidget::mouseReleaseEvent(QMouseEvent*) {
+void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const bool clicked = state_.view.Dragging && !dragged_ && event->button() == Qt::LeftButton &&
+                         (pixelOf(event) - pressedAt_).manhattanLength() <= ClickSlack;
     viewMouseRelease(state_.view);
+    requestFrame();
+    if (clicked && onPartClicked) {
+        const QPoint at = pixelOf(event);
+        onPartClicked(pickPart(state_, drawn_, controls_(), at.x(), at.y()));
+    }
+}
+
+void ViewWidget::wheelEvent(QWheelEvent* event) {
+    viewWheel(state_.view, event->angleDelta().y());
+    requestFrame();
+    event->accept();
 }
 
 void ViewWidget::releaseGl() {

@@ -1,13 +1,16 @@
 #pragma once
-// The 3-D view of the main window: an OpenGL widget that draws frame after
-// frame with the scene and frame renderer, and turns mouse drags into
-// camera changes.
+// The 3-D view of the main window: an OpenGL widget that draws with the
+// scene and frame renderer, and turns mouse drags, the wheel and clicks into
+// camera changes and picked parts. It draws only when the picture changes:
+// frame after frame while the model turns, a selected part pulses or a drag
+// goes on, and once after anything else is asked for; otherwise it waits.
 
 #include "frame_renderer.h"
 #include "model/program_state.h"
 #include "model/user_io.h"
 
 #include <QOpenGLWidget>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -33,11 +36,19 @@ public:
 
     // The millisecond tick the frame clock follows; it starts again from now.
     void setTickSource(TickSource tick);
-    // A held loop draws only when asked (an exposure, a grab) instead of
-    // asking for the next frame after each one.
+    // A held loop draws only when asked (an exposure, a grab, a request)
+    // instead of asking for the next frame while the picture moves.
     void setFrameLoopHeld(bool held);
     // Frames drawn so far.
     uint64_t framesDrawn() const { return frames_; }
+    // Asks for one frame: something the picture shows has changed.
+    void requestFrame();
+    // Whether the picture changes by itself under these controls: the model
+    // turns, or the selected part pulses.
+    bool animating(const FrameControls& controls) const;
+    // Milliseconds between frames of a moving picture: one refresh of the
+    // screen, and never more than about 60 frames a second.
+    int frameInterval() const;
 
     // Runs `work` with the view's context current, for commands that change
     // OpenGL state; without a context yet, it does nothing and answers false.
@@ -45,6 +56,8 @@ public:
 
     // Shows a failure escaped from setting up the scene (the window's error box).
     std::function<void(const std::string&)> onSceneFailure;
+    // A click that did not drag: the part under the pointer, or -1.
+    std::function<void(int32_t)> onPartClicked;
 
 protected:
     void initializeGL() override;
@@ -53,10 +66,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void releaseGl();
-    void showDeferred();
+    void scheduleNextFrame(const FrameControls& controls);
 
     ProgramState& state_;
     Prompts& prompts_;
@@ -64,6 +78,16 @@ private:
     TickSource tick_;
     bool held_ = false;
     uint64_t frames_ = 0;
+    // Paces the frames of a moving picture.
+    QTimer nextFrame_;
+    // Whether the last frame asked for the one after it, and its tick.
+    bool moving_ = false;
+    uint32_t lastTick_ = 0;
+    // The camera of the last frame drawn, for what a click hits.
+    ViewState drawn_;
+    // Where the button went down, and whether the pointer has dragged since.
+    QPoint pressedAt_;
+    bool dragged_ = false;
 };
 
 }  // namespace korvex

@@ -96,9 +96,9 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     textureLabel = new QLabel("Texture:", partGroup);
     textureBox = new QComboBox(partGroup);
     textureBox->setObjectName("textureBox");
-    textureBox->setEditable(true);
-    // Typing into the box names no new texture; only the library adds them.
-    textureBox->setInsertPolicy(QComboBox::NoInsert);
+    // Only the library's textures can be chosen: typing picks one by its
+    // first letters and names no texture of its own.
+    textureBox->setEditable(false);
     textureBox->addItem("No Texture");
 
     detailGroup = new QGroupBox("Level Of Detail", this);
@@ -128,6 +128,8 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     connect(detailSlider, &QSlider::valueChanged, this, [this] { detailChanged(); });
     // Only the user's choices: the box is filled and set without signalling.
     connect(textureBox, &QComboBox::activated, this, [this] { partTextureChosen(); });
+    // A name too long for the box is read whole in its tip.
+    connect(textureBox, &QComboBox::currentTextChanged, textureBox, &QWidget::setToolTip);
 
     DisablePartOptions();
 }
@@ -140,11 +142,16 @@ void PartOptionsPanel::placeControls() {
     placed(transparentBox, 104, 23, 89, 17);
     placed(reflectionBox, 104, 42, 97, 17);
     placed(textureLabel, 8, 73);
-    placed(textureBox, 53, 71, 92);
+    placed(textureBox, 53, 71, 150);
+    // Inside the frame, below its title: the ticks clear the frame and the
+    // value keeps off its edge; the group and the panel grow to hold them.
     placed(detailGroup, 5, 113, 207, 64);
-    placed(detailSlider, 3, 11, 173, 33);
-    placed(detailLabel, 176, 21, 30);
-    placed(useDetailBox, 8, 45, 161, 16);
+    const int inside = detailGroup->contentsRect().top();
+    placed(detailSlider, 4, inside + 2, 160, 27);
+    placed(detailLabel, 168, inside + 7, 34);
+    placed(useDetailBox, 8, inside + 31, 161, 16);
+    detailGroup->resize(detailGroup->width(), std::max(64, inside + 31 + 16 + 4));
+    resize(width(), detailGroup->geometry().bottom() + 1);
     for (QWidget* captioned : {static_cast<QWidget*>(transparentBox), static_cast<QWidget*>(reflectionBox),
                                static_cast<QWidget*>(useDetailBox)})
         widenToFit(captioned);
@@ -170,8 +177,16 @@ void PartOptionsPanel::setGroupEnabled(bool enabled) {
     for (QWidget* child : partGroup->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(enabled);
 }
 
+void PartOptionsPanel::showHeading(const QString& caption) {
+    // The frame's title has the group's width less its frame and margins.
+    const int room = partGroup->width() - 2 * partGroup->fontMetrics().averageCharWidth() - 8;
+    const QString shown = partGroup->fontMetrics().elidedText(caption, Qt::ElideRight, room);
+    partGroup->setTitle(shown);
+    partGroup->setToolTip(shown == caption ? QString() : caption);
+}
+
 void PartOptionsPanel::ShowPartOptions(const QString& caption) {
-    partGroup->setTitle(caption);
+    showHeading(caption);
     setGroupEnabled(true);
     const GeometryPart* part = selectedPart(state_);
     if (part == nullptr) return;
@@ -187,7 +202,7 @@ void PartOptionsPanel::ShowPartOptions(const QString& caption) {
 }
 
 void PartOptionsPanel::DisablePartOptions() {
-    partGroup->setTitle("No Geometry Selected");
+    showHeading("No Geometry Selected");
     setGroupEnabled(false);
 }
 

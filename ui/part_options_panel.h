@@ -72,6 +72,9 @@ private:
     void fitCaptions();
     static constexpr int MostPixelsTaken = 2;
     void setGroupEnabled(bool enabled);
+    // The heading over the part's controls, cut to the frame with the whole
+    // of it in the tip.
+    void showHeading(const QString& caption);
 
     ProgramState& state_;
     ColourChooser& colours_;

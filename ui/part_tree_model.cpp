@@ -84,6 +84,8 @@ QVariant PartTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
+        // The whole name, for a column too narrow to show it.
+        case Qt::ToolTipRole:
             if (nameColumn) return toQString(n->Caption);
             return n->PartIndex < 0 ? QString() : QString::number(n->LastVertexIndex);
         case Qt::DecorationRole:

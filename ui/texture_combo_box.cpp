@@ -15,7 +15,9 @@ void TextureComboBox::clearItems() {
 
 void TextureComboBox::addItem(std::string_view text) {
     const QSignalBlocker quiet(box_);
-    box_.addItem(QString::fromStdU16String(utf8ToWide(text)));
+    const QString name = QString::fromStdU16String(utf8ToWide(text));
+    box_.addItem(name);
+    box_.setItemData(box_.count() - 1, name, Qt::ToolTipRole);
 }
 
 void TextureComboBox::selectNothing() {

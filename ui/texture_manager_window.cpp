@@ -149,6 +149,7 @@ TextureManagerWindow::TextureManagerWindow(ProgramState& state, Prompts& prompts
 
 void TextureManagerWindow::guarded(const std::function<void()>& handler) {
     runShowingFailure(prompts_, handler);
+    if (onChanged) onChanged();
 }
 
 int TextureManagerWindow::showModal() {
@@ -175,7 +176,8 @@ void TextureManagerWindow::showEvent(QShowEvent* event) {
 
 void TextureManagerWindow::prepareForChoosing() {
     if (!choosing_) return;
-    chosenTexture_ = -1;
+    const QListWidgetItem* highlighted = textureList->currentItem();
+    chosenTexture_ = highlighted != nullptr && highlighted->isSelected() ? entryOf(highlighted) : -1;
     listLabel->setText("Select a texture to use:");
     listLabel->adjustSize();
     applyButton->setEnabled(true);

@@ -61,7 +61,8 @@ public:
     // Shows the window and returns at once; an open one comes to the front.
     void showModeless();
 
-    // A window shown for choosing asks for a texture afresh.
+    // A window shown for choosing asks for a texture afresh; one still
+    // highlighted from before is the choice until another is clicked.
     void prepareForChoosing();
     void addTexture();
     // `item`'s caption was edited; `before` is the caption it had.
@@ -70,6 +71,10 @@ public:
     void textureClicked();
     void applyToModel();
     void closeWithoutApplying();
+
+    // Runs after each of the window's handlers: the library or the parts'
+    // textures may have changed.
+    std::function<void()> onChanged;
 
     QLabel* listLabel;
     QListWidget* textureList;

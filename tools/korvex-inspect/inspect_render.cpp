@@ -2,6 +2,7 @@
 
 #include "render/frame_renderer.h"
 #include "render/headless_target.h"
+#include "render/navigation.h"
 #include "render/scene.h"
 #include "render/scene_colours.h"
 #include "textures/opengl_textures.h"
@@ -10,11 +11,13 @@
 #include <QImage>
 #include <QString>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <exception>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 namespace korvex {
 
@@ -62,6 +65,18 @@ std::optional<uint32_t> parseColour(std::string_view text) {
            static_cast<uint32_t>((*channels)[2]) << 16;
 }
 
+std::optional<StandardView> parseStandardView(std::string_view text) {
+    static constexpr std::array<std::pair<std::string_view, StandardView>, 4> Names = {{
+        {"front", StandardView::Front},
+        {"side", StandardView::Side},
+        {"top", StandardView::Top},
+        {"three-quarter", StandardView::ThreeQuarter},
+    }};
+    for (const auto& [name, view] : Names)
+        if (text == name) return view;
+    return std::nullopt;
+}
+
 template <typename Value, typename Field>
 bool assign(const std::optional<Value>& parsed, Field& field) {
     if (parsed) field = *parsed;
@@ -87,6 +102,7 @@ bool setOption(RenderCommand& command, const std::string& option, const std::str
     if (option == "--yaw") return assign(parseNumber<float>(value), command.rotationY);
     if (option == "--tilt") return assign(parseNumber<float>(value), command.rotationX);
     if (option == "--zoom") return assign(parseNumber<float>(value), command.zoomZ);
+    if (option == "--view") return assign(parseStandardView(value), command.standardView);
     if (option == "--slider") return assign(parseInRange(value, 0, 100), command.detailLevel);
     if (option == "--select") return assign(parseNumber<int32_t>(value), command.selectedPart);
     if (option == "--frame-time") return assign(parseNumber<uint32_t>(value), command.frameTime);
@@ -110,12 +126,17 @@ void setUpScene(const RenderCommand& command, ProgramState& state, std::ostream&
     printShown(prompts, escaped, out);
 }
 
-// What the user would have set in the window before this frame.
+// What the user would have set in the window before this frame. The view
+// is framed last, once it is turned and sized as it will be drawn.
 void applyWindowState(const RenderCommand& command, ProgramState& state) {
     ViewState& view = state.view;
     view.RotationY = command.rotationY;
     view.RotationX = command.rotationX;
+    if (command.standardView) setStandardView(view, *command.standardView);
     view.ZoomZ = command.zoomZ;
+    view.ViewportWidth = command.width;
+    view.ViewportHeight = command.height;
+    if (command.fit) fitView(state);
     view.FrameTime = command.frameTime;
     view.PreviousFrameTime = command.frameTime;
     state.SelectedPart = command.selectedPart;
@@ -140,6 +161,8 @@ std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& 
             command.wireframe = true;
         } else if (args[i] == "--lod-off") {
             command.useLevelOfDetail = false;
+        } else if (args[i] == "--fit") {
+            command.fit = true;
         } else if (i + 1 >= args.size() || !setOption(command, args[i], args[i + 1])) {
             return std::nullopt;
         } else {

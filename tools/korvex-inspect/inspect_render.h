@@ -4,6 +4,8 @@
 
 #include "inspect.h"
 
+#include "render/navigation.h"
+
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -18,6 +20,8 @@ struct RenderCommand {
     std::string png;
     int width = 640, height = 480;
     float rotationY = 0.0f, rotationX = 20.0f, zoomZ = -4.0f;
+    std::optional<StandardView> standardView;  // replaces rotationY and rotationX
+    bool fit = false;                          // frames the model, replacing zoomZ
     std::optional<std::string> envPath;  // the working, executable and installed Data/Env.jpg otherwise
     bool wireframe = false;
     bool useLevelOfDetail = true;
