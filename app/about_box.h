@@ -3,6 +3,8 @@
 // warranty disclaimer and a mail link for reports. It is made once, hidden,
 // and only ever hidden again.
 
+#include "ui/window_common.h"
+
 #include <QDialog>
 #include <QLabel>
 
@@ -13,6 +15,7 @@ namespace korvex {
 
 inline constexpr std::string_view AboutCaption = "About Korvex Model Viewer";
 inline constexpr std::string_view VersionText = "Version: 1.0";
+static_assert(VersionText.ends_with(ProgramVersion), "the about box shows the program's version");
 inline constexpr std::string_view ByLine = "by the Korvex team";
 inline constexpr std::string_view ReportInvitation = "Report any bugs or suggestions to";
 inline constexpr std::string_view Disclaimer =

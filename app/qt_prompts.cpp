@@ -1,7 +1,7 @@
 #include "qt_prompts.h"
 
+#include "settings/geomdata_file.h"
 #include "ui/picture_file_dialog.h"
-
 
 #include <QColorDialog>
 #include <QDir>
@@ -67,8 +67,10 @@ std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filt
 }
 
 std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter) {
-    return chooseWith(filter, [this](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
-        return QFileDialog::getOpenFileName(parent_, "Open", folder, qtFilter);
+    // The settings file is asked for in the middle of an open: the caption says which file is wanted.
+    const QString caption = filter == GeomDataFileFilter ? toQString(GeomDataDialogCaption) : QStringLiteral("Open");
+    return chooseWith(filter, [this, &caption](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
+        return QFileDialog::getOpenFileName(parent_, caption, folder, qtFilter);
     });
 }
 

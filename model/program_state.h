@@ -20,13 +20,13 @@ inline constexpr float StartZoomZ = -4.0f;
 // its mouse handlers and the window's drag bars share. A press on any of
 // them starts a drag, a release on any ends it.
 struct ViewState {
-    uint32_t StartTick = 0;          // millisecond tick at which the frame clock started
-    uint32_t FrameTime = 0;          // smoothed milliseconds since StartTick
-    uint32_t PreviousFrameTime = 0;  // FrameTime of the frame before
-    float RotationY = 0.0f;          // degrees about the vertical axis
-    float RotationX = StartRotationX;  // degrees of tilt towards the viewer
-    float ZoomZ = StartZoomZ;          // distance along the viewing axis; never above 0 by dragging
-    float PanX = 0.0f, PanY = 0.0f;    // sideways and upward shift of the model in eye space, in scene units
+    uint32_t StartTick = 0;                // millisecond tick at which the frame clock started
+    uint32_t FrameTime = 0;                // smoothed milliseconds since StartTick
+    uint32_t PreviousFrameTime = 0;        // FrameTime of the frame before
+    float RotationY = 0.0f;                // degrees about the vertical axis
+    float RotationX = StartRotationX;      // degrees of tilt towards the viewer
+    float ZoomZ = StartZoomZ;              // distance along the viewing axis; never above 0 by dragging
+    float PanX = 0.0f, PanY = 0.0f;        // sideways and upward shift of the model in eye space, in scene units
     float Centre[3] = {0.0f, 0.0f, 0.0f};  // the model point the view turns about and looks at
     // Size of the view in the pixels its mouse positions are given in; 0 until it is first sized.
     int32_t ViewportWidth = 0, ViewportHeight = 0;

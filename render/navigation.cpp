@@ -60,6 +60,27 @@ Box boxOfParts(const PartList& list, bool shownOnly) {
     return box;
 }
 
+struct Angles {
+    float yaw, tilt;
+};
+
+// A turn of -90 degrees brings +x, the nose, round to face the eye; no turn
+// faces it with +z, the right flank. The three-quarter view is 32.5 degrees
+// off the nose towards the right flank, 22.5 degrees above the ground.
+Angles anglesOf(StandardView standard) {
+    switch (standard) {
+        case StandardView::Side:
+            return {0.0f, 0.0f};
+        case StandardView::Top:
+            return {0.0f, 90.0f};
+        case StandardView::ThreeQuarter:
+            return {-57.5f, 22.5f};
+        case StandardView::Front:
+            break;
+    }
+    return {-90.0f, 0.0f};
+}
+
 }  // namespace
 
 void viewMousePress(ViewState& view, MouseButton button, int32_t x, int32_t y, bool shift) {
@@ -103,26 +124,15 @@ void viewWheel(ViewState& view, int angleDelta) {
     const float distance = -view.ZoomZ;
     float nearer = distance * static_cast<float>(std::pow(WheelShare, static_cast<double>(notches)));
     // Close to the eye a tenth of the distance is next to nothing.
-    if (std::abs(nearer - distance) < WheelMinimumStep * std::abs(notches)) nearer = distance - WheelMinimumStep * notches;
+    if (std::abs(nearer - distance) < WheelMinimumStep * std::abs(notches))
+        nearer = distance - WheelMinimumStep * notches;
     view.ZoomZ = std::min(-nearer, 0.0f);
 }
 
 void setStandardView(ViewState& view, StandardView standard) {
-    struct Angles {
-        float yaw, tilt;
-    };
-    // A turn of -90 degrees brings +x, the nose, round to face the eye; no
-    // turn faces the eye with +z, the right flank.
-    constexpr Angles Front{-90.0f, 0.0f}, Side{0.0f, 0.0f}, Top{0.0f, 90.0f}, ThreeQuarter{-55.0f, 20.0f};
-    Angles angles = Front;
-    switch (standard) {
-        case StandardView::Front: angles = Front; break;
-        case StandardView::Side: angles = Side; break;
-        case StandardView::Top: angles = Top; break;
-        case StandardView::ThreeQuarter: angles = ThreeQuarter; break;
-    }
-    view.RotationY = angles.yaw;
-    view.RotationX = angles.tilt;
+    const auto [yaw, tilt] = anglesOf(standard);
+    view.RotationY = yaw;
+    view.RotationX = tilt;
 }
 
 void fitView(ProgramState& state) {

@@ -36,6 +36,10 @@ std::optional<std::filesystem::path> findBesideModel(const std::filesystem::path
 std::optional<std::filesystem::path> findGeomDataFile(const std::filesystem::path& modelPath, Prompts& prompts) {
     if (auto found = findBesideModel(modelPath)) return found;
     prompts.message("Finding Geomdata.ini", MissingFileText, BoxIcon::Information);
+    // The file most likely lies near the model: the dialog starts there.
+    std::error_code failed;
+    const std::filesystem::path model = std::filesystem::absolute(modelPath, failed);
+    if (!failed) prompts.startIn(GeomDataFileFilter, model.parent_path());
     return prompts.chooseFile(GeomDataFileFilter);
 }
 

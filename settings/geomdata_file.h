@@ -12,6 +12,8 @@
 namespace korvex {
 
 inline constexpr std::string_view GeomDataFileFilter = "Geomdata.ini|geomdata.ini";
+// The caption of the file dialog that asks for a model's settings file.
+inline constexpr std::string_view GeomDataDialogCaption = "Choose the geomdata.ini of this model";
 
 // Finds the settings file of the model at `modelPath` (the folder above
 // first, then the model's own folder, else asks the user), reads it into

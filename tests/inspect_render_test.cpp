@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <sstream>
 
@@ -74,6 +76,32 @@ TEST_F(InspectRenderTest, SampleCarIsDrawnAfterWhatModelPrints) {
     EXPECT_NE(render(SampleCar, {"--yaw", "90"}), render(SampleCar, {})) << "a quarter turn shows another side";
 }
 
+// The smallest box around what is not background: left, top, right, bottom.
+std::array<int, 4> drawnBox(const QImage& image) {
+    std::array<int, 4> box{image.width(), image.height(), -1, -1};
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == Black) continue;
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+        }
+    }
+    return box;
+}
+
+TEST_F(InspectRenderTest, StandardViewsAndFittingReplaceTheAnglesAndTheDistance) {
+    const QImage fitted = render(SampleCar, {"--zoom", "-40", "--fit"});
+    const auto [left, top, right, bottom] = drawnBox(fitted);
+    EXPECT_GT(right - left, fitted.width() * 6 / 10) << "the car fills the frame across";
+    EXPECT_LT(std::abs(left + right - fitted.width()), fitted.width() / 10) << left << ".." << right;
+    EXPECT_LT(std::abs(top + bottom - fitted.height()), fitted.height() / 10) << top << ".." << bottom;
+    EXPECT_EQ(fitted, render(SampleCar, {"--fit"})) << "--fit replaces --zoom";
+
+    const QImage front = render(SampleCar, {"--view", "front"});
+    EXPECT_EQ(front, render(SampleCar, {"--yaw", "10", "--view", "front", "--tilt", "5"}))
+        << "--view replaces --yaw and --tilt wherever they stand";
+    EXPECT_NE(front, render(SampleCar, {"--view", "top"}));
+}
+
 // The car's mesh is too fine to leave gaps at this size; a square is not.
 TEST_F(InspectRenderTest, WindowControlsDecideWhatOfTheSquareIsDrawn) {
     const std::string model = square();
@@ -113,12 +141,19 @@ TEST(InspectRenderCommand, ValuesAtTheirLimitsAreTakenAndOthersAreUsageErrors) {
     EXPECT_EQ(taken->background, 0x008000FFu);
     EXPECT_EQ(taken->frameTime, 4294967295u);
     EXPECT_EQ(taken->rotationY, -150.0f);
+    EXPECT_FALSE(taken->standardView);
+    EXPECT_FALSE(taken->fit);
+    const auto framed = parseRenderCommand({"render", "m.o", "--fit", "--view", "three-quarter", "--png", "p.png"});
+    ASSERT_TRUE(framed);
+    EXPECT_EQ(framed->standardView, StandardView::ThreeQuarter);
+    EXPECT_TRUE(framed->fit);
 
     // Options after "render MODEL --png OUT.png", one case between semicolons; the first two lack OUT.png.
     std::istringstream wrong(
         "--wireframe;--png;--dump;--size 0x10;--size 10x8193;--size 10x;--size 10x10x10;--size 640;--yaw left;"
         "--tilt nan;--zoom;--slider 101;--slider -1;--select 1.5;--frame-time -1;--frame-time 4294967296;"
-        "--background 256,0,0;--background 1,2;--backlight 1,,3;--backlight 1,2,3,4;--answer maybe");
+        "--background 256,0,0;--background 1,2;--backlight 1,,3;--backlight 1,2,3,4;--answer maybe;"
+        "--view sideways;--view;--view Top;--fit 1");
     fixtures::TempDir dir;
     const std::string png = (dir / "p.png").string();
     int cases = 0;
@@ -132,7 +167,7 @@ TEST(InspectRenderCommand, ValuesAtTheirLimitsAreTakenAndOthersAreUsageErrors) {
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("\n       korvex-inspect render PATH --png OUT.png"), std::string::npos);
     }
-    EXPECT_EQ(cases, 21);
+    EXPECT_EQ(cases, 25);
     EXPECT_FALSE(std::filesystem::exists(png));
 }
 

@@ -144,8 +144,8 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
                   "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
                   "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
                   "       korvex-inspect render PATH --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] "
-                  "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] [--select PART] [--frame-time MS] "
-                  "[--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n");
+                  "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] "
+                  "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n");
     }
 }
 

@@ -130,8 +130,10 @@ TEST_F(MainWindowTest, StartsEmptyWithTheDesignedWindow) {
     EXPECT_EQ(model().rowCount(model().rootIndex()), 0);
     EXPECT_EQ(model().headerData(0, Qt::Horizontal, Qt::DisplayRole), "Name");
     EXPECT_EQ(model().headerData(1, Qt::Horizontal, Qt::DisplayRole), "Vertex Count");
-    EXPECT_EQ(tree().header()->sectionSize(0), 180);
-    EXPECT_EQ(tree().header()->sectionSize(1), 80);
+    // The two columns fill the tree, the counts' heading shown whole.
+    const QHeaderView& header = *tree().header();
+    EXPECT_EQ(header.sectionSize(0) + header.sectionSize(1), tree().viewport()->width());
+    EXPECT_GE(header.sectionSize(1), header.fontMetrics().horizontalAdvance("Vertex Count"));
     closeEnabledIs(false);
 
     EXPECT_EQ(window->tabBar->tabText(0), "Log");
@@ -139,7 +141,7 @@ TEST_F(MainWindowTest, StartsEmptyWithTheDesignedWindow) {
     EXPECT_EQ(window->tabBar->currentIndex(), 0);
     EXPECT_TRUE(window->logView->isVisible());
     EXPECT_FALSE(panel().isVisible());
-    EXPECT_FALSE(window->logView->isReadOnly());
+    EXPECT_TRUE(window->logView->isReadOnly());
 }
 
 TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
@@ -196,7 +198,7 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
 
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions()) menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&View", "&Help"}));
     QStringList fileMenu;
     for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
     EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "-", "Manage Textures", "-", "&Exit"}));
@@ -353,7 +355,7 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     EXPECT_TRUE(options.isVisible());
     EXPECT_FALSE(window->logView->isVisible());
     EXPECT_EQ(options.x(), window->tabs->width() / 2 - 217 / 2);
-    EXPECT_EQ(options.y(), window->tabs->height() / 2 - 177 / 2);
+    EXPECT_EQ(options.y(), window->tabs->height() / 2 - options.height() / 2);
 
     openThroughToolButton(SampleCar);
     select(part(9));  // a window: transparent, not reflective
@@ -463,8 +465,14 @@ TEST_F(MainWindowTest, OptionsPanelCaptionsFitWhicheverFaceIsFound) {
 
     // The designed places stay, whatever the face.
     EXPECT_EQ(panel().reflectionBox->pos(), QPoint(104, 42));
-    EXPECT_EQ(panel().detailLabel->pos(), QPoint(176, 21));
     EXPECT_EQ(panel().partGroup->geometry(), QRect(3, 6, 209, 107));
+    // The slider and its value keep inside the frame, clear of its title and edges.
+    const QGroupBox& detail = *panel().detailGroup;
+    EXPECT_GE(panel().detailSlider->y(), detail.contentsRect().top());
+    EXPECT_LE(panel().detailLabel->x() + panel().detailLabel->fontMetrics().horizontalAdvance("100%"),
+              detail.width() - 6);
+    EXPECT_LE(panel().useDetailBox->geometry().bottom(), detail.height() - 3);
+    EXPECT_LE(detail.geometry().bottom(), panel().height());
 
     // The tabs are drawn at their full width, nothing elided, when the bar holds them all.
     QTabBar& tabs = *window->tabBar;
@@ -474,13 +482,12 @@ TEST_F(MainWindowTest, OptionsPanelCaptionsFitWhicheverFaceIsFound) {
         EXPECT_TRUE(tabs.rect().contains(tabs.tabRect(tab))) << tabs.tabText(tab).toStdString();
 }
 
-TEST_F(MainWindowTest, BulkCommandsChangeEveryPartButNotThePanel) {
+TEST_F(MainWindowTest, BulkCommandsChangeEveryPartAndThePanelShowsIt) {
     openThroughToolButton(SampleCar);
     select(part(0));
-    const QColor before = panel().colourSwatch->fill();
     window->uncolourAllAction->trigger();
     for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Colour[1], 1.0f);
-    EXPECT_EQ(panel().colourSwatch->fill(), before);
+    EXPECT_EQ(panel().colourSwatch->fill(), QColor(Qt::white));
 
     window->randomColoursAction->trigger();
     std::set<float> reds;
@@ -496,8 +503,10 @@ TEST_F(MainWindowTest, BulkCommandsChangeEveryPartButNotThePanel) {
     window->allTransparentAction->trigger();
     window->allReflectingAction->trigger();
     for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Transparent + part.EnvironmentMapped, 2);
+    EXPECT_TRUE(panel().transparentBox->isChecked() && panel().reflectionBox->isChecked());
     window->allOpaqueAction->trigger();
     window->allMattAction->trigger();
+    EXPECT_FALSE(panel().transparentBox->isChecked() || panel().reflectionBox->isChecked());
     for (const auto& part : state().partList.Parts) EXPECT_EQ(part.Transparent + part.EnvironmentMapped, 0);
 }
 
@@ -535,16 +544,28 @@ TEST_F(MainWindowTest, DragBarsKeepTheirLimitsAndTheLayoutFollows) {
     sendMouse(paneSplitter, QEvent::MouseButtonRelease, QPoint(0, 0));
     EXPECT_FALSE(state().view.Dragging);
 
-    // Shrinking the window below the bar moves the bar 10 pixels above the bottom.
-    window->resize(window->width(), 200);
-    // A top-level window takes its new size when the X server confirms it.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->height() == 200; }));
+    // The window does not shrink past a usable size; the bar keeps its share
+    // of the pane's height, and the view keeps room beside the pane.
+    const QSize designed = window->size();
+    const auto resized = [&](QSize size) {
+        window->resize(size);
+        // A top-level window takes its new size when the X server confirms it.
+        return QTest::qWaitFor([&] { return window->size() == size.expandedTo(window->minimumSize()); });
+    };
+    ASSERT_TRUE(resized({150, 120}));
     QApplication::processEvents();
+    EXPECT_GE(window->width(), 480);
+    EXPECT_GE(window->height(), 420);
     const int shrunk = window->leftPane->height();
-    ASSERT_LT(shrunk, 188 + 4);
-    EXPECT_EQ(paneSplitter->y(), shrunk - 10);
-    EXPECT_EQ(window->partTree->height(), shrunk - 12);
-    EXPECT_EQ(window->tabs->y(), shrunk - 5);
+    EXPECT_NEAR(paneSplitter->y(), 188.0 * shrunk / paneHeight, 1.0);
+    EXPECT_GT(window->partTree->height(), 100);
+    EXPECT_GE(window->view->width(), 160);
+    EXPECT_GT(window->view->height(), 200);
+    ASSERT_TRUE(resized(designed));
+    QApplication::processEvents();
+    EXPECT_EQ(paneSplitter->y(), 188);
+    EXPECT_EQ(window->partTree->height(), 186);
+    EXPECT_EQ(window->leftPane->width(), 262);
 }
 
 TEST_F(MainWindowTest, AFailureThatEscapesTheOpenIsShownAndTheProgramGoesOn) {

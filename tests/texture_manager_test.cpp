@@ -331,7 +331,8 @@ TEST_F(TextureManagerTest, TextureAllCommandsApplyTheChosenTextureOnlyWhenApplie
     for (GeometryPart& part : state().partList.Parts) part.Colour[1] = 0.25f;
 
     // Right after opening, "Manage Textures" picks a texture for the body.
-    // Applied without a choice, nothing changes.
+    // Applied with no texture highlighted, nothing changes.
+    form().textureList->clearSelection();
     whileModal([&] { window->texturesAction->trigger(); },
                [&] {
                    expectLook(true);
@@ -383,7 +384,7 @@ TEST_F(TextureManagerTest, TextureAllCommandsApplyTheChosenTextureOnlyWhenApplie
     EXPECT_EQ(state().partList.Parts[0].Colour[1], 1.0f);
 }
 
-TEST_F(TextureManagerTest, CloseLeavesTheSelectionLookAndAnOpenWindowCannotBeMadeModal) {
+TEST_F(TextureManagerTest, CloseLeavesTheSelectionLookAndAnOpenWindowTurnsToChoosing) {
     add(tga("paint.tga"));
     whileModal([&] { window->textureWheelAction->trigger(); },  // no model: nothing to change
                [&] {
@@ -394,24 +395,32 @@ TEST_F(TextureManagerTest, CloseLeavesTheSelectionLookAndAnOpenWindowCannotBeMad
     EXPECT_TRUE(form().choosing());
     EXPECT_EQ(boxes(), 1u);  // the file dialog only
 
-    // Shown for managing, it opens in the selection look again with no choice.
+    // Shown for managing, it opens in the selection look again; the texture
+    // still highlighted is the choice.
     window->texturesMenuAction->trigger();
     ASSERT_TRUE(form().isVisible());
     EXPECT_FALSE(form().isModal());
     expectLook(true);
-    EXPECT_EQ(form().chosenTexture(), -1);
+    EXPECT_EQ(form().chosenTexture(), 0);
 
+    // A texture-all command while the window is open asks in it, modally,
+    // and goes on with the answer; the window then manages again.
     open(SampleCar);
     state().partList.Parts[1].TextureIndex = 1;  // "Manage Textures" now manages
-    const float green = state().partList.Parts[0].Colour[1];
-    window->textureNonWheelAction->trigger();
-    ASSERT_EQ(boxes(), 2u);
-    expectBox(lastBox(), "Korvex Model Viewer", "Cannot make a visible window modal", BoxIcon::Error);
-    EXPECT_TRUE(form().choosing());
-    EXPECT_EQ(references()[0], 0);
-    EXPECT_EQ(state().partList.Parts[0].Colour[1], green);
+    whileModal([&] { window->textureNonWheelAction->trigger(); },
+               [&] {
+                   expectLook(true);
+                   form().applyButton->click();
+               });
+    EXPECT_EQ(boxes(), 1u) << "no \"" << CannotShowModalMessage << "\"";
+    EXPECT_EQ(references()[0], 1);
+    ASSERT_TRUE(form().isVisible());
+    EXPECT_FALSE(form().isModal());
+    expectLook(false);
 
     // "Apply to Model" in a window shown without modality only ends the choice.
+    form().setChoosing(true);
+    form().prepareForChoosing();
     form().applyButton->click();
     EXPECT_TRUE(form().isVisible());
     expectLook(false);

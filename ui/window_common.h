@@ -14,6 +14,7 @@
 namespace korvex {
 
 inline constexpr std::string_view ApplicationTitle = "Korvex Model Viewer";
+inline constexpr std::string_view ProgramVersion = "1.0";
 // Where users send what went wrong.
 inline constexpr std::string_view ReportAddress = "korvex-viewer@example.org";
 

@@ -22,7 +22,7 @@ struct RenderCommand {
     float rotationY = 0.0f, rotationX = 20.0f, zoomZ = -4.0f;
     std::optional<StandardView> standardView;  // replaces rotationY and rotationX
     bool fit = false;                          // frames the model, replacing zoomZ
-    std::optional<std::string> envPath;  // the working, executable and installed Data/Env.jpg otherwise
+    std::optional<std::string> envPath;        // the working, executable and installed Data/Env.jpg otherwise
     bool wireframe = false;
     bool useLevelOfDetail = true;
     int32_t detailLevel = 100;
