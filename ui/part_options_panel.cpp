@@ -128,8 +128,6 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     connect(detailSlider, &QSlider::valueChanged, this, [this] { detailChanged(); });
     // Only the user's choices: the box is filled and set without signalling.
     connect(textureBox, &QComboBox::activated, this, [this] { partTextureChosen(); });
-    // A name too long for the box is read whole in its tip.
-    connect(textureBox, &QComboBox::currentTextChanged, textureBox, &QWidget::setToolTip);
 
     DisablePartOptions();
 }
@@ -199,6 +197,8 @@ void PartOptionsPanel::ShowPartOptions(const QString& caption) {
     colourSwatch->setFill(QColor(rgb[0], rgb[1], rgb[2]));
     const QSignalBlocker quiet(textureBox);
     textureBox->setCurrentIndex(textureIndex);
+    // A name too long for the box is read whole in its tip.
+    textureBox->setToolTip(textureBox->currentText());
 }
 
 void PartOptionsPanel::DisablePartOptions() {
@@ -223,6 +223,7 @@ void PartOptionsPanel::reflectionToggled() {
 }
 
 void PartOptionsPanel::partTextureChosen() {
+    textureBox->setToolTip(textureBox->currentText());
     setSelectedPartTexture(state_, textureBox->currentIndex());
 }
 
