@@ -92,6 +92,14 @@ protected:
             for (int x = 0; x < image.width(); ++x) lit += image.pixelColor(x, y) != QColor(Qt::black) ? 1 : 0;
         return image.isNull() ? 0.0 : static_cast<double>(lit) / (image.width() * image.height());
     }
+    // The sample car open and standing still, the frame loop let go, the
+    // view following `clock`.
+    void letStillCarRun(StepClock& clock) {
+        view().setTickSource([&clock] { return clock.read(); });
+        window->rotatingAction->setChecked(false);
+        openSampleCar();
+        view().setFrameLoopHeld(false);
+    }
     bool resizedTo(QSize size) {
         window->resize(size);
         return QTest::qWaitFor([&] { return window->size() == size.expandedTo(window->minimumSize()); });
@@ -225,10 +233,7 @@ TEST_F(WindowBehaviourTest, WireframeButtonShowsItsStateAndTheSettingsDialogStar
 
 TEST_F(WindowBehaviourTest, NothingIsDrawnWhileIdleAndOneFrameAfterEachChange) {
     StepClock clock;
-    view().setTickSource([&] { return clock.read(); });
-    window->rotatingAction->setChecked(false);
-    openSampleCar();
-    view().setFrameLoopHeld(false);
+    letStillCarRun(clock);
     const auto settled = [&] {
         QTest::qWait(60);
         return view().framesDrawn();
@@ -281,10 +286,7 @@ TEST_F(WindowBehaviourTest, NothingIsDrawnWhileIdleAndOneFrameAfterEachChange) {
 
 TEST_F(WindowBehaviourTest, AModelSetTurningAgainGoesOnFromWhereItStood) {
     StepClock clock;
-    view().setTickSource([&] { return clock.read(); });
-    window->rotatingAction->setChecked(false);
-    openSampleCar();
-    view().setFrameLoopHeld(false);
+    letStillCarRun(clock);
     QTest::qWait(50);
     const float angle = state().view.RotationY;
     clock.now += 60000;  // a minute of standing still
