@@ -131,7 +131,10 @@ int ViewWidget::frameInterval() const {
 
 void ViewWidget::scheduleNextFrame(const FrameControls& controls) {
     moving_ = !held_ && animating(controls);
-    if (moving_ && !nextFrame_.isActive()) nextFrame_.start(frameInterval());
+    if (!moving_)
+        nextFrame_.stop();
+    else if (!nextFrame_.isActive())
+        nextFrame_.start(frameInterval());
 }
 
 bool ViewWidget::withContext(const std::function<void()>& work) {
