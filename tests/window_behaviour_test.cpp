@@ -170,6 +170,7 @@ TEST_F(WindowBehaviourTest, TheTextureBoxKeepsShowingThePartsTextureAndTakesNoTy
     rubber->setText("tyre");
     EXPECT_EQ(box.currentText(), "tyre") << "after the texture was renamed";
     EXPECT_EQ(box.toolTip(), "tyre");
+    EXPECT_EQ(rubber->toolTip(), "tyre");
     window->textureManager()->textureList->setCurrentRow(0);
     window->textureManager()->removeButton->click();
     EXPECT_EQ(state().partList.Parts[0].TextureIndex, 1);

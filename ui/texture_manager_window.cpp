@@ -186,6 +186,8 @@ void TextureManagerWindow::prepareForChoosing() {
 void TextureManagerWindow::addListItem(const std::string& name) {
     auto* item = new QListWidgetItem(icons::texturePicture(), toQString(name));
     item->setData(NameRole, bytesOf(name));
+    // The grid cuts long names in the middle; the tip has them whole.
+    item->setToolTip(item->text());
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     const QSignalBlocker quiet(textureList);
     textureList->addItem(item);
@@ -220,6 +222,7 @@ void TextureManagerWindow::textureRenamed(QListWidgetItem* item, const QByteArra
     {
         const QSignalBlocker quiet(textureList);
         item->setData(NameRole, after);
+        item->setToolTip(item->text());
     }
     if (position >= 0)
         renameTexture(state_.textureLibrary, static_cast<std::size_t>(position), std::string(viewOf(after)));
