@@ -169,6 +169,8 @@ private:
     void connectDragBars();
     void layoutClient();
     void setLeftPaneWidth(int width);
+    // The widest the pane may be and still leave the view its room.
+    int widestLeftPane() const;
     void startDrag(QPoint at);
     void endDrag(QPoint at);
 

@@ -38,7 +38,7 @@ void MainWindow::connectDragBars() {
         // it, so the remembered position is kept.
         const int newLeft = std::max(widthSplitter->x() + at.x() - state_.view.LastMouseX, NarrowestDraggedBar);
         widthSplitter->move(newLeft, widthSplitter->y());
-        setLeftPaneWidth(std::min(newLeft + WidthSplitterWidth, std::max(NarrowestPane, client_->width() - NarrowestView)));
+        setLeftPaneWidth(std::min(newLeft + WidthSplitterWidth, widestLeftPane()));
     };
 }
 
@@ -56,9 +56,13 @@ void MainWindow::layoutClient() {
     const int height = client_->height();
     // The pane keeps the width it was given while the window leaves the
     // view room beside it, and gets it back once the window is wide again.
-    const int paneWidth = std::min(leftPaneWidth_, std::max(NarrowestPane, client_->width() - NarrowestView));
+    const int paneWidth = std::min(leftPaneWidth_, widestLeftPane());
     leftPane->setGeometry(0, 0, paneWidth, height);
     view->setGeometry(paneWidth, 0, std::max(0, client_->width() - paneWidth), height);
+}
+
+int MainWindow::widestLeftPane() const {
+    return std::max(NarrowestPane, client_->width() - NarrowestView);
 }
 
 void MainWindow::setLeftPaneWidth(int width) {

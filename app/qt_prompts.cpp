@@ -1,6 +1,5 @@
 #include "qt_prompts.h"
 
-#include "settings/geomdata_file.h"
 #include "ui/picture_file_dialog.h"
 
 #include <QColorDialog>
@@ -66,11 +65,9 @@ std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filt
     return fromQPath(*chosen);
 }
 
-std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter) {
-    // The settings file is asked for in the middle of an open: the caption says which file is wanted.
-    const QString caption = filter == GeomDataFileFilter ? toQString(GeomDataDialogCaption) : QStringLiteral("Open");
-    return chooseWith(filter, [this, &caption](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
-        return QFileDialog::getOpenFileName(parent_, caption, folder, qtFilter);
+std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter, std::string_view caption) {
+    return chooseWith(filter, [this, caption](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
+        return QFileDialog::getOpenFileName(parent_, toQString(caption), folder, qtFilter);
     });
 }
 

@@ -27,7 +27,7 @@ public:
 
     void message(std::string_view caption, std::string_view text, BoxIcon icon) override;
     bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
-    std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
+    std::optional<std::filesystem::path> chooseFile(std::string_view filter, std::string_view caption) override;
     // With a preview of the highlighted picture beside the file list.
     std::optional<std::filesystem::path> choosePicture(std::string_view filter) override;
     // Adds the extension of the chosen type when the name has none.

@@ -14,7 +14,7 @@ bool ScriptedPrompts::askYesNo(std::string_view caption, std::string_view text, 
     return answer;
 }
 
-std::optional<std::filesystem::path> ScriptedPrompts::chooseFile(std::string_view filter) {
+std::optional<std::filesystem::path> ScriptedPrompts::chooseFile(std::string_view filter, std::string_view) {
     return chooseSaveFile(filter, {});
 }
 

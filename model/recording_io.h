@@ -32,7 +32,7 @@ class ScriptedPrompts : public Prompts {
 public:
     void message(std::string_view caption, std::string_view text, BoxIcon icon) override;
     bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) override;
-    std::optional<std::filesystem::path> chooseFile(std::string_view filter) override;
+    std::optional<std::filesystem::path> chooseFile(std::string_view filter, std::string_view caption) override;
     // Shown as a file request captioned with the suggested name; answered
     // from fileAnswers.
     std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,

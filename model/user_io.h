@@ -26,11 +26,12 @@ public:
     virtual void message(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
     // A modal Yes/No question; true for Yes.
     virtual bool askYesNo(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
-    // A file-open dialog; nothing when the user cancels.
-    virtual std::optional<std::filesystem::path> chooseFile(std::string_view filter) = 0;
+    // A file-open dialog captioned with what it asks for; nothing when the
+    // user cancels.
+    virtual std::optional<std::filesystem::path> chooseFile(std::string_view filter, std::string_view caption) = 0;
     // A file-open dialog for pictures; the window's shows a preview of the
     // highlighted file.
-    virtual std::optional<std::filesystem::path> choosePicture(std::string_view filter) { return chooseFile(filter); }
+    virtual std::optional<std::filesystem::path> choosePicture(std::string_view filter) { return chooseFile(filter, "Open"); }
     // A file-save dialog offering the types of `filter`, with `suggested` as
     // the file name; nothing when the user cancels.
     virtual std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,

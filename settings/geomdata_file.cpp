@@ -40,7 +40,7 @@ std::optional<std::filesystem::path> findGeomDataFile(const std::filesystem::pat
     std::error_code failed;
     const std::filesystem::path model = std::filesystem::absolute(modelPath, failed);
     if (!failed) prompts.startIn(GeomDataFileFilter, model.parent_path());
-    return prompts.chooseFile(GeomDataFileFilter);
+    return prompts.chooseFile(GeomDataFileFilter, GeomDataDialogCaption);
 }
 
 // Up to `count` characters from 1-based position `first`; fewer, or none, near the end.
