@@ -73,7 +73,7 @@ std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filt
 
 std::optional<std::filesystem::path> QtPrompts::choosePicture(std::string_view filter) {
     return chooseWith(filter, [this](const QString& folder, const QString& qtFilter) {
-        return choosePictureFile(parent_, "Open", folder, qtFilter);
+        return choosePictureFile(parent_, toQString(OpenCaption), folder, qtFilter);
     });
 }
 

@@ -19,6 +19,9 @@ public:
     virtual void LogLine(std::string_view text) = 0;
 };
 
+// The caption of a file dialog that asks for nothing more particular.
+inline constexpr std::string_view OpenCaption = "Open";
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -31,7 +34,7 @@ public:
     virtual std::optional<std::filesystem::path> chooseFile(std::string_view filter, std::string_view caption) = 0;
     // A file-open dialog for pictures; the window's shows a preview of the
     // highlighted file.
-    virtual std::optional<std::filesystem::path> choosePicture(std::string_view filter) { return chooseFile(filter, "Open"); }
+    virtual std::optional<std::filesystem::path> choosePicture(std::string_view filter) { return chooseFile(filter, OpenCaption); }
     // A file-save dialog offering the types of `filter`, with `suggested` as
     // the file name; nothing when the user cancels.
     virtual std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,

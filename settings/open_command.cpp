@@ -16,7 +16,7 @@ void OpenModel(ProgramState& state, const std::filesystem::path& path, UserIo io
 }
 
 bool chooseAndOpenModel(ProgramState& state, UserIo io, CommandControls& controls) {
-    const auto path = io.prompts.chooseFile(ModelFileFilter, "Open");
+    const auto path = io.prompts.chooseFile(ModelFileFilter, OpenCaption);
     if (!path) return false;
     OpenModel(state, *path, io, controls);
     return true;

@@ -242,14 +242,14 @@ TEST(QtPromptsFolders, TheModelDialogStartsInTheWorkingFolderThenWhereItIsTold) 
     fixtures::TempDir folder;
     QString shownIn;
     const auto remember = [&](QFileDialog& dialog) { shownIn = dialog.directory().absolutePath(); };
-    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter, "Open"); }, remember);
+    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter, OpenCaption); }, remember);
     EXPECT_EQ(shownIn.toStdString(), QDir::currentPath().toStdString());
 
     prompts.startIn(ModelFileFilter, folder.path());
-    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter, "Open"); }, remember);
+    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter, OpenCaption); }, remember);
     EXPECT_EQ(shownIn.toStdString(), folder.path().string());
     // Another kind of file keeps its own folder.
-    withFileDialog([&] { return prompts.chooseFile("Ini files|*.ini", "Open"); }, remember);
+    withFileDialog([&] { return prompts.chooseFile("Ini files|*.ini", OpenCaption); }, remember);
     EXPECT_EQ(shownIn.toStdString(), QDir::currentPath().toStdString());
 
     // The save dialog suggests the name and adds the type's extension.
