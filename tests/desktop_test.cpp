@@ -8,6 +8,7 @@
 #include "app/qt_prompts.h"
 #include "model/recording_io.h"
 #include "render/view_widget.h"
+#include "settings/geomdata_file.h"
 #include "settings/open_command.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/main_window_fixture.h"
@@ -251,6 +252,15 @@ TEST(QtPromptsFolders, TheModelDialogStartsInTheWorkingFolderThenWhereItIsTold) 
     // Another kind of file keeps its own folder.
     withFileDialog([&] { return prompts.chooseFile("Ini files|*.ini", OpenCaption); }, remember);
     EXPECT_EQ(shownIn.toStdString(), QDir::currentPath().toStdString());
+
+    // Each dialog is captioned with what its command asks for.
+    QString caption;
+    withFileDialog([&] { return prompts.chooseFile(ModelFileFilter, OpenCaption); },
+                   [&](QFileDialog& dialog) { caption = dialog.windowTitle(); });
+    EXPECT_EQ(caption, "Open");
+    withFileDialog([&] { return prompts.chooseFile(GeomDataFileFilter, GeomDataDialogCaption); },
+                   [&](QFileDialog& dialog) { caption = dialog.windowTitle(); });
+    EXPECT_EQ(caption, "Choose the geomdata.ini of this model");
 
     // The save dialog suggests the name and adds the type's extension.
     QString suggested;
