@@ -111,12 +111,14 @@ void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<Sym
         if (name.find("geo") == std::string_view::npos) continue;
 
         const auto i = static_cast<std::size_t>(list.PartCount);
-        // Records at indices a previous model used keep their appearance.
+        // Records at indices a previous model used keep their appearance;
+        // that model's arrays are freed, not refilled, so that its memory
+        // goes back as this one's arrives.
         list.grow(i + 1);
         list.PartVisible[i] = 1;
         list.Parts[i].Name = decodingName(name);
-        list.PartVertices[i].clear();
-        list.PartIndices[i].clear();
+        list.PartVertices[i] = VertexArray();
+        list.PartIndices[i] = TriArray();
 
         stream.seek(int64_t{symbol.st_value} + progBits.sh_offset);
         if (!DecodeGeometry(stream, list.PartVertices[i], list.PartIndices[i], progBits.sh_offset, prompts))

@@ -1,12 +1,11 @@
 #pragma once
 // The in-memory records of the one model the viewer holds at a time.
 
+#include "bulk_memory.h"
+
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
-#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -22,32 +21,8 @@ struct ModelVertex {
 };
 static_assert(sizeof(ModelVertex) == 40, "a vertex record is 40 bytes");
 
-// Leaves new elements uninitialised: vertex and index arrays are sized and
-// then filled from the file at once, and zeroing a large model first would
-// cost as much again as reading it.
-template <typename T>
-struct UninitialisedAllocator : std::allocator<T> {
-    using value_type = T;
-    template <typename U>
-    struct rebind {
-        using other = UninitialisedAllocator<U>;
-    };
-    UninitialisedAllocator() = default;
-    template <typename U>
-    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
-
-    template <typename U>
-    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <typename U, typename... Args>
-    void construct(U* p, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-};
-
-using VertexArray = std::vector<ModelVertex, UninitialisedAllocator<ModelVertex>>;
-using TriArray = std::vector<uint16_t, UninitialisedAllocator<uint16_t>>;  // one triangle strip
+using VertexArray = std::vector<ModelVertex, BulkAllocator<ModelVertex>>;
+using TriArray = std::vector<uint16_t, BulkAllocator<uint16_t>>;  // one triangle strip
 
 struct GeometryPart {
     float Colour[3] = {0.0f, 0.0f, 0.0f};

@@ -10,7 +10,7 @@ namespace korvex {
 
 // Pixel memory is filled by the decoder right after it is sized; zeroing a
 // large picture first would cost a pass of its own.
-using PixelBytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
+using PixelBytes = std::vector<uint8_t, BulkAllocator<uint8_t>>;
 
 struct PixelBuffer {
     uint32_t width = 0;
