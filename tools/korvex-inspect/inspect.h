@@ -18,6 +18,12 @@ struct ModelCommand {
     bool dump = false;      // every vertex and strip after the part rows
 };
 
+// The usage lines printed for arguments that make no command.
+extern const char* const InspectUsage;
+
+// The model command in `args` (without the program name), if they are one.
+std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args);
+
 // Opens the model into `state` as the viewer's open command does and prints
 // the log, `---`, the part rows, the boxes shown and an escaped failure.
 void inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out);
@@ -26,7 +32,7 @@ void inspectModel(const ModelCommand& command, ProgramState& state, std::ostream
 // escaped failure, if any, as an `error` line.
 void printShown(const ScriptedPrompts& prompts, const std::optional<std::string>& escaped, std::ostream& out);
 
-// Runs the inspector on `args` (without the program name), loading into
+// Runs any of the inspector's commands on `args` (without the program name), loading into
 // `state`, which should be fresh; answers the exit status.
 int runInspect(const std::vector<std::string>& args, ProgramState& state, std::ostream& out, std::ostream& err);
 

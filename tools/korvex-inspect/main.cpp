@@ -1,4 +1,5 @@
 #include "inspect.h"
+#include "picture_module.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -6,8 +7,13 @@
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    korvex::ProgramState state;
-    const int status = korvex::runInspect(args, state, std::cout, std::cerr);
+    int status = 0;
+    if (const auto command = korvex::parseModelCommand(args)) {
+        korvex::ProgramState state;
+        korvex::inspectModel(*command, state, std::cout);
+    } else {
+        status = korvex::runPictureCommand(args, std::cout, std::cerr);
+    }
     std::cout.flush();
     // Leave without taking a big model apart piece by piece: the system
     // releases all of its memory at once, far faster.
