@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""Runs each of our timings next to its reference, in the same run on the same
+machine, and prints one table: what, ours, reference, ratio, target, met.
+
+usage: compare.py BUILD INPUTS [--out TABLE.md]
+
+BUILD is an optimised build folder (with KORVEX_BENCH on), INPUTS the folder
+scripts/bench made the inputs in. The start-up and f3d rows need DISPLAY.
+Times are medians over the runs, since the machines we run on are shared
+and one slow run says nothing about the program."""
+
+import argparse
+import json
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def add(self, what, ours, reference, unit, target=None):
+        ratio = ours / reference
+        met = "-" if target is None else ("yes" if ratio <= target else "no")
+        self.rows.append((what, f"{ours:.1f} {unit}", f"{reference:.1f} {unit}", f"{ratio:.2f}",
+                          "-" if target is None else f"<= {target:.2f}", met))
+        print(f"  {what}: {ratio:.2f}", file=sys.stderr)
+
+    def markdown(self):
+        lines = ["| what | ours | reference | ratio | target | met |", "|---|---|---|---|---|---|"]
+        lines += ["| " + " | ".join(row) + " |" for row in self.rows]
+        return "\n".join(lines) + "\n"
+
+
+def hyperfine(commands, runs, warmup):
+    """Median seconds of each command, timed one after the other by hyperfine."""
+    with tempfile.NamedTemporaryFile(suffix=".json") as out:
+        subprocess.run(["hyperfine", "-N", "--warmup", str(warmup), "--runs", str(runs), "--output=null",
+                        "--export-json", out.name, *commands], check=True, stdout=subprocess.DEVNULL)
+        results = json.load(open(out.name))["results"]
+    return [statistics.median(result["times"]) for result in results]
+
+
+def peak_resident_bytes(command, runs):
+    """Median of the highest resident memory the command reached, in bytes."""
+    peaks = []
+    for _ in range(runs):
+        child = subprocess.Popen(command, stdout=subprocess.DEVNULL)
+        _, status, usage = os.wait4(child.pid, 0)
+        if status != 0:
+            sys.exit(f"compare: {' '.join(command)} failed")
+        peaks.append(usage.ru_maxrss * 1024)
+    return statistics.median(peaks)
+
+
+def google_benchmark(program, names, repetitions=5):
+    """Median milliseconds per iteration of each named benchmark."""
+    pattern = "^(" + "|".join(names) + ")$"
+    output = subprocess.run([program, f"--benchmark_filter={pattern}", f"--benchmark_repetitions={repetitions}",
+                             "--benchmark_report_aggregates_only=true", "--benchmark_format=json"],
+                            check=True, capture_output=True, text=True).stdout
+    medians = {b["run_name"]: b["real_time"] for b in json.loads(output)["benchmarks"]
+               if b.get("aggregate_name") == "median"}
+    return [medians[name] for name in names]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("inputs")
+    parser.add_argument("--out")
+    args = parser.parse_args()
+    build, inputs = args.build, args.inputs
+    inspect = f"{build}/tools/korvex-inspect/korvex-inspect"
+    big_model = f"{inputs}/big.o"
+    car = f"{build}/sample/car.o"
+    table = Table()
+    ms = 1000.0
+
+    cat, ours = hyperfine([f"cat {big_model}", f"{inspect} model {big_model}"], runs=40, warmup=5)
+    table.add("open the 100 MB model: `korvex-inspect model` / `cat`", ours * ms, cat * ms, "ms", 2.0)
+
+    peak = peak_resident_bytes([inspect, "model", big_model], runs=5)
+    size = os.path.getsize(big_model)
+    table.add("peak memory with the 100 MB model open / the file's size", peak / 2**20, size / 2**20, "MiB", 1.5)
+
+    images = f"{inputs}/textures"
+    djpeg, jpeg, convert_tga, tga, convert_bmp, bmp = hyperfine(
+        [f"djpeg -outfile /dev/null {images}/big.jpg", f"{inspect} texture {images}/big.jpg",
+         f"/usr/bin/convert {images}/big.tga null:", f"{inspect} texture {images}/big.tga",
+         f"/usr/bin/convert {images}/big.bmp null:", f"{inspect} texture {images}/big.bmp"], runs=15, warmup=3)
+    table.add("decode a 4096x4096 JPEG: `korvex-inspect texture` / `djpeg`", jpeg * ms, djpeg * ms, "ms", 1.3)
+    table.add("decode a 4096x4096 run-length TGA: ours / ImageMagick", tga * ms, convert_tga * ms, "ms", 1.0)
+    table.add("decode a 4096x4096 BMP: ours / ImageMagick", bmp * ms, convert_bmp * ms, "ms", 1.0)
+
+    arrays, listed, per_vertex = google_benchmark(f"{build}/bench/render_bench",
+                                                  ["VertexArrays/80", "DisplayList/80", "CallPerVertex/80"])
+    table.add("a frame of 1M triangles: vertex arrays / display list", arrays, listed, "ms", 1.10)
+    table.add("a frame of 1M triangles: call per vertex / display list", per_vertex, listed, "ms")
+
+    startup = f"{build}/bench/startup-bench"
+    empty, with_car = hyperfine([startup, f"{startup} {car}"], runs=20, warmup=3)
+    table.add("start-up to the first frame: the sample car / no model", with_car * ms, empty * ms, "ms", 1.2)
+
+    png = f"{inputs}/render.png"
+    # The same framing in both: f3d looks at the side of the car and fits it.
+    ours, f3d = hyperfine([f"{inspect} render {car} --png {png} --size 640x480 --view side --fit",
+                           f"f3d --output {png} --resolution 640,480 {inputs}/car.ply"], runs=15, warmup=3)
+    table.add("draw the sample car to a 640x480 PNG: `korvex-inspect render` / `f3d --output`",
+              ours * ms, f3d * ms, "ms", 0.5)
+
+    text = table.markdown()
+    print(text, end="")
+    if args.out:
+        with open(args.out, "w") as out:
+            out.write(text)
+
+
+if __name__ == "__main__":
+    main()
