@@ -74,15 +74,6 @@ void DrawFrame(benchmark::State& bench, korvex::StripEmitter emitter) {
     bench.SetItemsProcessed(bench.iterations() * scene->indices);
 }
 
-void setArraysEnabled(bool enabled) {
-    for (const GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY}) {
-        if (enabled)
-            glEnableClientState(array);
-        else
-            glDisableClientState(array);
-    }
-}
-
 // What RenderFrame sends for each drawn part of an opaque, untextured model
 // without reflections (the only kind makeScene builds): blending and
 // texturing off, the part's colour, and its strip through the same vertex
@@ -93,24 +84,18 @@ void setArraysEnabled(bool enabled) {
 GLuint compilePartStrips(const korvex::ProgramState& state) {
     const korvex::PartList& list = state.partList;
     const GLuint name = glGenLists(1);
-    setArraysEnabled(true);
+    korvex::setVertexArraysEnabled(true);
     glNewList(name, GL_COMPILE);
     for (std::size_t i = 0; i < korvex::drawablePartCount(list); ++i) {
         if (!korvex::partIsDrawn(state, i, Controls)) continue;
         const korvex::GeometryPart& part = list.Parts[i];
-        const korvex::ModelVertex* first = list.PartVertices[i].data();
-        const korvex::TriArray& strip = list.PartIndices[i];
         glDisable(GL_BLEND);
         glDisable(GL_TEXTURE_2D);
         glColor3f(part.Colour[0], part.Colour[1], part.Colour[2]);
-        constexpr GLsizei stride = sizeof(korvex::ModelVertex);
-        glVertexPointer(3, GL_FLOAT, stride, first->Position);
-        glNormalPointer(GL_FLOAT, stride, first->Normal);
-        glTexCoordPointer(2, GL_FLOAT, stride, first->TexCoord);
-        glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(strip.size()), GL_UNSIGNED_SHORT, strip.data());
+        korvex::emitStrip(list.PartVertices[i], list.PartIndices[i], korvex::StripEmitter::VertexArrays);
     }
     glEndList();
-    setArraysEnabled(false);
+    korvex::setVertexArraysEnabled(false);
     return name;
 }
 

@@ -42,10 +42,7 @@ public:
     void emit(std::size_t part) const {
         const VertexArray& vertices = state_.partList.PartVertices[part];
         const TriArray& indices = state_.partList.PartIndices[part];
-        if (emitter_ == StripEmitter::Immediate)
-            emitImmediate(vertices, indices);
-        else
-            emitArrays(vertices, indices);
+        emitStrip(vertices, indices, emitter_);
     }
 
     void bindPartTexture(const GeometryPart& part) const {
@@ -120,7 +117,9 @@ private:
     StripEmitter emitter_;
 };
 
-void setArraysEnabled(bool enabled) {
+}  // namespace
+
+void setVertexArraysEnabled(bool enabled) {
     for (const GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY}) {
         if (enabled)
             glEnableClientState(array);
@@ -129,7 +128,12 @@ void setArraysEnabled(bool enabled) {
     }
 }
 
-}  // namespace
+void emitStrip(const VertexArray& vertices, const TriArray& indices, StripEmitter emitter) {
+    if (emitter == StripEmitter::Immediate)
+        emitImmediate(vertices, indices);
+    else
+        emitArrays(vertices, indices);
+}
 
 void AdvanceFrameClock(ViewState& view, uint32_t tick) {
     view.PreviousFrameTime = view.FrameTime;
@@ -166,7 +170,7 @@ void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitte
 
     const std::size_t count = drawablePartCount(state.partList);
     const PartDrawer drawer(state, emitter);
-    if (emitter == StripEmitter::VertexArrays) setArraysEnabled(true);
+    if (emitter == StripEmitter::VertexArrays) setVertexArraysEnabled(true);
     if (view.Wireframe) {
         drawer.wireframePass(count, controls);
     } else {
@@ -174,7 +178,7 @@ void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitte
         drawer.solidPass(count, true, controls);
     }
     drawer.highlight(count);
-    if (emitter == StripEmitter::VertexArrays) setArraysEnabled(false);
+    if (emitter == StripEmitter::VertexArrays) setVertexArraysEnabled(false);
 }
 
 void toggleWireframe(ViewState& view) {

@@ -21,6 +21,11 @@ struct FrameControls {
 // order; the immediate one, a call per attribute, is kept as the reference.
 enum class StripEmitter { VertexArrays, Immediate };
 
+// Sends one part's strip; the array path needs the three arrays enabled.
+void emitStrip(const VertexArray& vertices, const TriArray& indices, StripEmitter emitter);
+// Enables or disables the position, normal and texture coordinate arrays.
+void setVertexArraysEnabled(bool enabled);
+
 // Advances the smoothed clock: the mean of the time since StartTick and the
 // previous frame's time, in unsigned 32-bit arithmetic so the tick counter
 // may wrap.
