@@ -35,13 +35,19 @@ class Table:
         return "\n".join(lines) + "\n"
 
 
-def hyperfine(commands, runs, warmup):
-    """Median seconds of each command, timed one after the other by hyperfine."""
-    with tempfile.NamedTemporaryFile(suffix=".json") as out:
-        subprocess.run(["hyperfine", "-N", "--warmup", str(warmup), "--runs", str(runs), "--output=null",
-                        "--export-json", out.name, *commands], check=True, stdout=subprocess.DEVNULL)
-        results = json.load(open(out.name))["results"]
-    return [statistics.median(result["times"]) for result in results]
+def hyperfine(commands, runs, warmup, rounds=4):
+    """Median seconds of each command, timed by hyperfine. The runs are
+    split into rounds that take the commands in turn, so that a machine that
+    slows down or speeds up during the timing weighs on all of them alike."""
+    times = [[] for _ in commands]
+    for _ in range(rounds):
+        with tempfile.NamedTemporaryFile(suffix=".json") as out:
+            subprocess.run(["hyperfine", "-N", "--warmup", str(warmup), "--runs", str(max(1, runs // rounds)),
+                            "--output=null", "--export-json", out.name, *commands],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for kept, result in zip(times, json.load(open(out.name))["results"]):
+                kept.extend(result["times"])
+    return [statistics.median(kept) for kept in times]
 
 
 def peak_resident_bytes(command, runs):
@@ -56,10 +62,12 @@ def peak_resident_bytes(command, runs):
     return statistics.median(peaks)
 
 
-def google_benchmark(program, names, repetitions=5):
-    """Median milliseconds per iteration of each named benchmark."""
+def google_benchmark(program, names, repetitions=9):
+    """Median milliseconds per iteration of each named benchmark, their
+    repetitions interleaved at random for the same reason."""
     pattern = "^(" + "|".join(names) + ")$"
     output = subprocess.run([program, f"--benchmark_filter={pattern}", f"--benchmark_repetitions={repetitions}",
+                             "--benchmark_enable_random_interleaving=true",
                              "--benchmark_report_aggregates_only=true", "--benchmark_format=json"],
                             check=True, capture_output=True, text=True).stdout
     medians = {b["run_name"]: b["real_time"] for b in json.loads(output)["benchmarks"]
