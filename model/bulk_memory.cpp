@@ -1,9 +1,19 @@
 #include "bulk_memory.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <sys/mman.h>
+
+#if !defined(MADV_POPULATE_WRITE)
+#define MADV_POPULATE_WRITE 23
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KORVEX_HEAP_ONLY 1
@@ -30,6 +40,9 @@ struct alignas(Alignment) BlockHeader {
 };
 static_assert(sizeof(BlockHeader) == Alignment);
 
+// How far beyond the last array handed out a block's pages are made ready.
+constexpr std::size_t Lookahead = std::size_t{4} << 20;
+
 // Arrays bigger than this do not fit a block with its header.
 constexpr std::size_t LargestInBlock = BlockSize - sizeof(BlockHeader);
 
@@ -51,6 +64,12 @@ void* mapAligned(std::size_t bytes, std::size_t alignment) {
     return reinterpret_cast<void*>(aligned);
 }
 
+// The kernel zeroes a fresh page when it is first written, and for a big
+// model that zeroing is most of the load. A second thread therefore makes
+// the pages of the next few megabytes of the block being filled ready while
+// the loader reads into the ones before, and the pages of an array with a
+// mapping of its own while its owner fills it. Where the kernel cannot make
+// pages ready ahead (before 5.14), the thread stops and nothing changes.
 class Blocks {
 public:
     void* allocate(std::size_t bytes) {
@@ -61,22 +80,27 @@ public:
             BlockHeader* own = map(roundUp(sizeof(BlockHeader) + bytes, HugePage), HugePage);
             own->live = 1;
             memory = own + 1;
+            prepare(own, HugePage, own->mappedBytes);
         } else {
             const std::size_t need = roundUp(bytes, Alignment);
             if (current_ == nullptr || current_->used + need > BlockSize) {
-                // A full block goes when its last array is freed.
+                // A full block goes when its last array is freed; the pages
+                // past its last array will not be needed.
+                forgetPreparation(current_);
                 current_ = map(BlockSize, BlockSize);
             }
             memory = reinterpret_cast<char*>(current_) + current_->used;
             current_->used += need;
             ++current_->live;
+            prepare(current_, roundUp(current_->used, HugePage),
+                    std::min(BlockSize, roundUp(current_->used + Lookahead, HugePage)));
         }
         ++liveArrays_;
         return memory;
     }
 
     void release(void* memory, std::size_t bytes) noexcept {
-        const std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         BlockHeader* header =
             bytes > LargestInBlock
                 ? static_cast<BlockHeader*>(memory) - 1
@@ -84,6 +108,8 @@ public:
         --liveArrays_;
         if (--header->live > 0) return;
         if (header == current_) current_ = nullptr;
+        forgetPreparation(header);
+        stepDone_.wait(lock, [&] { return preparing_ != header; });
         unmap(header);
     }
 
@@ -93,6 +119,13 @@ public:
     }
 
 private:
+    // Pages [next, end) of a mapping, as offsets from its header, still to be made ready.
+    struct Preparation {
+        BlockHeader* mapping;
+        std::size_t next;
+        std::size_t end;
+    };
+
     BlockHeader* map(std::size_t bytes, std::size_t alignment) {
         auto* header = static_cast<BlockHeader*>(mapAligned(bytes, alignment));
         header->mappedBytes = bytes;
@@ -106,15 +139,77 @@ private:
         --mappings_;
     }
 
+    // Called with the mutex held, as is prepare.
+    void forgetPreparation(BlockHeader* mapping) {
+        std::erase_if(pending_, [&](const Preparation& job) { return job.mapping == mapping; });
+    }
+
+    void prepare(BlockHeader* mapping, std::size_t from, std::size_t to) {
+        if (!preparingWorks_ || from >= to) return;
+        const auto job = std::find_if(pending_.begin(), pending_.end(),
+                                      [&](const Preparation& p) { return p.mapping == mapping; });
+        if (job != pending_.end()) {
+            job->next = std::max(job->next, from);
+            job->end = std::max(job->end, to);
+        } else {
+            pending_.push_back({mapping, from, to});
+        }
+        if (!workerStarted_) {
+            try {
+                std::thread([this] { prepareForEver(); }).detach();
+                workerStarted_ = true;
+            } catch (const std::system_error&) {
+                preparingWorks_ = false;
+                pending_.clear();
+                return;
+            }
+        }
+        work_.notify_one();
+    }
+
+    // The worker: one huge page at a time, with the mutex released while the
+    // kernel zeroes it, so that a release waits for one page at most.
+    void prepareForEver() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [&] { return !pending_.empty(); });
+            Preparation& job = pending_.front();
+            if (job.next >= job.end) {
+                pending_.pop_front();
+                continue;
+            }
+            preparing_ = job.mapping;
+            char* page = reinterpret_cast<char*>(job.mapping) + job.next;
+            job.next += HugePage;
+            lock.unlock();
+            const bool refused = ::madvise(page, HugePage, MADV_POPULATE_WRITE) != 0 && errno == EINVAL;
+            lock.lock();
+            preparing_ = nullptr;
+            stepDone_.notify_all();
+            if (refused) {
+                preparingWorks_ = false;
+                pending_.clear();
+            }
+        }
+    }
+
     std::mutex mutex_;
     BlockHeader* current_ = nullptr;
     std::size_t mappings_ = 0;
     std::size_t liveArrays_ = 0;
+
+    std::condition_variable work_;      // a job is pending
+    std::condition_variable stepDone_;  // the worker let go of a page
+    std::deque<Preparation> pending_;
+    BlockHeader* preparing_ = nullptr;  // the mapping the worker is in, outside the mutex
+    bool workerStarted_ = false;
+    bool preparingWorks_ = true;
 };
 
+// Never destroyed: the worker may still wait on it while the program exits.
 Blocks& blocks() {
-    static Blocks instance;
-    return instance;
+    static Blocks* const instance = new Blocks;
+    return *instance;
 }
 
 }  // namespace

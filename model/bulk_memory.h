@@ -9,8 +9,10 @@
 // pages and offered to them, so that the same memory costs one fault per
 // 2 MiB; an array too big for a block gets a mapping of its own, offered the
 // same way. A block goes back to the system when the last array in it is
-// freed. Where huge pages are off, the blocks are ordinary memory and all
-// works the same. Under the address sanitizer everything comes from the
+// freed. A thread of its own makes the pages just ahead of the last array
+// ready meanwhile, so that the kernel's zeroing of them is done beside the
+// reading rather than in its way. Where huge pages are off, the blocks are
+// ordinary memory and all works the same. Under the address sanitizer everything comes from the
 // ordinary heap, so that overruns are still caught.
 
 #include <cstddef>

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace korvex {
@@ -109,6 +114,48 @@ TEST_F(BulkMemory, AModelsArraysAreFreedByTheNextLoadAndByClose) {
     ASSERT_TRUE(CloseModel(outcome.state, outcome.log, outcome.controls));
     EXPECT_EQ(bulkMemoryUse().liveArrays, before_.liveArrays);
     EXPECT_EQ(mappingsAdded(), 0u);
+}
+
+// How many of the 4 KiB pages of [begin, begin + bytes) the process holds.
+std::size_t residentPages(const void* begin, std::size_t bytes) {
+    std::vector<unsigned char> pages(bytes / 4096);
+    if (::mincore(const_cast<void*>(begin), bytes, pages.data()) != 0) return 0;
+    return static_cast<std::size_t>(std::count_if(pages.begin(), pages.end(), [](unsigned char p) { return p & 1; }));
+}
+
+bool kernelPreparesPagesAhead() {
+    void* scratch = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const bool works = ::madvise(scratch, 4096, 23 /* MADV_POPULATE_WRITE */) == 0;
+    ::munmap(scratch, 4096);
+    return works;
+}
+
+// Waits up to two seconds for `test` to hold.
+template <typename Test>
+bool within2Seconds(Test&& test) {
+    for (int i = 0; i < 200 && !test(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return test();
+}
+
+TEST_F(BulkMemory, PagesAreMadeReadyAheadOfTheArraysButNotFarBeyond) {
+    if (!kernelPreparesPagesAhead()) GTEST_SKIP() << "this kernel cannot make pages ready ahead";
+    // Nothing is written to these arrays here: what is resident was made so
+    // by the allocator. Each array starts 64 bytes into its mapping.
+    const auto mappingOf = [](void* array) { return static_cast<const char*>(array) - 64; };
+
+    // A 40 MiB array has a mapping of its own, made ready whole.
+    void* big = allocateBulk(40 * MiB);
+    arrays_.push_back({big, 40 * MiB});
+    EXPECT_TRUE(within2Seconds([&] { return residentPages(mappingOf(big), 40 * MiB) == 40 * MiB / 4096; }));
+    giveBack(0);
+
+    // In a fresh block, the 4 MiB past the last array, and nothing past those.
+    void* small = allocateBulk(8192);
+    arrays_.push_back({small, 8192});
+    const char* block = mappingOf(small);
+    EXPECT_TRUE(within2Seconds([&] { return residentPages(block + 2 * MiB, 4 * MiB) == 4 * MiB / 4096; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(residentPages(block + 8 * MiB, 24 * MiB), 0u);
 }
 
 TEST(BulkAllocator, VectorsGrowShrinkAndCopyThroughIt) {
