@@ -48,6 +48,34 @@ struct SymbolEntry {
 };
 static_assert(sizeof(SymbolEntry) == 16);
 
+// A load refused for the memory it would take.
+class OverBudget : public LoadError {
+public:
+    using LoadError::LoadError;
+};
+
+// What a load may decode: an honest file holds each part's records once, so
+// its arrays come to about the file's size; a file whose symbols or section
+// headers all point at one block would have it decoded again and again.
+class LoadBudget {
+public:
+    explicit LoadBudget(int64_t fileSize)
+        : left_(std::max<int64_t>(int64_t{64} << 20, fileSize * 4)), total_(left_) {}
+
+    // Counts `bytes` just decoded; throws once the load has taken more than its budget.
+    void take(uint64_t bytes) {
+        if (bytes > static_cast<uint64_t>(left_)) {
+            throw OverBudget("The model needs more than " + std::to_string(total_ >> 20) +
+                             " MiB, more than its file can hold");
+        }
+        left_ -= static_cast<int64_t>(bytes);
+    }
+
+private:
+    int64_t left_;
+    int64_t total_;
+};
+
 void logMessageLine(LogSink& log, const std::exception& failure) {
     log.LogLine(std::string("Message: \"") + failure.what() + "\"");
 }
@@ -74,9 +102,10 @@ std::vector<SectionHeader> readSectionHeaders(ModelStream& stream, const ElfHead
     return headers;
 }
 
-std::vector<char> readSectionBytes(ModelStream& stream, const SectionHeader& section) {
+std::vector<char> readSectionBytes(ModelStream& stream, const SectionHeader& section, LoadBudget& budget) {
     stream.seek(section.sh_offset);
     if (!stream.canHold(section.sh_size, 1)) throw LoadError(StreamReadError);
+    budget.take(section.sh_size);
     std::vector<char> bytes(section.sh_size);
     stream.read(bytes.data(), bytes.size());
     return bytes;
@@ -104,7 +133,7 @@ std::string decodingName(std::string_view symbolName) {
 }
 
 void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<SymbolEntry>& symbols,
-                 const SectionHeader& progBits, Prompts& prompts) {
+                 const SectionHeader& progBits, Prompts& prompts, LoadBudget& budget) {
     PartList& list = state.partList;
     for (const SymbolEntry& symbol : symbols) {
         const std::string_view name = SymbolName(state.stringTables, symbol.st_name);
@@ -123,6 +152,7 @@ void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<Sym
         stream.seek(int64_t{symbol.st_value} + progBits.sh_offset);
         if (!DecodeGeometry(stream, list.PartVertices[i], list.PartIndices[i], progBits.sh_offset, prompts))
             throw LoadError("Error Loading Geometry Part.");
+        budget.take(list.PartVertices[i].size() * sizeof(ModelVertex) + list.PartIndices[i].size() * sizeof(uint16_t));
         list.Parts[i].IndicesInRange = indicesInRange(list.PartIndices[i], list.PartVertices[i].size());
         ++list.PartCount;
     }
@@ -131,6 +161,12 @@ void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<Sym
 // Records left over from a bigger model that was open before are no parts of this one.
 void dropRecordsBeyond(PartList& list, int32_t count) {
     if (list.Parts.size() > static_cast<std::size_t>(count)) list.resize(static_cast<std::size_t>(count));
+}
+
+// The records stay for the tree's sake; the memory of their geometry goes.
+void releaseArrays(PartList& list) {
+    for (VertexArray& vertices : list.PartVertices) vertices = VertexArray();
+    for (TriArray& indices : list.PartIndices) indices = TriArray();
 }
 
 void logUndrawableParts(const PartList& list, LogSink& log) {
@@ -173,13 +209,17 @@ void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16strin
                   [&] { headers = readSectionHeaders(stream, header, log); }))
         return stream.close();
 
+    LoadBudget budget(stream.size());
     log.LogLine("LOADING String Tables");
     state.stringTables.clear();
     int tableNumber = 0;
     for (const SectionHeader& section : headers) {
         if (section.sh_type != StrTab) continue;
         if (!runStage(log, "ERROR! while loading string table number " + std::to_string(tableNumber),
-                      [&] { ParseStringTable(state.stringTables, readSectionBytes(stream, section), tableNumber); }))
+                      [&] {
+                          ParseStringTable(state.stringTables, readSectionBytes(stream, section, budget),
+                                           tableNumber);
+                      }))
             return stream.close();
         ++tableNumber;
     }
@@ -204,10 +244,13 @@ void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16strin
     list.PartCount = 0;
     log.LogLine("Loading Model Geometry.");
     try {
-        decodeParts(state, stream, symbols, *progBits, io.prompts);
+        decodeParts(state, stream, symbols, *progBits, io.prompts, budget);
         dropRecordsBeyond(list, list.PartCount);
     } catch (const std::exception& failure) {
         dropRecordsBeyond(list, list.PartCount + 1);
+        // A load that ran out of room gives all of it back at once.
+        if (dynamic_cast<const OverBudget*>(&failure) != nullptr || dynamic_cast<const std::bad_alloc*>(&failure))
+            releaseArrays(list);
         log.LogLine("ERROR! while loading model geometry.");
         log.LogLine("Got up to geometry section " + std::to_string(list.PartCount));
         logMessageLine(log, failure);

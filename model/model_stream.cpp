@@ -31,7 +31,8 @@ ModelStream::ModelStream(FileHandle file, int64_t size, std::vector<uint8_t> byt
     : file_(std::move(file)), bytes_(std::move(bytes)), size_(size) {}
 
 ModelStream ModelStream::open(const std::filesystem::path& path) {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: opening a named pipe would otherwise wait for a writer for ever.
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) failToOpen(path, std::strerror(errno));
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) failToOpen(path, std::strerror(errno));

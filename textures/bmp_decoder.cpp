@@ -138,9 +138,11 @@ std::optional<PixelBuffer> DecodeBmp(std::span<const uint8_t> file, std::string_
     if (size.width() <= 0 || size.height() == 0) return refuse(pathShown, prompts);
     const auto width = static_cast<uint64_t>(size.width());
     const auto height = static_cast<uint64_t>(std::abs(int64_t{size.height()}));
-    if (width * height > budget / 4) return refuse(pathShown, prompts);
+    // Up to three pictures of four bytes a pixel live at once: the reader's,
+    // its conversion to 32 bits and ours.
+    if (width * height > budget / 12) return refuse(pathShown, prompts);
     // The reader's own limit, in whole MiB, guards what it reserves.
-    QImageReader::setAllocationLimit(static_cast<int>(budget >> 20));
+    QImageReader::setAllocationLimit(static_cast<int>(budget / 3 >> 20));
     QImage image;
     if (!reader.read(&image) || image.isNull()) return refuse(pathShown, prompts);
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)

@@ -25,7 +25,13 @@ struct JpegErrors {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     int messageCode;
+    bool tooManyScans;
 };
+
+// Each scan of a progressive picture costs a pass of its own, and a file
+// may hold any number of them, empty ones included. Encoders write about
+// ten; a file with more than this is refused.
+constexpr int MostScans = 500;
 
 void onFatalError(j_common_ptr info) {
     auto* errors = reinterpret_cast<JpegErrors*>(info->err);
@@ -41,8 +47,18 @@ void printNothing(j_common_ptr) {}
 struct JpegSession {
     jpeg_decompress_struct info;
     JpegErrors errors;
+    jpeg_progress_mgr progress;
     bool created;
 };
+
+// Called by the library as it goes, between scans among other times.
+void watchScans(j_common_ptr common) {
+    const auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number <= MostScans) return;
+    auto* errors = reinterpret_cast<JpegErrors*>(common->err);
+    errors->tooManyScans = true;
+    std::longjmp(errors->jump, 1);
+}
 
 bool readHeader(JpegSession& session, const uint8_t* data, std::size_t size, uint64_t budget) {
     session.info.err = jpeg_std_error(&session.errors.manager);
@@ -50,9 +66,13 @@ bool readHeader(JpegSession& session, const uint8_t* data, std::size_t size, uin
     session.errors.manager.emit_message = ignoreMessage;
     session.errors.manager.output_message = printNothing;
     session.errors.messageCode = 0;
+    session.errors.tooManyScans = false;
     if (setjmp(session.errors.jump)) return false;
     jpeg_create_decompress(&session.info);
     session.created = true;
+    session.progress = jpeg_progress_mgr{};
+    session.progress.progress_monitor = watchScans;
+    session.info.progress = &session.progress;
     session.info.mem->max_memory_to_use = static_cast<long>(budget);
     jpeg_mem_src(&session.info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&session.info, TRUE);
@@ -131,8 +151,10 @@ std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> file, std::string
     buffer.height = height;
     buffer.bytesPerPixel = 4;
     buffer.pixels.resize(pictureBytes);
-    if (!decodeRows(session, buffer.pixels.data(), buffer.rowBytes()))
+    if (!decodeRows(session, buffer.pixels.data(), buffer.rowBytes())) {
+        if (session.errors.tooManyScans) return refuse(pathShown, prompts);
         throw LoadError("JPEG error #" + std::to_string(session.errors.messageCode));
+    }
     return buffer;
 }
 

@@ -22,7 +22,7 @@ struct PixelBuffer {
     std::size_t rowBytes() const { return std::size_t{width} * bytesPerPixel; }
 };
 
-// The most a decoded JPEG or BMP picture may take. A header asking for more
+// The most a decoded picture may take. A header asking for more
 // is refused before anything is reserved, so a hostile file cannot exhaust
 // memory; an honest 8192 x 8192 picture (256 MiB) fits easily.
 inline constexpr uint64_t DecodeBudget = uint64_t{1} << 30;

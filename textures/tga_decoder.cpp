@@ -58,7 +58,7 @@ bool decodeRunLength(const uint8_t* from, const uint8_t* end, uint8_t* to, uint6
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file) {
+std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file, uint64_t budget) {
     if (file.size() < UncompressedPattern.size()) return std::nullopt;
     const bool runLength = std::equal(RunLengthPattern.begin(), RunLengthPattern.end(), file.begin());
     if (!runLength && !std::equal(UncompressedPattern.begin(), UncompressedPattern.end(), file.begin()))
@@ -78,7 +78,7 @@ std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file) {
     // 128 pixels.
     const uint64_t mostPixels =
         runLength ? dataBytes / (1 + bytesPerPixel) * MaxPacketPixels : dataBytes / bytesPerPixel;
-    if (pixels > mostPixels) return std::nullopt;
+    if (pixels > mostPixels || pixels * bytesPerPixel > budget) return std::nullopt;
 
     PixelBuffer buffer;
     buffer.width = width;
@@ -101,10 +101,10 @@ std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file) {
     return buffer;
 }
 
-std::optional<PixelBuffer> DecodeTgaFile(const std::filesystem::path& path) {
+std::optional<PixelBuffer> DecodeTgaFile(const std::filesystem::path& path, uint64_t budget) {
     const auto bytes = readWholeFile(path);
     if (!bytes) return std::nullopt;
-    return DecodeTga(*bytes);
+    return DecodeTga(*bytes, budget);
 }
 
 }  // namespace korvex

@@ -12,7 +12,8 @@
 namespace korvex {
 
 // Rows in file order, whatever the descriptor says; B,G,R(,A) become R,G,B(,A).
-std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file);
-std::optional<PixelBuffer> DecodeTgaFile(const std::filesystem::path& path);
+// A picture of more than `budget` bytes is refused before anything is reserved.
+std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file, uint64_t budget = DecodeBudget);
+std::optional<PixelBuffer> DecodeTgaFile(const std::filesystem::path& path, uint64_t budget = DecodeBudget);
 
 }  // namespace korvex
