@@ -3,6 +3,7 @@
 #include "main_window.h"
 #include "qt_prompts.h"
 
+#include <cstdio>
 #include <new>
 
 namespace korvex {
@@ -21,12 +22,22 @@ bool KorvexApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc&) {
-        failure = "Out of memory.";
+        failure = "Out of memory.";  // short enough to need no memory of its own
     } catch (const std::exception& escaped) {
-        failure = escaped.what();
+        try {
+            failure = escaped.what();
+        } catch (const std::bad_alloc&) {
+            failure = "Out of memory.";
+        }
     }
-    QtPrompts fallback(activeWindow());
-    showEscapedFailure(prompts_ != nullptr ? *prompts_ : fallback, failure);
+    // With memory short the box itself may fail; the message then goes to
+    // standard error, and the program goes on.
+    try {
+        QtPrompts fallback(activeWindow());
+        showEscapedFailure(prompts_ != nullptr ? *prompts_ : fallback, failure);
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "korvex-viewer: %s\n", failure.c_str());
+    }
     return false;
 }
 

@@ -152,7 +152,8 @@ std::optional<PixelBuffer> DecodeBmp(std::span<const uint8_t> file, std::string_
 }
 
 std::optional<PixelBuffer> DecodeBmpFile(const std::filesystem::path& path, Prompts& prompts, uint64_t budget) {
-    const auto bytes = readWholeFile(path);
+    // Headers, a palette and at most the picture's own size in rows.
+    const auto bytes = readWholeFile(path, budget + (uint64_t{1} << 16));
     if (!bytes) return refuse(path.string(), prompts);
     return DecodeBmp(*bytes, path.string(), prompts, budget);
 }

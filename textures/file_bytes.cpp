@@ -26,12 +26,14 @@ private:
 
 }  // namespace
 
-std::optional<PixelBytes> readWholeFile(const std::filesystem::path& path) {
+std::optional<PixelBytes> readWholeFile(const std::filesystem::path& path, uint64_t mostBytes) {
     // Without blocking: opening a named pipe would otherwise wait for a writer for ever.
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return std::nullopt;
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<uint64_t>(info.st_size) > mostBytes)
+        return std::nullopt;
     PixelBytes bytes(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {

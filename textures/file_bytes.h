@@ -8,8 +8,9 @@
 
 namespace korvex {
 
-// The file's bytes, or nothing when it cannot be opened or read, or is not a
-// regular file (a pipe or a device could stream forever).
-std::optional<PixelBytes> readWholeFile(const std::filesystem::path& path);
+// The file's bytes, or nothing when it cannot be opened or read, is not a
+// regular file (a pipe or a device could stream forever), or is longer than
+// `mostBytes`, the most its format can put to use.
+std::optional<PixelBytes> readWholeFile(const std::filesystem::path& path, uint64_t mostBytes);
 
 }  // namespace korvex

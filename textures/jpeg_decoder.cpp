@@ -159,7 +159,9 @@ std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> file, std::string
 }
 
 std::optional<PixelBuffer> DecodeJpegFile(const std::filesystem::path& path, Prompts& prompts, uint64_t budget) {
-    const auto bytes = readWholeFile(path);
+    // An honest JPEG is far smaller than the picture it makes; one as big as
+    // the whole budget is none.
+    const auto bytes = readWholeFile(path, budget);
     if (!bytes) return refuse(path.string(), prompts);
     return DecodeJpeg(*bytes, path.string(), prompts, budget);
 }

@@ -102,7 +102,8 @@ std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file, uint64_t bud
 }
 
 std::optional<PixelBuffer> DecodeTgaFile(const std::filesystem::path& path, uint64_t budget) {
-    const auto bytes = readWholeFile(path);
+    // Raw packets of one pixel take the most room: a third more than the picture.
+    const auto bytes = readWholeFile(path, HeaderSize + 255 + budget + budget / 3);
     if (!bytes) return std::nullopt;
     return DecodeTga(*bytes, budget);
 }
