@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <system_error>
 
 namespace korvex {
@@ -12,8 +13,8 @@ constexpr const char* ModuleName = "korvex-inspect-pictures.so";
 
 using PictureCommand = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
 
-}  // namespace
-
+// The module's file: beside the executable in the build tree, else where
+// the installation put it, reached from the executable's folder first.
 std::filesystem::path pictureModulePath(const std::filesystem::path& executableFolder) {
     const std::filesystem::path candidates[] = {
         executableFolder / ModuleName,
@@ -26,6 +27,8 @@ std::filesystem::path pictureModulePath(const std::filesystem::path& executableF
     }
     return candidates[0];
 }
+
+}  // namespace
 
 int runPictureCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::error_code ignored;
