@@ -97,4 +97,25 @@ std::u16string utf8ToWide(std::string_view text) {
     return wide;
 }
 
+std::string wideToUtf8(std::u16string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            const bool pair = cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            cp = pair ? 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00) : 0xFFFD;
+        }
+        if (cp < 0x80) {
+            utf8.push_back(static_cast<char>(cp));
+            continue;
+        }
+        const int tail = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+        static constexpr unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
+        utf8.push_back(static_cast<char>(lead[tail] | (cp >> (6 * tail))));
+        for (int k = tail - 1; k >= 0; --k) utf8.push_back(static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F)));
+    }
+    return utf8;
+}
+
 }  // namespace korvex

@@ -26,4 +26,7 @@ std::string wideToLatin1(std::u16string_view text);
 // A file name from the system; bytes that are not valid UTF-8 are taken as Latin-1.
 std::u16string utf8ToWide(std::string_view text);
 
+// Text as UTF-8 for other programs' files; a lone surrogate becomes U+FFFD.
+std::string wideToUtf8(std::u16string_view text);
+
 }  // namespace korvex

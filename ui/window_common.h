@@ -2,6 +2,7 @@
 // What every window of the program shares: its title, its face, how core
 // text becomes widget text, and how a failure that escapes a command is shown.
 
+#include "model/program_name.h"
 #include "model/user_io.h"
 
 #include <QFont>
@@ -13,8 +14,6 @@
 
 namespace korvex {
 
-inline constexpr std::string_view ApplicationTitle = "Korvex Model Viewer";
-inline constexpr std::string_view ProgramVersion = "1.0";
 // Where users send what went wrong.
 inline constexpr std::string_view ReportAddress = "korvex-viewer@example.org";
 

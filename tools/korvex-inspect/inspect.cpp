@@ -1,5 +1,6 @@
 #include "inspect.h"
 
+#include "inspect_export.h"
 #include "inspect_render.h"
 #include "inspect_texture.h"
 
@@ -12,6 +13,7 @@ int runInspect(const std::vector<std::string>& args, ProgramState& state, std::o
     }
     if (const auto command = parseTextureCommand(args)) return inspectTexture(*command, out, err);
     if (const auto command = parseRenderCommand(args)) return inspectRender(*command, state, out, err);
+    if (const auto command = parseExportCommand(args)) return inspectExport(*command, state, out, err);
     err << InspectUsage;
     return 2;
 }

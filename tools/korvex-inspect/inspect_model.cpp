@@ -14,7 +14,8 @@ const char* const InspectUsage =
     "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
     "       korvex-inspect render PATH --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z]"
     " [--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N]"
-    " [--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n";
+    " [--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
+    "       korvex-inspect export PATH [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... [--answer yes|no]\n";
 
 std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;

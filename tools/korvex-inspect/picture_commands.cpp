@@ -1,4 +1,4 @@
-// The inspector's texture and render commands, built as a module of their
+// The inspector's texture, render and export commands, built as a module of their
 // own with the picture and OpenGL libraries they need. The inspector loads it
 // only when one of them is asked for, so that the model command starts
 // without loading those libraries, which took three quarters of the time a

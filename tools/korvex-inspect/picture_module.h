@@ -1,5 +1,5 @@
 #pragma once
-// Runs the inspector's texture and render commands, which live in a module
+// Runs the inspector's texture, render and export commands, which live in a module
 // loaded on demand (see picture_commands.cpp).
 
 #include <ostream>

@@ -1,0 +1,36 @@
+#pragma once
+// Writing the open model for other 3-D programs: binary glTF 2.0 (.glb),
+// or Wavefront OBJ with its MTL file and the textures as PNG pictures.
+
+#include "export_scene.h"
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace korvex {
+
+enum class ExportFormat { Glb, Obj };
+
+// The types the window's export dialog offers.
+inline constexpr std::string_view ExportFileFilter = "glTF Binary (*.glb)|*.glb|Wavefront OBJ (*.obj)|*.obj";
+
+// The format a file name's extension asks for (".glb", ".obj", any case).
+std::optional<ExportFormat> exportFormatOf(const std::filesystem::path& path);
+
+// One node, mesh and material per part, the buffer and the textures' PNG
+// pictures inside the one file; the parts left out are listed in the
+// scene's extras. Throws ExportError, leaving no file behind.
+void writeGlb(const ExportScene& scene, const std::filesystem::path& path);
+
+// One group and material per part; beside the OBJ go an MTL file of the
+// same name and the textures as "<name>_<texture>.png". The parts left out
+// are listed in comments. Throws ExportError, leaving no file behind.
+void writeObj(const ExportScene& scene, const std::filesystem::path& path);
+
+void writeExport(const ExportScene& scene, ExportFormat format, const std::filesystem::path& path);
+
+// "Korvex Model Viewer 1.0", as the files name their generator.
+std::string exportGenerator();
+
+}  // namespace korvex

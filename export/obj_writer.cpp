@@ -1,0 +1,147 @@
+#include "model_export.h"
+
+#include "file_set.h"
+
+#include <charconv>
+#include <set>
+#include <string>
+
+namespace korvex {
+
+namespace {
+
+// A name OBJ and MTL readers take whole and a file system takes as a file
+// name: a blank, a control character or one of / \ : * ? " < > | becomes _.
+std::string wordOf(std::string_view name, std::string_view fallback) {
+    std::string word;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = byte > 0x20 && byte != 0x7F && std::string_view("/\\:*?\"<>|#").find(c) == std::string_view::npos;
+        word.push_back(plain ? c : '_');
+    }
+    return word.empty() ? std::string(fallback) : word;
+}
+
+// Names made different by a number where two would be the same.
+class UniqueNames {
+public:
+    std::string take(const std::string& name) {
+        std::string unique = name;
+        for (int k = 2; !taken_.insert(unique).second; ++k) unique = name + "_" + std::to_string(k);
+        return unique;
+    }
+
+private:
+    std::set<std::string> taken_;
+};
+
+// Text built in a buffer and handed to the stream in large pieces; numbers
+// are written with the fewest digits that read back as the same float.
+class TextOut {
+public:
+    explicit TextOut(std::ostream& out) : out_(out) {}
+    ~TextOut() { flush(); }
+
+    TextOut& operator<<(std::string_view text) {
+        text_.append(text);
+        if (text_.size() >= FlushSize) flush();
+        return *this;
+    }
+    TextOut& number(float value) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        return *this << std::string_view(digits, static_cast<std::size_t>(end - digits));
+    }
+    TextOut& number(std::size_t value) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        return *this << std::string_view(digits, static_cast<std::size_t>(end - digits));
+    }
+    void flush() {
+        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+        text_.clear();
+    }
+
+private:
+    static constexpr std::size_t FlushSize = std::size_t{1} << 16;
+    std::ostream& out_;
+    std::string text_;
+};
+
+void writeTriple(TextOut& text, std::string_view key, float a, float b, float c) {
+    text << key << " ";
+    text.number(a) << " ";
+    text.number(b) << " ";
+    text.number(c) << "\n";
+}
+
+void writeMaterial(TextOut& text, const std::string& name, const ExportPart& part, const std::string& picture) {
+    text << "\nnewmtl " << name << "\n";
+    writeTriple(text, "Kd", part.colour[0], part.colour[1], part.colour[2]);
+    const float shine = part.reflective ? 0.5f : 0.0f;
+    writeTriple(text, "Ks", shine, shine, shine);
+    text << "d " << (part.transparent ? "0.5" : "1") << "\nillum 2\n";
+    if (!picture.empty()) text << "map_Kd " << picture << "\n";
+}
+
+}  // namespace
+
+void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
+    const std::filesystem::path folder = path.parent_path();
+    const std::string stem = wordOf(path.stem().string(), "model");
+    const std::filesystem::path mtlPath = folder / (stem + ".mtl");
+    FileSet files;
+
+    // The pictures, each named after the model and its texture.
+    UniqueNames pictureNames;
+    std::vector<std::string> pictures;
+    for (const ExportTexture& texture : scene.textures) {
+        pictures.push_back(pictureNames.take(stem + "_" + wordOf(texture.name, "texture")) + ".png");
+        files.add(folder / pictures.back())
+            .write(reinterpret_cast<const char*>(texture.png.data()), static_cast<std::streamsize>(texture.png.size()));
+    }
+
+    const std::string heading = "# " + exportGenerator() + (scene.modelName.empty() ? "" : ", from " + scene.modelName) + "\n";
+    TextOut obj(files.add(path));
+    TextOut mtl(files.add(mtlPath));
+    obj << heading << "mtllib " << mtlPath.filename().string() << "\n";
+    mtl << heading;
+    for (const LeftOutPart& left : scene.leftOut) {
+        obj << "# part ";
+        obj.number(left.partIndex) << " \"" << wordOf(left.name, "") << "\" left out: " << left.reason << "\n";
+    }
+
+    UniqueNames partNames;
+    std::size_t firstVertex = 1;
+    for (const ExportPart& part : scene.parts) {
+        const std::string name = partNames.take(wordOf(part.name, "part_" + std::to_string(part.partIndex)));
+        writeMaterial(mtl, name, part, part.texture >= 0 ? pictures[static_cast<std::size_t>(part.texture)] : "");
+        obj << "\ng " << name << "\nusemtl " << name << "\n";
+        const VertexArray& vertices = *part.vertices;
+        for (const ModelVertex& v : vertices) writeTriple(obj, "v", v.Position[0], v.Position[1], v.Position[2]);
+        // OBJ's v runs up the picture, as the view's does.
+        for (const ModelVertex& v : vertices) {
+            obj << "vt ";
+            obj.number(v.TexCoord[0]) << " ";
+            obj.number(v.TexCoord[1]) << "\n";
+        }
+        for (const ModelVertex& v : vertices) writeTriple(obj, "vn", v.Normal[0], v.Normal[1], v.Normal[2]);
+        for (std::size_t k = 0; k + 2 < part.corners.size(); k += 3) {
+            obj << "f";
+            for (std::size_t c = k; c < k + 3; ++c) {
+                const std::size_t index = firstVertex + part.corners[c];
+                obj << " ";
+                obj.number(index) << "/";
+                obj.number(index) << "/";
+                obj.number(index);
+            }
+            obj << "\n";
+        }
+        firstVertex += vertices.size();
+    }
+    obj.flush();
+    mtl.flush();
+    files.commit();
+}
+
+}  // namespace korvex

@@ -1,0 +1,96 @@
+#include "inspect_export.h"
+
+#include "export/model_export.h"
+#include "textures/texture_library.h"
+#include "textures/texture_upload.h"
+
+#include <charconv>
+
+namespace korvex {
+
+namespace {
+
+// "PART=PICTURE": a part index and a picture file.
+std::optional<std::pair<int32_t, std::string>> parseTexture(const std::string& text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos || equals + 1 == text.size()) return std::nullopt;
+    int32_t part = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + equals, part);
+    if (error != std::errc() || end != text.data() + equals || part < 0) return std::nullopt;
+    return std::pair(part, text.substr(equals + 1));
+}
+
+// Gives each named part its picture as the Textures window would, keeping
+// the decoded pictures for the export; prints the decoders' boxes.
+std::vector<PixelBuffer> applyTextures(const ExportCommand& command, ProgramState& state, std::ostream& out) {
+    std::vector<PixelBuffer> pictures;
+    ScriptedPrompts prompts;
+    std::optional<std::string> escaped;
+    for (const auto& [part, file] : command.textures) {
+        std::optional<PixelBuffer> picture;
+        try {
+            picture = DecodeTextureFile(file, prompts);
+        } catch (const std::exception& failure) {
+            escaped = failure.what();
+        }
+        if (!picture) continue;
+        TextureLibrary& library = state.textureLibrary;
+        appendTexture(library, MakeUniqueTextureName(library, std::filesystem::path(file).filename().string()), 0);
+        pictures.push_back(std::move(*picture));
+        if (static_cast<std::size_t>(part) < state.partList.Parts.size())
+            state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = static_cast<int32_t>(library.size());
+    }
+    printShown(prompts, escaped, out);
+    return pictures;
+}
+
+}  // namespace
+
+std::optional<ExportCommand> parseExportCommand(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[0] != "export") return std::nullopt;
+    ExportCommand command;
+    command.model.path = args[1];
+    for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
+        const std::string& option = args[i];
+        const std::string& value = args[i + 1];
+        if (option == "--glb" && !value.empty()) {
+            command.glb = value;
+        } else if (option == "--obj" && !value.empty()) {
+            command.obj = value;
+        } else if (option == "--texture" && parseTexture(value)) {
+            command.textures.push_back(*parseTexture(value));
+        } else if (option == "--answer" && (value == "yes" || value == "no")) {
+            command.model.answerYes = value == "yes";
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (args.size() % 2 != 0 || (command.glb.empty() && command.obj.empty())) return std::nullopt;
+    return command;
+}
+
+int inspectExport(const ExportCommand& command, ProgramState& state, std::ostream& out, std::ostream& err) {
+    inspectModel(command.model, state, out);
+    if (!state.ModelLoaded) {
+        err << "korvex-inspect: nothing to export: " << command.model.path << " did not load\n";
+        return 1;
+    }
+    const std::vector<PixelBuffer> pictures = applyTextures(command, state, out);
+    ExportChoices choices;
+    choices.pictures = [&pictures](std::size_t entry) -> std::optional<PixelBuffer> {
+        if (entry >= pictures.size()) return std::nullopt;
+        return pictures[entry];
+    };
+    try {
+        const ExportScene scene = collectExport(state, choices);
+        for (const LeftOutPart& left : scene.leftOut) out << "left out\t" << left.partIndex << '\t' << left.reason << '\n';
+        if (!command.glb.empty()) writeGlb(scene, command.glb);
+        if (!command.obj.empty()) writeObj(scene, command.obj);
+    } catch (const ExportError& failure) {
+        err << "korvex-inspect: " << failure.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace korvex
