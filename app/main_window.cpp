@@ -133,6 +133,7 @@ void MainWindow::LogLine(std::string_view text) {
 void MainWindow::setCloseEnabled(bool enabled) {
     closeAction->setEnabled(enabled);
     closeMenuAction->setEnabled(enabled);
+    exportMenuAction->setEnabled(enabled);
 }
 
 void MainWindow::DisablePartOptions() {

@@ -91,6 +91,8 @@ public:
     void exitCommand();
     // F12: saves the 3-D view as a picture.
     void saveViewPicture();
+    // "File > Export...": the model as glTF or OBJ, without the parts left unchecked.
+    void exportModelCommand();
 
     // Appearance, texture and help commands.
     void restoreFileSettingsCommand();
@@ -126,7 +128,7 @@ public:
     // The menus; an item that repeats a tool button has its own action,
     // which triggers the button's.
     QMenu *fileMenu, *optionsMenu, *viewMenu, *helpMenu;
-    QAction *openMenuAction, *closeMenuAction, *texturesMenuAction, *exitAction;
+    QAction *openMenuAction, *closeMenuAction, *exportMenuAction, *texturesMenuAction, *exitAction;
     QAction *rotatingAction, *showAllMenuAction, *hideAllMenuAction, *untextureAllAction, *textureNonWheelAction,
         *textureWheelAction, *uncolourAllAction, *randomColoursAction, *allTransparentAction, *allOpaqueAction,
         *allReflectingAction, *allMattAction, *restoreSettingsMenuAction, *backgroundColourAction,

@@ -106,6 +106,10 @@ void MainWindow::createMenus() {
     closeMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     closeMenuAction->setEnabled(false);
     fileMenu->addSeparator();
+    exportMenuAction = addMenuItem(fileMenu, "exportMenuAction", "&Export...");
+    exportMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportMenuAction->setEnabled(false);
+    fileMenu->addSeparator();
     texturesMenuAction = addMenuItem(fileMenu, "texturesMenuAction", "Manage Textures", icons::manageTextures());
     fileMenu->addSeparator();
     exitAction = addMenuItem(fileMenu, "exitAction", "&Exit");
@@ -150,6 +154,7 @@ void MainWindow::createMenus() {
     // A menu item that repeats a tool button performs that button's click.
     connect(openMenuAction, &QAction::triggered, this, [this] { openModelMenuCommand(); });
     connect(closeMenuAction, &QAction::triggered, closeAction, &QAction::trigger);
+    connect(exportMenuAction, &QAction::triggered, this, [this] { exportModelCommand(); });
     connect(texturesMenuAction, &QAction::triggered, texturesAction, &QAction::trigger);
     connect(exitAction, &QAction::triggered, this, [this] { exitCommand(); });
     connect(backgroundColourAction, &QAction::triggered, this, [this] { chooseBackgroundColour(); });

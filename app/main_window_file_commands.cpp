@@ -1,13 +1,18 @@
 // The main window's file commands: opening a model from the tool button,
 // the menu, the command line or a drop; closing it; saving the view as a
-// picture (F12); and leaving the program.
+// picture (F12); exporting the model for other 3-D programs; and leaving
+// the program.
 
 #include "main_window.h"
+
+#include "export/model_export.h"
+#include "textures/opengl_textures.h"
 
 #include "model/model_commands.h"
 #include "render/view_widget.h"
 #include "settings/open_command.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -21,7 +26,10 @@ namespace korvex {
 void MainWindow::rememberModelFolder(const std::filesystem::path& model) {
     std::error_code failed;
     const std::filesystem::path absolute = std::filesystem::absolute(model, failed);
-    if (!failed) prompts_.startIn(ModelFileFilter, absolute.parent_path());
+    if (failed) return;
+    prompts_.startIn(ModelFileFilter, absolute.parent_path());
+    // The export dialog starts beside the model it writes.
+    prompts_.startIn(ExportFileFilter, absolute.parent_path());
 }
 
 void MainWindow::openModel(const std::filesystem::path& path) {
@@ -96,6 +104,55 @@ void MainWindow::saveViewPicture() {
                 ApplicationTitle,
                 "The picture could not be saved to " + chosen->string() + ": " + writer.errorString().toStdString(),
                 BoxIcon::Error);
+    });
+}
+
+namespace {
+
+// Puts the wait cursor up for as long as it lives.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void MainWindow::exportModelCommand() {
+    runCommand([this] {
+        if (!state_.ModelLoaded) return;
+        const std::filesystem::path name =
+            fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption)).replace_extension(".glb");
+        const auto chosen = prompts_.chooseSaveFile(ExportFileFilter, name, "Export");
+        if (!chosen) return;
+        const std::optional<ExportFormat> format = exportFormatOf(*chosen);
+        if (!format) {
+            prompts_.message(ApplicationTitle, "The model can be exported as a .glb or an .obj file; " +
+                                                   chosen->filename().string() + " is neither.",
+                             BoxIcon::Error);
+            return;
+        }
+        ExportChoices choices;
+        choices.leaveOutHidden = true;
+        // Each texture as the view holds it, read back from its context.
+        choices.pictures = [this](std::size_t entry) {
+            std::optional<PixelBuffer> picture;
+            const uint32_t texture = state_.textureLibrary[entry].TextureObject;
+            if (view3d_ != nullptr) view3d_->withContext([&] { picture = readTexturePixels(texture); });
+            return picture;
+        };
+        try {
+            const WaitCursor waiting;
+            const ExportScene scene = collectExport(state_, choices);
+            writeExport(scene, *format, *chosen);
+            for (const LeftOutPart& left : scene.leftOut)
+                LogLine("Left out part " + std::to_string(left.partIndex) + " (" + left.name + "): " + left.reason);
+            LogLine("Exported " + std::to_string(scene.parts.size()) + " parts to " + chosen->string());
+        } catch (const ExportError& failure) {
+            prompts_.message(ApplicationTitle, std::string("The model could not be exported: ") + failure.what(),
+                             BoxIcon::Error);
+        }
     });
 }
 

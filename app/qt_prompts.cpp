@@ -78,10 +78,11 @@ std::optional<std::filesystem::path> QtPrompts::choosePicture(std::string_view f
 }
 
 std::optional<std::filesystem::path> QtPrompts::chooseSaveFile(std::string_view filter,
-                                                              const std::filesystem::path& suggested) {
+                                                              const std::filesystem::path& suggested,
+                                                              std::string_view caption) {
     const QString name = toQPath(suggested);
-    return chooseWith(filter, [this, &name](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
-        QFileDialog dialog(parent_, "Save As", folder);
+    return chooseWith(filter, [&](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
+        QFileDialog dialog(parent_, toQString(caption), folder);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters(qtFilter.split(";;"));
         // The extension follows the chosen type: "Name (*.png *.x)" gives "png".

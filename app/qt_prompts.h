@@ -31,8 +31,8 @@ public:
     // With a preview of the highlighted picture beside the file list.
     std::optional<std::filesystem::path> choosePicture(std::string_view filter) override;
     // Adds the extension of the chosen type when the name has none.
-    std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,
-                                                        const std::filesystem::path& suggested) override;
+    std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter, const std::filesystem::path& suggested,
+                                                        std::string_view caption = SaveAsCaption) override;
     void startIn(std::string_view filter, const std::filesystem::path& folder) override;
 
 private:

@@ -133,6 +133,12 @@ std::ostream& FileSet::add(const std::filesystem::path& path) {
 void FileSet::commit() {
     for (const auto& file : files_)
         if (const int error = file->finish()) fail(file->target, error);
+    // Renaming onto a folder is the one failure that can be seen coming;
+    // it is looked for before any file is put in place.
+    for (const auto& file : files_) {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(file->target, ignored)) fail(file->target, EISDIR);
+    }
     for (const auto& file : files_) {
         if (::rename(file->temporary.c_str(), file->target.c_str()) != 0) fail(file->target, errno);
         file->temporary.clear();

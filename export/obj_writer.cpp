@@ -96,7 +96,7 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
     UniqueNames pictureNames;
     std::vector<std::string> pictures;
     for (const ExportTexture& texture : scene.textures) {
-        pictures.push_back(pictureNames.take(stem + "_" + wordOf(texture.name, "texture")) + ".png");
+        pictures.push_back(pictureNames.take(stem + "_" + wordOf(std::filesystem::path(texture.name).stem().string(), "texture")) + ".png");
         files.add(folder / pictures.back())
             .write(reinterpret_cast<const char*>(texture.png.data()), static_cast<std::streamsize>(texture.png.size()));
     }

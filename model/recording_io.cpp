@@ -19,7 +19,8 @@ std::optional<std::filesystem::path> ScriptedPrompts::chooseFile(std::string_vie
 }
 
 std::optional<std::filesystem::path> ScriptedPrompts::chooseSaveFile(std::string_view filter,
-                                                                     const std::filesystem::path& suggested) {
+                                                                     const std::filesystem::path& suggested,
+                                                                     std::string_view) {
     shown.push_back({ShownBox::Kind::FileRequest, suggested.string(), std::string(filter), BoxIcon::None});
     if (fileAnswers.empty()) return std::nullopt;
     auto answer = fileAnswers.front();

@@ -36,7 +36,8 @@ public:
     // Shown as a file request captioned with the suggested name; answered
     // from fileAnswers.
     std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,
-                                                        const std::filesystem::path& suggested) override;
+                                                        const std::filesystem::path& suggested,
+                                                        std::string_view caption = SaveAsCaption) override;
     void startIn(std::string_view filter, const std::filesystem::path& folder) override {
         startFolders[std::string(filter)] = folder;
     }

@@ -21,6 +21,8 @@ public:
 
 // The caption of a file dialog that asks for nothing more particular.
 inline constexpr std::string_view OpenCaption = "Open";
+// The caption of a file-save dialog that asks for nothing more particular.
+inline constexpr std::string_view SaveAsCaption = "Save As";
 
 class Prompts {
 public:
@@ -38,7 +40,8 @@ public:
     // A file-save dialog offering the types of `filter`, with `suggested` as
     // the file name; nothing when the user cancels.
     virtual std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter,
-                                                                const std::filesystem::path& suggested) = 0;
+                                                                const std::filesystem::path& suggested,
+                                                                std::string_view caption = SaveAsCaption) = 0;
     // The next file dialog for `filter` opens in `folder`.
     virtual void startIn(std::string_view filter, const std::filesystem::path& folder) = 0;
 };

@@ -41,4 +41,22 @@ void OpenGlTextures::deleteTexture(uint32_t name) {
     glDeleteTextures(1, names);
 }
 
+std::optional<PixelBuffer> readTexturePixels(uint32_t name) {
+    if (name == 0 || glIsTexture(name) != GL_TRUE) return std::nullopt;
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0) return std::nullopt;
+    PixelBuffer picture;
+    picture.width = static_cast<uint32_t>(width);
+    picture.height = static_cast<uint32_t>(height);
+    picture.bytesPerPixel = 4;
+    picture.pixels.resize(picture.rowBytes() * picture.height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return picture;
+}
+
 }  // namespace korvex

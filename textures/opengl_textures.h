@@ -1,7 +1,10 @@
 #pragma once
 // TextureGl over the OpenGL context that is current on this thread.
 
+#include "pixel_buffer.h"
 #include "texture_gl.h"
+
+#include <optional>
 
 namespace korvex {
 
@@ -16,5 +19,10 @@ public:
                         uint32_t type, const void* pixels) override;
     void deleteTexture(uint32_t name) override;
 };
+
+// The picture of texture `name` as OpenGL holds it (its largest level, as
+// R, G, B, A), or nothing for a texture that has none. Needs the context
+// the texture was made in to be current.
+std::optional<PixelBuffer> readTexturePixels(uint32_t name);
 
 }  // namespace korvex
