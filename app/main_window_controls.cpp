@@ -106,7 +106,7 @@ void MainWindow::createMenus() {
     closeMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     closeMenuAction->setEnabled(false);
     fileMenu->addSeparator();
-    exportMenuAction = addMenuItem(fileMenu, "exportMenuAction", "&Export...");
+    exportMenuAction = addMenuItem(fileMenu, "exportMenuAction", "Ex&port...");
     exportMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     exportMenuAction->setEnabled(false);
     fileMenu->addSeparator();

@@ -44,7 +44,7 @@ struct ExportTexture {
 
 struct ExportPart {
     std::size_t partIndex = 0;
-    std::string name;                     // UTF-8, as the tree shows it
+    std::string name;                       // UTF-8, as the tree shows it
     const VertexArray* vertices = nullptr;  // the loaded records, texture v flipped as the view uses it
     std::vector<uint16_t> corners;          // three per triangle
     float colour[3] = {1.0f, 1.0f, 1.0f};

@@ -23,7 +23,9 @@ namespace {
 // goes straight to the file. Remembers the first error.
 class DescriptorBuffer : public std::streambuf {
 public:
-    explicit DescriptorBuffer(int fd) : fd_(fd), buffer_(BufferSize) { setp(buffer_.data(), buffer_.data() + BufferSize); }
+    explicit DescriptorBuffer(int fd) : fd_(fd), buffer_(BufferSize) {
+        setp(buffer_.data(), buffer_.data() + BufferSize);
+    }
 
     int error() const { return error_; }
 
@@ -139,9 +141,9 @@ void FileSet::commit() {
         std::error_code ignored;
         if (std::filesystem::is_directory(file->target, ignored)) fail(file->target, EISDIR);
     }
-    for (const auto& file : files_) {
-        if (::rename(file->temporary.c_str(), file->target.c_str()) != 0) fail(file->target, errno);
-        file->temporary.clear();
+    for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+        if (::rename((*file)->temporary.c_str(), (*file)->target.c_str()) != 0) fail((*file)->target, errno);
+        (*file)->temporary.clear();
     }
 }
 

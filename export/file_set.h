@@ -22,7 +22,8 @@ public:
     // ("cannot write PATH: reason") when its folder takes no new file.
     std::ostream& add(const std::filesystem::path& path);
 
-    // Finishes every file and renames each onto its name; throws
+    // Finishes every file and renames each onto its name, the first one
+    // added last, so that a set's main file is never there without the rest; throws
     // ExportError naming the first file that could not be written.
     void commit();
 

@@ -40,8 +40,8 @@ std::optional<std::vector<float>> unitNormals(const VertexArray& vertices) {
     std::vector<float> normals;
     normals.reserve(vertices.size() * 3);
     for (const ModelVertex& v : vertices) {
-        const double square = double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] +
-                              double{v.Normal[2]} * v.Normal[2];
+        const double square =
+            double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] + double{v.Normal[2]} * v.Normal[2];
         if (!(square > 1e-12)) return std::nullopt;
         // Normals that are unit length within float rounding are kept exactly as stored.
         const double scale = std::abs(square - 1.0) <= 1e-6 ? 1.0 : 1.0 / std::sqrt(square);

@@ -16,7 +16,8 @@ std::string wordOf(std::string_view name, std::string_view fallback) {
     std::string word;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool plain = byte > 0x20 && byte != 0x7F && std::string_view("/\\:*?\"<>|#").find(c) == std::string_view::npos;
+        const bool plain =
+            byte > 0x20 && byte != 0x7F && std::string_view("/\\:*?\"<>|#").find(c) == std::string_view::npos;
         word.push_back(plain ? c : '_');
     }
     return word.empty() ? std::string(fallback) : word;
@@ -92,18 +93,21 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
     const std::filesystem::path mtlPath = folder / (stem + ".mtl");
     FileSet files;
 
+    const std::string heading =
+        "# " + exportGenerator() + (scene.modelName.empty() ? "" : ", from " + scene.modelName) + "\n";
+    TextOut obj(files.add(path));
+    TextOut mtl(files.add(mtlPath));
     // The pictures, each named after the model and its texture.
     UniqueNames pictureNames;
     std::vector<std::string> pictures;
     for (const ExportTexture& texture : scene.textures) {
-        pictures.push_back(pictureNames.take(stem + "_" + wordOf(std::filesystem::path(texture.name).stem().string(), "texture")) + ".png");
+        pictures.push_back(
+            pictureNames.take(stem + "_" + wordOf(std::filesystem::path(texture.name).stem().string(), "texture")) +
+            ".png");
         files.add(folder / pictures.back())
             .write(reinterpret_cast<const char*>(texture.png.data()), static_cast<std::streamsize>(texture.png.size()));
     }
 
-    const std::string heading = "# " + exportGenerator() + (scene.modelName.empty() ? "" : ", from " + scene.modelName) + "\n";
-    TextOut obj(files.add(path));
-    TextOut mtl(files.add(mtlPath));
     obj << heading << "mtllib " << mtlPath.filename().string() << "\n";
     mtl << heading;
     for (const LeftOutPart& left : scene.leftOut) {

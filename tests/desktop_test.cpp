@@ -6,10 +6,15 @@
 #include "app/korvex_application.h"
 #include "app/main_window.h"
 #include "app/qt_prompts.h"
+#include "export/model_export.h"
 #include "model/recording_io.h"
 #include "render/view_widget.h"
 #include "settings/geomdata_file.h"
 #include "settings/open_command.h"
+#include "textures/opengl_textures.h"
+#include "textures/texture_files.h"
+#include "textures/texture_library.h"
+#include "textures/texture_upload.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_model.h"
@@ -31,6 +36,7 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+#include <tiny_gltf.h>
 
 #include <fstream>
 
@@ -319,6 +325,94 @@ TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
         std::string::npos);
     // No menu of the window carries the key.
     for (QAction* action : window->findChildren<QAction*>()) EXPECT_NE(action->shortcut(), QKeySequence(Qt::Key_F12));
+}
+
+TEST_F(DesktopTest, FileExportWritesTheCheckedPartsWithTheTexturesTheViewShows) {
+    if (window->view3d() == nullptr) GTEST_SKIP() << "no OpenGL on this display";
+    EXPECT_FALSE(window->exportMenuAction->isEnabled());
+    fixtures::CarFolder folder;
+    std::filesystem::copy_file(SampleCar, folder.model());
+    window->openModel(folder.model());
+    ASSERT_TRUE(window->state().ModelLoaded);
+    EXPECT_TRUE(window->exportMenuAction->isEnabled());
+    EXPECT_EQ(window->exportMenuAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    // The dialog starts beside the model.
+    EXPECT_EQ(prompts.startFolders.at(std::string(ExportFileFilter)), folder.modelFolder());
+
+    // The first part wears the reflection picture; the second is unchecked.
+    ProgramState& state = window->state();
+    OpenGlTextures gl;
+    std::optional<uint32_t> texture;
+    ASSERT_TRUE(window->view3d()->withContext(
+        [&] { texture = LoadTextureFile(locateProgramDataFile("Env.jpg"), prompts, gl); }));
+    ASSERT_TRUE(texture.has_value());
+    appendTexture(state.textureLibrary, "Env.jpg", *texture);
+    state.partList.Parts[0].TextureIndex = 1;
+    state.partList.PartVisible[1] = 0;
+
+    const std::filesystem::path glb = folder.modelFolder() / "car.glb";
+    prompts.shown.clear();
+    prompts.fileAnswers.push_back(glb);
+    window->exportMenuAction->trigger();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, ShownBox::Kind::FileRequest);
+    EXPECT_EQ(prompts.shown[0].caption, "car.glb");
+    EXPECT_EQ(prompts.shown[0].text, ExportFileFilter);
+    const std::size_t parts = state.partList.Parts.size();
+    EXPECT_TRUE(log().endsWith(QString::fromStdString("Exported " + std::to_string(parts - 1) + " parts to " +
+                                                      glb.string())));
+
+    tinygltf::Model model;
+    tinygltf::TinyGLTF reader;
+    std::string error, warning;
+    ASSERT_TRUE(reader.LoadBinaryFromFile(&model, &error, &warning, glb.string())) << error;
+    ASSERT_EQ(model.meshes.size(), parts - 1);
+    EXPECT_EQ(model.meshes[1].name, QString::fromStdU16String(state.tree.PartNodes[2].Caption).toStdString());
+    ASSERT_EQ(model.images.size(), 1u);
+    EXPECT_EQ(model.images[0].name, "Env.jpg");
+    const int material = model.meshes[0].primitives.at(0).material;
+    EXPECT_EQ(model.materials.at(static_cast<std::size_t>(material)).pbrMetallicRoughness.baseColorTexture.index, 0);
+    // The picture is the one the view holds, turned so that its last row comes first.
+    std::optional<PixelBuffer> held;
+    window->view3d()->withContext([&] { held = readTexturePixels(*texture); });
+    ASSERT_TRUE(held.has_value());
+    ASSERT_EQ(static_cast<uint32_t>(model.images[0].width), held->width);
+    ASSERT_EQ(static_cast<uint32_t>(model.images[0].height), held->height);
+    for (std::size_t c = 0; c < 3; ++c)
+        EXPECT_EQ(model.images[0].image[c], held->pixels[(held->height - 1) * held->rowBytes() + c]);
+
+    // A folder that is not there, and a type the export does not write, are said in a box.
+    prompts.shown.clear();
+    const std::filesystem::path missing = folder.modelFolder() / "missing" / "car.obj";
+    prompts.fileAnswers = {missing, folder.modelFolder() / "car.dae"};
+    window->exportMenuAction->trigger();
+    window->exportMenuAction->trigger();
+    ASSERT_EQ(prompts.shown.size(), 4u);
+    EXPECT_EQ(prompts.shown[1].kind, ShownBox::Kind::Message);
+    EXPECT_EQ(prompts.shown[1].caption, "Korvex Model Viewer");
+    EXPECT_EQ(prompts.shown[1].text,
+              "The model could not be exported: cannot write " + missing.string() + ": No such file or directory");
+    EXPECT_EQ(prompts.shown[3].text, "The model can be exported as a .glb or an .obj file; car.dae is neither.");
+    EXPECT_FALSE(std::filesystem::exists(folder.modelFolder() / "car.dae"));
+}
+
+TEST(QtPromptsExport, TheExportDialogIsCaptionedAndOffersBothTypes) {
+    QtPrompts prompts;
+    QString caption;
+    QStringList filters;
+    const auto saved = withFileDialog([&] { return prompts.chooseSaveFile(ExportFileFilter, "car.glb", "Export"); },
+                                      [&](QFileDialog& dialog) {
+                                          caption = dialog.windowTitle();
+                                          filters = dialog.nameFilters();
+                                          dialog.selectNameFilter(filters.value(1));
+                                          emit dialog.filterSelected(filters.value(1));
+                                          dialog.selectFile("mycar");
+                                          static_cast<QDialog&>(dialog).accept();
+                                      });
+    EXPECT_EQ(caption, "Export");
+    EXPECT_EQ(filters, QStringList({"glTF Binary (*.glb)", "Wavefront OBJ (*.obj)"}));
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->filename(), "mycar.obj");
 }
 
 }  // namespace

@@ -174,8 +174,7 @@ TEST_F(ExportTest, TheObjHoldsOneGroupAndMaterialPerPartWithItsPictureBeside) {
 
     std::ifstream text(obj);
     const std::string all((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
-    EXPECT_NE(all.find("\n# part 2 \"\" left out: its strip refers to a vertex it does not have\n"),
-              std::string::npos);
+    EXPECT_NE(all.find("\n# part 2 \"\" left out: its strip refers to a vertex it does not have\n"), std::string::npos);
 }
 
 std::vector<std::string> filesIn(const std::filesystem::path& folder) {

@@ -145,7 +145,9 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
                   "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
                   "       korvex-inspect render PATH --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] "
                   "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] "
-                  "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n");
+                  "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
+                  "       korvex-inspect export PATH [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... "
+                  "[--answer yes|no]\n");
     }
 }
 

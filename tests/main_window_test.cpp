@@ -201,7 +201,7 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
     EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&View", "&Help"}));
     QStringList fileMenu;
     for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
-    EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "-", "Manage Textures", "-", "&Exit"}));
+    EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "-", "Ex&port...", "-", "Manage Textures", "-", "&Exit"}));
     EXPECT_EQ(window->optionsMenu->actions().size(), 20);
     for (QAction* button : window->toolBar->actions())
         if (!button->isSeparator() && !button->icon().isNull()) {

@@ -83,7 +83,8 @@ int inspectExport(const ExportCommand& command, ProgramState& state, std::ostrea
     };
     try {
         const ExportScene scene = collectExport(state, choices);
-        for (const LeftOutPart& left : scene.leftOut) out << "left out\t" << left.partIndex << '\t' << left.reason << '\n';
+        for (const LeftOutPart& left : scene.leftOut)
+            out << "left out\t" << left.partIndex << '\t' << left.reason << '\n';
         if (!command.glb.empty()) writeGlb(scene, command.glb);
         if (!command.obj.empty()) writeObj(scene, command.obj);
     } catch (const ExportError& failure) {
