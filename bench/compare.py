@@ -95,6 +95,14 @@ def main():
     size = os.path.getsize(big_model)
     table.add("peak memory with the 100 MB model open / the file's size", peak / 2**20, size / 2**20, "MiB", 1.5)
 
+    # Writing the model for other programs, against copying its file: both
+    # read the whole file and write about as much.
+    copy, glb, obj = hyperfine([f"cp {big_model} {inputs}/big-copy.o",
+                                f"{inspect} export {big_model} --glb {inputs}/big.glb",
+                                f"{inspect} export {big_model} --obj {inputs}/big.obj"], runs=12, warmup=2)
+    table.add("export the 100 MB model as glTF: `korvex-inspect export --glb` / `cp`", glb * ms, copy * ms, "ms")
+    table.add("export the 100 MB model as OBJ: `korvex-inspect export --obj` / `cp`", obj * ms, copy * ms, "ms")
+
     images = f"{inputs}/textures"
     djpeg, jpeg, convert_tga, tga, convert_bmp, bmp = hyperfine(
         [f"djpeg -outfile /dev/null {images}/big.jpg", f"{inspect} texture {images}/big.jpg",

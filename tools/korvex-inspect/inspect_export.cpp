@@ -5,6 +5,7 @@
 #include "textures/texture_upload.h"
 
 #include <charconv>
+#include <map>
 
 namespace korvex {
 
@@ -24,21 +25,26 @@ std::optional<std::pair<int32_t, std::string>> parseTexture(const std::string& t
 // the decoded pictures for the export; prints the decoders' boxes.
 std::vector<PixelBuffer> applyTextures(const ExportCommand& command, ProgramState& state, std::ostream& out) {
     std::vector<PixelBuffer> pictures;
+    std::map<std::string, int32_t> entries;  // a picture named twice is one texture
     ScriptedPrompts prompts;
     std::optional<std::string> escaped;
+    TextureLibrary& library = state.textureLibrary;
     for (const auto& [part, file] : command.textures) {
-        std::optional<PixelBuffer> picture;
-        try {
-            picture = DecodeTextureFile(file, prompts);
-        } catch (const std::exception& failure) {
-            escaped = failure.what();
+        auto entry = entries.find(file);
+        if (entry == entries.end()) {
+            std::optional<PixelBuffer> picture;
+            try {
+                picture = DecodeTextureFile(file, prompts);
+            } catch (const std::exception& failure) {
+                escaped = failure.what();
+            }
+            if (!picture) continue;
+            appendTexture(library, MakeUniqueTextureName(library, std::filesystem::path(file).filename().string()), 0);
+            pictures.push_back(std::move(*picture));
+            entry = entries.emplace(file, static_cast<int32_t>(library.size())).first;
         }
-        if (!picture) continue;
-        TextureLibrary& library = state.textureLibrary;
-        appendTexture(library, MakeUniqueTextureName(library, std::filesystem::path(file).filename().string()), 0);
-        pictures.push_back(std::move(*picture));
         if (static_cast<std::size_t>(part) < state.partList.Parts.size())
-            state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = static_cast<int32_t>(library.size());
+            state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = entry->second;
     }
     printShown(prompts, escaped, out);
     return pictures;
