@@ -6,6 +6,7 @@
 // each turned to the strip's alternating winding; a triangle with two equal
 // corners is left out, as it covers nothing.
 
+#include "export/export_scene.h"
 #include "model/recording_io.h"
 #include "render/frame_renderer.h"
 #include "settings/open_command.h"
@@ -25,17 +26,12 @@ struct Triangle {
     int32_t corner[3];
 };
 
-// Triangle k of a strip has the winding of the first when k is even and the
-// opposite when it is odd; `offset` is where the part's vertices start.
+// The strip's triangles in its own winding, degenerate ones left out;
+// `offset` is where the part's vertices start.
 void appendStripTriangles(const korvex::TriArray& strip, int32_t offset, std::vector<Triangle>& triangles) {
-    for (std::size_t k = 0; k + 2 < strip.size(); ++k) {
-        const int32_t a = strip[k], b = strip[k + 1], c = strip[k + 2];
-        if (a == b || b == c || a == c) continue;
-        if (k % 2 == 0)
-            triangles.push_back({{offset + a, offset + b, offset + c}});
-        else
-            triangles.push_back({{offset + b, offset + a, offset + c}});
-    }
+    korvex::forEachStripTriangle(strip, [&](uint16_t a, uint16_t b, uint16_t c) {
+        triangles.push_back({{offset + a, offset + b, offset + c}});
+    });
 }
 
 template <typename T>

@@ -67,8 +67,10 @@ ExportScene collectExport(const ProgramState& state, const ExportChoices& choice
     if (!state.ModelLoaded) return scene;
     scene.modelName = wideToUtf8(state.tree.RootNode.Caption);
     const PartList& list = state.partList;
+    // The parts the last load decoded, as the view draws them.
     const std::size_t count =
-        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size()});
+        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size(),
+                  static_cast<std::size_t>(std::max(list.PartCount, 0))});
     const std::vector<std::string> names = treeNames(state);
     TextureSlots textureSlots(state.textureLibrary, choices.pictures, scene);
     for (std::size_t i = 0; i < count; ++i) {

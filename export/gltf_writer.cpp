@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <list>
+#include <functional>
 
 namespace korvex {
 
@@ -33,21 +33,28 @@ private:
     std::size_t size_ = 0;
 };
 
-// The normal of each vertex as a unit vector, or nothing when one of them
-// has no direction: the part is then written without normals, and readers
-// work them out from its faces.
-std::optional<std::vector<float>> unitNormals(const VertexArray& vertices) {
-    std::vector<float> normals;
-    normals.reserve(vertices.size() * 3);
+// Whether every vertex's normal has a direction. A part with one that has
+// none is written without normals, and readers work them out from its faces.
+bool allNormalsHaveDirections(const VertexArray& vertices) {
+    return std::all_of(vertices.begin(), vertices.end(), [](const ModelVertex& v) {
+        const double square = double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] +
+                              double{v.Normal[2]} * v.Normal[2];
+        return square > 1e-12;
+    });
+}
+
+// Each normal as a unit vector; one that is unit length within float
+// rounding is kept exactly as stored.
+void writeUnitNormals(const VertexArray& vertices, uint8_t* out) {
     for (const ModelVertex& v : vertices) {
-        const double square =
-            double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] + double{v.Normal[2]} * v.Normal[2];
-        if (!(square > 1e-12)) return std::nullopt;
-        // Normals that are unit length within float rounding are kept exactly as stored.
+        const double square = double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] +
+                              double{v.Normal[2]} * v.Normal[2];
         const double scale = std::abs(square - 1.0) <= 1e-6 ? 1.0 : 1.0 / std::sqrt(square);
-        for (int k = 0; k < 3; ++k) normals.push_back(static_cast<float>(v.Normal[k] * scale));
+        float normal[3];
+        for (int k = 0; k < 3; ++k) normal[k] = static_cast<float>(v.Normal[k] * scale);
+        std::memcpy(out, normal, sizeof normal);
+        out += sizeof normal;
     }
-    return normals;
 }
 
 class GlbBuilder {
@@ -70,22 +77,28 @@ public:
     }
 
 private:
-    // A piece of the binary chunk, copied in once the whole layout is known.
+    // Writes a piece of the binary chunk straight into its place, once the
+    // whole layout is known and the chunk made.
+    using Fill = std::function<void(uint8_t*)>;
     struct Piece {
         std::size_t offset;
-        const void* data;
-        std::size_t size;
+        Fill fill;
     };
 
-    int addView(const void* data, std::size_t bytes, int target) {
+    int addView(std::size_t bytes, int target, Fill fill) {
         tinygltf::BufferView view;
         view.buffer = 0;
         view.byteOffset = layout_.reserve(bytes);
         view.byteLength = bytes;
         view.target = target;
-        pieces_.push_back({view.byteOffset, data, bytes});
+        pieces_.push_back({view.byteOffset, std::move(fill)});
         model_.bufferViews.push_back(view);
         return static_cast<int>(model_.bufferViews.size()) - 1;
+    }
+
+    // A copy of `bytes` bytes at `data`, which outlive the builder.
+    int addView(const void* data, std::size_t bytes, int target) {
+        return addView(bytes, target, [data, bytes](uint8_t* out) { std::memcpy(out, data, bytes); });
     }
 
     int addAccessor(int view, int componentType, int type, std::size_t count) {
@@ -99,13 +112,11 @@ private:
         return static_cast<int>(model_.accessors.size()) - 1;
     }
 
-    template <typename Element>
-    int addFloats(std::vector<Element>&& values, int type, std::size_t count) {
-        kept_.emplace_back(reinterpret_cast<const char*>(values.data()),
-                           reinterpret_cast<const char*>(values.data() + values.size()));
-        const std::string& bytes = kept_.back();
-        return addAccessor(addView(bytes.data(), bytes.size(), TINYGLTF_TARGET_ARRAY_BUFFER),
-                           TINYGLTF_COMPONENT_TYPE_FLOAT, type, count);
+    // `count` vertices' worth of `components` floats each, written by `fill`.
+    int addFloats(std::size_t count, int components, int type, Fill fill) {
+        const std::size_t bytes = count * static_cast<std::size_t>(components) * sizeof(float);
+        return addAccessor(addView(bytes, TINYGLTF_TARGET_ARRAY_BUFFER, std::move(fill)), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                           type, count);
     }
 
     void addTextures() {
@@ -147,30 +158,38 @@ private:
 
     int addPart(const ExportPart& part) {
         const VertexArray& vertices = *part.vertices;
-        std::vector<float> positions, texCoords;
-        positions.reserve(vertices.size() * 3);
-        texCoords.reserve(vertices.size() * 2);
         std::vector<double> low(3, std::numeric_limits<double>::infinity());
         std::vector<double> high(3, -std::numeric_limits<double>::infinity());
         for (const ModelVertex& v : vertices) {
             for (int k = 0; k < 3; ++k) {
-                positions.push_back(v.Position[k]);
                 low[k] = std::min(low[k], double{v.Position[k]});
                 high[k] = std::max(high[k], double{v.Position[k]});
             }
-            // glTF's v runs down the picture, as the model file's does.
-            texCoords.push_back(v.TexCoord[0]);
-            texCoords.push_back(1.0f - v.TexCoord[1]);
         }
 
         tinygltf::Primitive primitive;
         primitive.mode = TINYGLTF_MODE_TRIANGLES;
-        primitive.attributes["POSITION"] = addFloats(std::move(positions), TINYGLTF_TYPE_VEC3, vertices.size());
+        primitive.attributes["POSITION"] =
+            addFloats(vertices.size(), 3, TINYGLTF_TYPE_VEC3, [&vertices](uint8_t* out) {
+                for (const ModelVertex& v : vertices) {
+                    std::memcpy(out, v.Position, sizeof v.Position);
+                    out += sizeof v.Position;
+                }
+            });
         model_.accessors.back().minValues = low;
         model_.accessors.back().maxValues = high;
-        if (auto normals = unitNormals(vertices))
-            primitive.attributes["NORMAL"] = addFloats(std::move(*normals), TINYGLTF_TYPE_VEC3, vertices.size());
-        primitive.attributes["TEXCOORD_0"] = addFloats(std::move(texCoords), TINYGLTF_TYPE_VEC2, vertices.size());
+        if (allNormalsHaveDirections(vertices))
+            primitive.attributes["NORMAL"] = addFloats(vertices.size(), 3, TINYGLTF_TYPE_VEC3,
+                                                       [&vertices](uint8_t* out) { writeUnitNormals(vertices, out); });
+        primitive.attributes["TEXCOORD_0"] =
+            addFloats(vertices.size(), 2, TINYGLTF_TYPE_VEC2, [&vertices](uint8_t* out) {
+                for (const ModelVertex& v : vertices) {
+                    // glTF's v runs down the picture, as the model file's does.
+                    const float uv[2] = {v.TexCoord[0], 1.0f - v.TexCoord[1]};
+                    std::memcpy(out, uv, sizeof uv);
+                    out += sizeof uv;
+                }
+            });
         primitive.indices = addIndices(part.corners);
         primitive.material = addMaterial(part);
 
@@ -189,14 +208,16 @@ private:
     // the end of a strip.
     int addIndices(const std::vector<uint16_t>& corners) {
         const bool wide = std::find(corners.begin(), corners.end(), uint16_t{0xFFFF}) != corners.end();
-        int view;
-        if (wide) {
-            std::vector<uint32_t> widened(corners.begin(), corners.end());
-            kept_.emplace_back(reinterpret_cast<const char*>(widened.data()), widened.size() * sizeof(uint32_t));
-            view = addView(kept_.back().data(), kept_.back().size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-        } else {
-            view = addView(corners.data(), corners.size() * sizeof(uint16_t), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-        }
+        const int view =
+            wide ? addView(corners.size() * sizeof(uint32_t), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER,
+                           [&corners](uint8_t* out) {
+                               for (const uint16_t corner : corners) {
+                                   const uint32_t index = corner;
+                                   std::memcpy(out, &index, sizeof index);
+                                   out += sizeof index;
+                               }
+                           })
+                 : addView(corners.data(), corners.size() * sizeof(uint16_t), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
         return addAccessor(view, wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                            TINYGLTF_TYPE_SCALAR, corners.size());
     }
@@ -214,7 +235,7 @@ private:
         if (layout_.size() == 0) return;
         tinygltf::Buffer buffer;
         buffer.data.resize(layout_.size());
-        for (const Piece& piece : pieces_) std::memcpy(buffer.data.data() + piece.offset, piece.data, piece.size);
+        for (const Piece& piece : pieces_) piece.fill(buffer.data.data() + piece.offset);
         model_.buffers.push_back(std::move(buffer));
     }
 
@@ -222,9 +243,6 @@ private:
     tinygltf::Model model_;
     BufferLayout layout_;
     std::vector<Piece> pieces_;
-    // Data made for the file, kept until the buffer is filled; a list, so
-    // that what the pieces point at never moves.
-    std::list<std::string> kept_;
 };
 
 }  // namespace
