@@ -86,16 +86,15 @@ ExportScene collectExport(const ProgramState& state, const ExportChoices& choice
             continue;
         }
         ExportPart exported;
-        forEachStripTriangle(list.PartIndices[i], [&](uint16_t a, uint16_t b, uint16_t c) {
-            exported.corners.insert(exported.corners.end(), {a, b, c});
-        });
-        if (exported.corners.empty()) {
+        forEachStripTriangle(list.PartIndices[i], [&](uint16_t, uint16_t, uint16_t) { ++exported.triangleCount; });
+        if (exported.triangleCount == 0) {
             leaveOut("its strip makes no triangle");
             continue;
         }
         exported.partIndex = i;
         exported.name = names[i];
         exported.vertices = &list.PartVertices[i];
+        exported.strip = &list.PartIndices[i];
         std::copy(std::begin(part.Colour), std::end(part.Colour), exported.colour);
         exported.transparent = part.Transparent != 0;
         exported.reflective = part.EnvironmentMapped != 0;

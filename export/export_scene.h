@@ -46,7 +46,8 @@ struct ExportPart {
     std::size_t partIndex = 0;
     std::string name;                       // UTF-8, as the tree shows it
     const VertexArray* vertices = nullptr;  // the loaded records, texture v flipped as the view uses it
-    std::vector<uint16_t> corners;          // three per triangle
+    const TriArray* strip = nullptr;        // its triangles are forEachStripTriangle's
+    std::size_t triangleCount = 0;
     float colour[3] = {1.0f, 1.0f, 1.0f};
     bool transparent = false;
     bool reflective = false;

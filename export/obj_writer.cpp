@@ -130,17 +130,17 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
             obj.number(v.TexCoord[1]) << "\n";
         }
         for (const ModelVertex& v : vertices) writeTriple(obj, "vn", v.Normal[0], v.Normal[1], v.Normal[2]);
-        for (std::size_t k = 0; k + 2 < part.corners.size(); k += 3) {
+        forEachStripTriangle(*part.strip, [&](uint16_t a, uint16_t b, uint16_t c) {
             obj << "f";
-            for (std::size_t c = k; c < k + 3; ++c) {
-                const std::size_t index = firstVertex + part.corners[c];
+            for (const uint16_t corner : {a, b, c}) {
+                const std::size_t index = firstVertex + corner;
                 obj << " ";
                 obj.number(index) << "/";
                 obj.number(index) << "/";
                 obj.number(index);
             }
             obj << "\n";
-        }
+        });
         firstVertex += vertices.size();
     }
     obj.flush();
