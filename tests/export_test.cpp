@@ -177,6 +177,71 @@ TEST_F(ExportTest, TheObjHoldsOneGroupAndMaterialPerPartWithItsPictureBeside) {
     EXPECT_NE(all.find("\n# part 2 \"\" left out: its strip refers to a vertex it does not have\n"), std::string::npos);
 }
 
+// The sample car, written both ways, read back by the glTF library and by
+// the OBJ reader: the same parts, the same triangles corner for corner, and
+// the vertices the loader holds.
+TEST(ExportSampleCar, BothFilesHoldTheLoadedPartsTrianglesAndVertices) {
+    fixtures::TempDir dir;
+    const std::filesystem::path glb = dir.path() / "car.glb", obj = dir.path() / "car.obj";
+    const InspectRun run = inspect({"export", KORVEX_SAMPLE_CAR, "--glb", glb.string(), "--obj", obj.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    fixtures::LoadOutcome car;
+    fixtures::openInto(car, KORVEX_SAMPLE_CAR);
+    const PartList& list = car.state.partList;
+    ASSERT_GT(list.PartCount, 10);
+
+    tinygltf::Model model;
+    tinygltf::TinyGLTF gltf;
+    std::string error, warning;
+    ASSERT_TRUE(gltf.LoadBinaryFromFile(&model, &error, &warning, glb.string())) << error;
+    tinyobj::ObjReader reader;
+    ASSERT_TRUE(reader.ParseFromFile(obj.string())) << reader.Error();
+    const auto& shapes = reader.GetShapes();
+    const tinyobj::attrib_t& attrib = reader.GetAttrib();
+    ASSERT_EQ(model.meshes.size(), static_cast<std::size_t>(list.PartCount));
+    ASSERT_EQ(shapes.size(), model.meshes.size());
+
+    std::size_t totalTriangles = 0;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        SCOPED_TRACE("part " + std::to_string(i));
+        const VertexArray& vertices = list.PartVertices[i];
+        // The strip's triangles that cover anything, counted here.
+        const TriArray& strip = list.PartIndices[i];
+        std::size_t triangles = 0;
+        for (std::size_t k = 0; k + 2 < strip.size(); ++k)
+            triangles += strip[k] != strip[k + 1] && strip[k + 1] != strip[k + 2] && strip[k] != strip[k + 2];
+        totalTriangles += triangles;
+
+        const tinygltf::Primitive& primitive = model.meshes[i].primitives.at(0);
+        const std::vector<uint16_t> corners = accessorValues<uint16_t>(model, primitive.indices);
+        const std::vector<float> positions = accessorValues<float>(model, primitive.attributes.at("POSITION"));
+        const std::vector<float> uvs = accessorValues<float>(model, primitive.attributes.at("TEXCOORD_0"));
+        ASSERT_EQ(corners.size(), triangles * 3);
+        ASSERT_EQ(shapes[i].mesh.num_face_vertices.size(), triangles);
+        ASSERT_EQ(positions.size(), vertices.size() * 3);
+
+        // A few vertices: the loader's positions in both files; glTF's v as
+        // the file holds it, OBJ's as the view draws it.
+        for (const std::size_t v : {std::size_t{0}, vertices.size() / 2, vertices.size() - 1}) {
+            for (int c = 0; c < 3; ++c) EXPECT_EQ(positions[v * 3 + c], vertices[v].Position[c]);
+            EXPECT_EQ(uvs[v * 2], vertices[v].TexCoord[0]);
+            EXPECT_EQ(uvs[v * 2 + 1], 1.0f - vertices[v].TexCoord[1]);
+        }
+        // Every corner of every triangle is the same point, in the same
+        // order, in both files, with its texture coordinates.
+        for (std::size_t corner = 0; corner < corners.size(); ++corner) {
+            const tinyobj::index_t& index = shapes[i].mesh.indices[corner];
+            const ModelVertex& expected = vertices[corners[corner]];
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(attrib.vertices[static_cast<std::size_t>(index.vertex_index) * 3 + c], expected.Position[c]);
+            ASSERT_EQ(attrib.texcoords[static_cast<std::size_t>(index.texcoord_index) * 2], expected.TexCoord[0]);
+            ASSERT_EQ(attrib.texcoords[static_cast<std::size_t>(index.texcoord_index) * 2 + 1], expected.TexCoord[1]);
+        }
+    }
+    EXPECT_GT(totalTriangles, 30000u);
+}
+
 std::vector<std::string> filesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
