@@ -28,8 +28,9 @@ struct Triangle {
 
 // The strip's triangles in its own winding, degenerate ones left out;
 // `offset` is where the part's vertices start.
-void appendStripTriangles(const korvex::TriArray& strip, int32_t offset, std::vector<Triangle>& triangles) {
-    korvex::forEachStripTriangle(strip, [&](uint16_t a, uint16_t b, uint16_t c) {
+void appendStripTriangles(const korvex::TriArray& strip, const korvex::VertexArray& vertices, int32_t offset,
+                          std::vector<Triangle>& triangles) {
+    korvex::forEachStripTriangle(strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) {
         triangles.push_back({{offset + a, offset + b, offset + c}});
     });
 }
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < korvex::drawablePartCount(list); ++i) {
         if (!korvex::partIsDrawn(state, i, startControls)) continue;
         drawn.push_back(i);
-        appendStripTriangles(list.PartIndices[i], vertexCount, triangles);
+        appendStripTriangles(list.PartIndices[i], list.PartVertices[i], vertexCount, triangles);
         vertexCount += static_cast<int32_t>(list.PartVertices[i].size());
     }
 

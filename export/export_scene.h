@@ -24,12 +24,20 @@ struct ExportError : std::runtime_error {
 // Calls emit(a, b, c) for each triangle of the strip that covers anything,
 // in the strip's own alternating winding: triangle k keeps the order of its
 // corners when k is even and swaps the first two when it is odd, as OpenGL
-// draws it. A triangle with two equal corners is left out.
+// draws it. A triangle with two equal corners, or two corners at the same
+// point, is left out, and so is one with a corner past `vertices`.
 template <typename Emit>
-void forEachStripTriangle(const TriArray& strip, Emit&& emit) {
+void forEachStripTriangle(const TriArray& strip, const VertexArray& vertices, Emit&& emit) {
+    const auto samePoint = [&vertices](uint16_t p, uint16_t q) {
+        const float* a = vertices[p].Position;
+        const float* b = vertices[q].Position;
+        return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+    };
     for (std::size_t k = 0; k + 2 < strip.size(); ++k) {
         const uint16_t a = strip[k], b = strip[k + 1], c = strip[k + 2];
         if (a == b || b == c || a == c) continue;
+        if (a >= vertices.size() || b >= vertices.size() || c >= vertices.size()) continue;
+        if (samePoint(a, b) || samePoint(b, c) || samePoint(a, c)) continue;
         if (k % 2 == 0)
             emit(a, b, c);
         else

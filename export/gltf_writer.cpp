@@ -231,8 +231,9 @@ private:
         const TriArray& strip = *part.strip;
         const bool wide = std::find(strip.begin(), strip.end(), uint16_t{0xFFFF}) != strip.end();
         const std::size_t count = part.triangleCount * 3;
-        const auto write = [&strip](auto index, uint8_t* out) {
-            forEachStripTriangle(strip, [&](uint16_t a, uint16_t b, uint16_t c) {
+        const VertexArray& vertices = *part.vertices;
+        const auto write = [&strip, &vertices](auto index, uint8_t* out) {
+            forEachStripTriangle(strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) {
                 const decltype(index) corners[3] = {a, b, c};
                 std::memcpy(out, corners, sizeof corners);
                 out += sizeof corners;

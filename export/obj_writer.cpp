@@ -130,7 +130,7 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
             obj.number(v.TexCoord[1]) << "\n";
         }
         for (const ModelVertex& v : vertices) writeTriple(obj, "vn", v.Normal[0], v.Normal[1], v.Normal[2]);
-        forEachStripTriangle(*part.strip, [&](uint16_t a, uint16_t b, uint16_t c) {
+        forEachStripTriangle(*part.strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) {
             obj << "f";
             for (const uint16_t corner : {a, b, c}) {
                 const std::size_t index = firstVertex + corner;

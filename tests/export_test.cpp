@@ -21,10 +21,15 @@ using fixtures::ModelDescription;
 using fixtures::vertex;
 
 TEST(StripTriangles, FollowTheStripsWindingAndDropTrianglesThatCoverNothing) {
+    // Vertex 7 lies where vertex 6 does; 9 is past the vertices.
+    VertexArray vertices;
+    for (int k = 0; k < 8; ++k) vertices.push_back(vertex(static_cast<float>(k), static_cast<float>(k % 2), 0));
+    vertices[7] = vertices[6];
     TriArray strip;
-    for (uint16_t index : {0, 1, 2, 3, 3, 4, 5, 6}) strip.push_back(index);
+    for (uint16_t index : {0, 1, 2, 3, 3, 4, 5, 6, 7, 5, 9, 4}) strip.push_back(index);
     std::vector<std::array<uint16_t, 3>> triangles;
-    forEachStripTriangle(strip, [&](uint16_t a, uint16_t b, uint16_t c) { triangles.push_back({a, b, c}); });
+    forEachStripTriangle(strip, vertices,
+                         [&](uint16_t a, uint16_t b, uint16_t c) { triangles.push_back({a, b, c}); });
     const std::vector<std::array<uint16_t, 3>> expected = {{0, 1, 2}, {2, 1, 3}, {3, 4, 5}, {5, 4, 6}};
     EXPECT_EQ(triangles, expected);
 }
@@ -208,9 +213,14 @@ TEST(ExportSampleCar, BothFilesHoldTheLoadedPartsTrianglesAndVertices) {
         const VertexArray& vertices = list.PartVertices[i];
         // The strip's triangles that cover anything, counted here.
         const TriArray& strip = list.PartIndices[i];
+        const auto apart = [&vertices](uint16_t p, uint16_t q) {
+            return p != q && (vertices[p].Position[0] != vertices[q].Position[0] ||
+                              vertices[p].Position[1] != vertices[q].Position[1] ||
+                              vertices[p].Position[2] != vertices[q].Position[2]);
+        };
         std::size_t triangles = 0;
         for (std::size_t k = 0; k + 2 < strip.size(); ++k)
-            triangles += strip[k] != strip[k + 1] && strip[k + 1] != strip[k + 2] && strip[k] != strip[k + 2];
+            triangles += apart(strip[k], strip[k + 1]) && apart(strip[k + 1], strip[k + 2]) && apart(strip[k], strip[k + 2]);
         totalTriangles += triangles;
 
         const tinygltf::Primitive& primitive = model.meshes[i].primitives.at(0);
@@ -239,7 +249,7 @@ TEST(ExportSampleCar, BothFilesHoldTheLoadedPartsTrianglesAndVertices) {
             ASSERT_EQ(attrib.texcoords[static_cast<std::size_t>(index.texcoord_index) * 2 + 1], expected.TexCoord[1]);
         }
     }
-    EXPECT_GT(totalTriangles, 30000u);
+    EXPECT_GT(totalTriangles, 25000u);
 }
 
 std::vector<std::string> filesIn(const std::filesystem::path& folder) {

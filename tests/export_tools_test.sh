@@ -15,10 +15,14 @@ trap 'rm -rf "$dir"' EXIT
 "$inspect" export "$model" --glb "$dir/car.glb" --obj "$dir/car.obj" --texture "0=$picture" >"$dir/out"
 
 # Every part row after the "---" line is a mesh; each "i" line of the dump
-# is a strip, whose triangles with three different corners are faces.
+# is a strip over the "v" lines before it, whose triangles with three
+# corners at three different points are faces.
 "$inspect" model "$model" --dump >"$dir/dump"
 meshes=$(awk '/^---$/ {rows = 1; next} rows && /^[0-9]+\t/ {n++} END {print n}' "$dir/dump")
-faces=$(awk '/^i/ { for (k = 2; k + 2 <= NF; k++) if ($k != $(k+1) && $(k+1) != $(k+2) && $k != $(k+2)) n++ }
+faces=$(awk 'function apart(p, q) { return p != q && (x[p] != x[q] || y[p] != y[q] || z[p] != z[q]) }
+             /^v/ { x[m] = $2 + 0; y[m] = $3 + 0; z[m] = $4 + 0; m++ }
+             /^i/ { for (k = 2; k + 2 <= NF; k++) if (apart($k, $(k+1)) && apart($(k+1), $(k+2)) && apart($k, $(k+2))) n++
+                    m = 0 }
              END {print n}' "$dir/dump")
 left=$(grep -c '^left out' "$dir/out" || true)
 meshes=$((meshes - left))
