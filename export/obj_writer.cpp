@@ -2,9 +2,14 @@
 
 #include "file_set.h"
 
+#include <algorithm>
 #include <charconv>
+#include <deque>
+#include <functional>
+#include <future>
 #include <set>
 #include <string>
+#include <thread>
 
 namespace korvex {
 
@@ -36,53 +41,94 @@ private:
     std::set<std::string> taken_;
 };
 
-// Text built in a buffer and handed to the stream in large pieces; numbers
-// are written with the fewest digits that read back as the same float.
-class TextOut {
+// Text built in memory; numbers are written with the fewest digits that
+// read back as the same float.
+class Text {
 public:
-    explicit TextOut(std::ostream& out) : out_(out) {}
-    ~TextOut() { flush(); }
-
-    TextOut& operator<<(std::string_view text) {
+    Text& operator<<(std::string_view text) {
         text_.append(text);
-        if (text_.size() >= FlushSize) flush();
         return *this;
     }
-    TextOut& number(float value) {
+    Text& number(float value) {
         char digits[32];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         return *this << std::string_view(digits, static_cast<std::size_t>(end - digits));
     }
-    TextOut& number(std::size_t value) {
+    Text& number(std::size_t value) {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         return *this << std::string_view(digits, static_cast<std::size_t>(end - digits));
     }
-    void flush() {
-        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    void triple(std::string_view key, float a, float b, float c) {
+        *this << key << " ";
+        number(a) << " ";
+        number(b) << " ";
+        number(c) << "\n";
+    }
+    // Hands the text to `out` and starts again empty.
+    void writeTo(std::ostream& out) {
+        out.write(text_.data(), static_cast<std::streamsize>(text_.size()));
         text_.clear();
     }
 
 private:
-    static constexpr std::size_t FlushSize = std::size_t{1} << 16;
-    std::ostream& out_;
     std::string text_;
 };
 
-void writeTriple(TextOut& text, std::string_view key, float a, float b, float c) {
-    text << key << " ";
-    text.number(a) << " ";
-    text.number(b) << " ";
-    text.number(c) << "\n";
-}
-
-void writeMaterial(TextOut& text, const std::string& name, const ExportPart& part, const std::string& picture) {
+void writeMaterial(Text& text, const std::string& name, const ExportPart& part, const std::string& picture) {
     text << "\nnewmtl " << name << "\n";
-    writeTriple(text, "Kd", part.colour[0], part.colour[1], part.colour[2]);
+    text.triple("Kd", part.colour[0], part.colour[1], part.colour[2]);
     const float shine = part.reflective ? 0.5f : 0.0f;
-    writeTriple(text, "Ks", shine, shine, shine);
+    text.triple("Ks", shine, shine, shine);
     text << "d " << (part.transparent ? "0.5" : "1") << "\nillum 2\n";
     if (!picture.empty()) text << "map_Kd " << picture << "\n";
+}
+
+// A part's group: its vertices, texture coordinates, normals and faces,
+// whose corners count from `firstVertex`, the OBJ number of its first vertex.
+Text partText(const ExportPart& part, const std::string& name, std::size_t firstVertex) {
+    Text obj;
+    obj << "\ng " << name << "\nusemtl " << name << "\n";
+    const VertexArray& vertices = *part.vertices;
+    for (const ModelVertex& v : vertices) obj.triple("v", v.Position[0], v.Position[1], v.Position[2]);
+    // OBJ's v runs up the picture, as the view's does.
+    for (const ModelVertex& v : vertices) {
+        obj << "vt ";
+        obj.number(v.TexCoord[0]) << " ";
+        obj.number(v.TexCoord[1]) << "\n";
+    }
+    for (const ModelVertex& v : vertices) obj.triple("vn", v.Normal[0], v.Normal[1], v.Normal[2]);
+    forEachStripTriangle(*part.strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) {
+        obj << "f";
+        for (const uint16_t corner : {a, b, c}) {
+            const std::size_t index = firstVertex + corner;
+            obj << " ";
+            obj.number(index) << "/";
+            obj.number(index) << "/";
+            obj.number(index);
+        }
+        obj << "\n";
+    });
+    return obj;
+}
+
+// Formats the parts' groups on worker threads, a few parts ahead, and
+// writes them to `out` in their order.
+void writeParts(const ExportScene& scene, const std::vector<std::string>& names, std::ostream& out) {
+    const std::size_t ahead = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::deque<std::future<Text>> pending;
+    std::size_t next = 0, firstVertex = 1;
+    while (next < scene.parts.size() || !pending.empty()) {
+        while (next < scene.parts.size() && pending.size() < ahead) {
+            const ExportPart& part = scene.parts[next];
+            pending.push_back(std::async(std::launch::async, partText, std::cref(part), std::cref(names[next]),
+                                         firstVertex));
+            firstVertex += part.vertices->size();
+            ++next;
+        }
+        pending.front().get().writeTo(out);
+        pending.pop_front();
+    }
 }
 
 }  // namespace
@@ -95,8 +141,8 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
 
     const std::string heading =
         "# " + exportGenerator() + (scene.modelName.empty() ? "" : ", from " + scene.modelName) + "\n";
-    TextOut obj(files.add(path));
-    TextOut mtl(files.add(mtlPath));
+    std::ostream& objFile = files.add(path);
+    std::ostream& mtlFile = files.add(mtlPath);
     // The pictures, each named after the model and its texture.
     UniqueNames pictureNames;
     std::vector<std::string> pictures;
@@ -108,43 +154,24 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
             .write(reinterpret_cast<const char*>(texture.png.data()), static_cast<std::streamsize>(texture.png.size()));
     }
 
+    Text obj, mtl;
     obj << heading << "mtllib " << mtlPath.filename().string() << "\n";
     mtl << heading;
     for (const LeftOutPart& left : scene.leftOut) {
         obj << "# part ";
         obj.number(left.partIndex) << " \"" << wordOf(left.name, "") << "\" left out: " << left.reason << "\n";
     }
+    obj.writeTo(objFile);
 
     UniqueNames partNames;
-    std::size_t firstVertex = 1;
+    std::vector<std::string> names;
     for (const ExportPart& part : scene.parts) {
-        const std::string name = partNames.take(wordOf(part.name, "part_" + std::to_string(part.partIndex)));
-        writeMaterial(mtl, name, part, part.texture >= 0 ? pictures[static_cast<std::size_t>(part.texture)] : "");
-        obj << "\ng " << name << "\nusemtl " << name << "\n";
-        const VertexArray& vertices = *part.vertices;
-        for (const ModelVertex& v : vertices) writeTriple(obj, "v", v.Position[0], v.Position[1], v.Position[2]);
-        // OBJ's v runs up the picture, as the view's does.
-        for (const ModelVertex& v : vertices) {
-            obj << "vt ";
-            obj.number(v.TexCoord[0]) << " ";
-            obj.number(v.TexCoord[1]) << "\n";
-        }
-        for (const ModelVertex& v : vertices) writeTriple(obj, "vn", v.Normal[0], v.Normal[1], v.Normal[2]);
-        forEachStripTriangle(*part.strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) {
-            obj << "f";
-            for (const uint16_t corner : {a, b, c}) {
-                const std::size_t index = firstVertex + corner;
-                obj << " ";
-                obj.number(index) << "/";
-                obj.number(index) << "/";
-                obj.number(index);
-            }
-            obj << "\n";
-        });
-        firstVertex += vertices.size();
+        names.push_back(partNames.take(wordOf(part.name, "part_" + std::to_string(part.partIndex))));
+        writeMaterial(mtl, names.back(), part,
+                      part.texture >= 0 ? pictures[static_cast<std::size_t>(part.texture)] : "");
     }
-    obj.flush();
-    mtl.flush();
+    mtl.writeTo(mtlFile);
+    writeParts(scene, names, objFile);
     files.commit();
 }
 
