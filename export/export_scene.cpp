@@ -86,7 +86,8 @@ ExportScene collectExport(const ProgramState& state, const ExportChoices& choice
             continue;
         }
         ExportPart exported;
-        forEachStripTriangle(list.PartIndices[i], list.PartVertices[i], [&](uint16_t, uint16_t, uint16_t) { ++exported.triangleCount; });
+        forEachStripTriangle(list.PartIndices[i], list.PartVertices[i],
+                             [&](uint16_t, uint16_t, uint16_t) { ++exported.triangleCount; });
         if (exported.triangleCount == 0) {
             leaveOut("its strip makes no triangle");
             continue;

@@ -10,9 +10,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <sstream>
-#include <functional>
 
 namespace korvex {
 
@@ -35,22 +35,22 @@ private:
     std::size_t size_ = 0;
 };
 
+// The square of a vertex's normal's length.
+double normalSquare(const ModelVertex& v) {
+    return double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] + double{v.Normal[2]} * v.Normal[2];
+}
+
 // Whether every vertex's normal has a direction. A part with one that has
 // none is written without normals, and readers work them out from its faces.
 bool allNormalsHaveDirections(const VertexArray& vertices) {
-    return std::all_of(vertices.begin(), vertices.end(), [](const ModelVertex& v) {
-        const double square = double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] +
-                              double{v.Normal[2]} * v.Normal[2];
-        return square > 1e-12;
-    });
+    return std::all_of(vertices.begin(), vertices.end(), [](const ModelVertex& v) { return normalSquare(v) > 1e-12; });
 }
 
 // Each normal as a unit vector; one that is unit length within float
 // rounding is kept exactly as stored.
 void writeUnitNormals(const VertexArray& vertices, uint8_t* out) {
     for (const ModelVertex& v : vertices) {
-        const double square = double{v.Normal[0]} * v.Normal[0] + double{v.Normal[1]} * v.Normal[1] +
-                              double{v.Normal[2]} * v.Normal[2];
+        const double square = normalSquare(v);
         const double scale = std::abs(square - 1.0) <= 1e-6 ? 1.0 : 1.0 / std::sqrt(square);
         float normal[3];
         for (int k = 0; k < 3; ++k) normal[k] = static_cast<float>(v.Normal[k] * scale);
@@ -296,7 +296,8 @@ std::string gltfJson(const tinygltf::Model& model, std::size_t binarySize, const
     while (!json.empty() && std::isspace(static_cast<unsigned char>(json.back()))) json.pop_back();
     if (json.size() < 2 || json.front() != '{' || json.back() != '}')
         throw ExportError("cannot write " + path.string() + ": the glTF library wrote no document");
-    if (binarySize > 0) json.insert(json.size() - 1, ",\"buffers\":[{\"byteLength\":" + std::to_string(binarySize) + "}]");
+    if (binarySize > 0)
+        json.insert(json.size() - 1, ",\"buffers\":[{\"byteLength\":" + std::to_string(binarySize) + "}]");
     // The JSON chunk is padded with spaces to four bytes.
     json.append((4 - json.size() % 4) % 4, ' ');
     return json;

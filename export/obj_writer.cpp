@@ -121,8 +121,8 @@ void writeParts(const ExportScene& scene, const std::vector<std::string>& names,
     while (next < scene.parts.size() || !pending.empty()) {
         while (next < scene.parts.size() && pending.size() < ahead) {
             const ExportPart& part = scene.parts[next];
-            pending.push_back(std::async(std::launch::async, partText, std::cref(part), std::cref(names[next]),
-                                         firstVertex));
+            pending.push_back(
+                std::async(std::launch::async, partText, std::cref(part), std::cref(names[next]), firstVertex));
             firstVertex += part.vertices->size();
             ++next;
         }

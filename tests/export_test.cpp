@@ -28,8 +28,7 @@ TEST(StripTriangles, FollowTheStripsWindingAndDropTrianglesThatCoverNothing) {
     TriArray strip;
     for (uint16_t index : {0, 1, 2, 3, 3, 4, 5, 6, 7, 5, 9, 4}) strip.push_back(index);
     std::vector<std::array<uint16_t, 3>> triangles;
-    forEachStripTriangle(strip, vertices,
-                         [&](uint16_t a, uint16_t b, uint16_t c) { triangles.push_back({a, b, c}); });
+    forEachStripTriangle(strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) { triangles.push_back({a, b, c}); });
     const std::vector<std::array<uint16_t, 3>> expected = {{0, 1, 2}, {2, 1, 3}, {3, 4, 5}, {5, 4, 6}};
     EXPECT_EQ(triangles, expected);
 }
@@ -220,7 +219,8 @@ TEST(ExportSampleCar, BothFilesHoldTheLoadedPartsTrianglesAndVertices) {
         };
         std::size_t triangles = 0;
         for (std::size_t k = 0; k + 2 < strip.size(); ++k)
-            triangles += apart(strip[k], strip[k + 1]) && apart(strip[k + 1], strip[k + 2]) && apart(strip[k], strip[k + 2]);
+            triangles +=
+                apart(strip[k], strip[k + 1]) && apart(strip[k + 1], strip[k + 2]) && apart(strip[k], strip[k + 2]);
         totalTriangles += triangles;
 
         const tinygltf::Primitive& primitive = model.meshes[i].primitives.at(0);
