@@ -20,6 +20,19 @@ int main(int argc, char** argv) {
     two.parts[1].block.indices = {0, 1, 2, 3, 0};
     writeFile(folder / "two-parts.o", two.build());
 
+    // The same with a settings file after it: the fuzz target opens the
+    // model with the text from "[GEOMDATA]" on as its geomdata.ini.
+    auto withSettings = [](Bytes model, std::string_view settings) {
+        model.insert(model.end(), settings.begin(), settings.end());
+        return model;
+    };
+    writeFile(folder / "two-parts-settings.o",
+              withSettings(two.build(),
+                           "[GEOMDATA]\nnumpart=2\n\n[ALPHA_OPAQUE_FRNShape]\nlodon=100\nlodoff=40\n\n"
+                           "[ALPHA_TRANS_RUBBER_WINShape~EASVehicleRubber]\nlodon=39\nlodoff=0\n"));
+    writeFile(folder / "two-parts-fewer-rows.o",
+              withSettings(two.build(), "[geomdata]\r\nnumpart=1\r\n\r\n[WFLShape]\r\nlodon=50\r\n\x01"));
+
     ModelDescription shared = two;
     shared.extraSymbols.push_back({"", 5u, 0});
     shared.parts[0].block.markerLength = 9;

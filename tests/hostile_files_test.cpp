@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
+
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,8 +49,16 @@ bool underAddressSanitizer() {
     return false;
 }
 
+// Root reads any file whatever its permissions say; a child run as root
+// gives up that power, so that an unreadable file is unreadable to it too.
+void dropReadingAnyFile() {
+    if (::geteuid() != 0) return;
+    ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+    ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+}
+
 // Runs the inspector on `args`. Outside the sanitizer build its address
-// space is limited to 4 GiB, so that a fault cannot take the machine; what
+// space is limited to 1 GiB, so that a fault cannot take the machine; what
 // the tests check is the memory it really used.
 Finished inspect(const fixtures::TempDir& dir, const std::vector<std::string>& args) {
     const std::string outPath = (dir / "out.txt").string();
@@ -64,9 +75,10 @@ Finished inspect(const fixtures::TempDir& dir, const std::vector<std::string>& a
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, 1);
         if (limit) {
-            const rlimit space{4096 * MiB, 4096 * MiB};
+            const rlimit space{1024 * MiB, 1024 * MiB};
             ::setrlimit(RLIMIT_AS, &space);
         }
+        dropReadingAnyFile();
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -210,6 +222,227 @@ TEST(HostileFiles, ANamedPipeIsRefusedAtOnce) {
         << model.out;
     EXPECT_LT(texture.seconds, 2.0);
     EXPECT_NE(texture.out.find("Couldn't load JPG"), std::string::npos) << texture.out;
+}
+
+// ---- The table of hostile files ----------------------------------------
+
+using fixtures::Bytes;
+
+// Replaces every "PATH" in `text` with `path`.
+std::string withPath(std::string text, const std::string& path) {
+    for (std::size_t at = text.find("PATH"); at != std::string::npos; at = text.find("PATH", at + path.size()))
+        text.replace(at, 4, path);
+    return text;
+}
+
+void putU32(Bytes& bytes, std::size_t at, uint32_t value) { std::memcpy(bytes.data() + at, &value, 4); }
+
+// Where section `index`'s header lies in a file the builder wrote.
+std::size_t sectionHeaderAt(const Bytes& file, std::size_t index) {
+    uint32_t table = 0;
+    std::memcpy(&table, file.data() + 32, 4);
+    return table + index * 40;
+}
+
+fixtures::ModelDescription oneQuad() {
+    fixtures::ModelDescription model;
+    model.parts.push_back({"geo_r_0_FRNShape", fixtures::quadBlock()});
+    return model;
+}
+
+// A model whose second block starts with its marker 20 bytes before the end
+// of the file: the header after the marker is cut off.
+Bytes headerAtTheEnd() {
+    fixtures::ModelDescription model = oneQuad();
+    model.extraSymbols.push_back({"geo_r_1_ENDShape", std::nullopt, 0});
+    Bytes file = model.build();
+    uint32_t progBits = 0;
+    std::memcpy(&progBits, file.data() + sectionHeaderAt(file, 4) + 16, 4);
+    // The layout does not depend on the symbol's value: build again with it.
+    model.extraSymbols.back().value = static_cast<uint32_t>(file.size()) - progBits;
+    file = model.build();
+    file.insert(file.end(), 8, 0xFF);
+    file.insert(file.end(), 12, 0x01);
+    return file;
+}
+
+// A section-name table whose size says 4 GB, in a file of a few hundred bytes.
+Bytes fourGigabyteSection() {
+    Bytes file = oneQuad().build();
+    putU32(file, sectionHeaderAt(file, 1) + 20, 0xFFFFFFF0u);
+    return file;
+}
+
+// The symbol-name table ends in a name without its closing 0.
+Bytes unterminatedStrings() {
+    fixtures::ElfImage elf = oneQuad().toElf();
+    Bytes& names = elf.sections[2].contents;
+    names.pop_back();
+    names.insert(names.end(), {'g', 'e', 'o', '_'});
+    return elf.build();
+}
+
+Bytes namesPastEveryTable() {
+    fixtures::ModelDescription model = oneQuad();
+    for (uint32_t offset : {0x1000u, 0x7FFFFFFFu, 0xFFFFFFFFu}) model.extraSymbols.push_back({"", offset, 0});
+    return model.build();
+}
+
+Bytes indicesBeyondTheVertices() {
+    fixtures::ModelDescription model = oneQuad();
+    model.parts[0].block.indices.assign(65535, 60000);
+    return model.build();
+}
+
+Bytes tgaHeader(uint16_t width, uint16_t height) {
+    Bytes tga(18 + 64, 0x40);
+    std::fill(tga.begin(), tga.begin() + 18, uint8_t{0});
+    tga[2] = 2;  // uncompressed true colour
+    tga[12] = width & 0xFF, tga[13] = width >> 8, tga[14] = height & 0xFF, tga[15] = height >> 8;
+    tga[16] = 32;
+    return tga;
+}
+
+// A small JPEG whose frame header claims 65,500 x 65,500 pixels.
+Bytes hugeJpeg() {
+    Bytes jpeg = images::writeJpeg(images::testPattern(16, 16));
+    for (std::size_t i = 0; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = 65500 >> 8, jpeg[i + 6] = 65500 & 0xFF;  // height
+            jpeg[i + 7] = 65500 >> 8, jpeg[i + 8] = 65500 & 0xFF;  // width
+            break;
+        }
+    return jpeg;
+}
+
+// A bitmap whose info header says it is 4 GB long.
+Bytes hugeBitmapHeader() {
+    Bytes bmp = images::writeBmp(images::testPattern(4, 4), {});
+    putU32(bmp, 14, 0xFFFFFFF0u);
+    return bmp;
+}
+
+std::string millionLineSettings() {
+    std::string text = "[GEOMDATA]\nnumpart=1\n\n[ALPHA_OPAQUE_FRNShape]\n";
+    text.reserve(text.size() + 1'000'000 * 10);
+    for (int i = 0; i < 1'000'000; ++i) text += "lodon=050\n";
+    return text;
+}
+
+std::string tenMegabyteLine() {
+    return "[GEOMDATA]\nnumpart=1\n\n[ALPHA_TRANS_" + std::string(10 * MiB, 'Q') + "FRNShape]\nlodoff=020\n";
+}
+
+struct HostileFile {
+    using Maker = std::function<std::vector<std::string>(const fixtures::CarFolder&)>;
+    HostileFile(std::string what, Maker make, std::vector<std::string> expected)
+        : what(std::move(what)), make(std::move(make)), expected(std::move(expected)) {}
+    HostileFile(std::string what, Maker make, const std::string& expected)
+        : HostileFile(std::move(what), std::move(make), std::vector<std::string>{expected}) {}
+
+    std::string what;
+    // Writes the file (and what goes with it) into the folder; answers the
+    // inspector's arguments, the file's path second.
+    Maker make;
+    // Texts the output must hold in this order, "PATH" standing for the file's path.
+    std::vector<std::string> expected;
+};
+
+std::vector<std::string> model(const fixtures::CarFolder& folder, const Bytes& bytes) {
+    fixtures::writeFile(folder.model(), bytes);
+    return {"model", folder.model().string()};
+}
+
+std::vector<std::string> modelWithSettings(const fixtures::CarFolder& folder, const std::string& settings) {
+    fixtures::writeText(folder.modelFolder() / "geomdata.ini", settings);
+    return model(folder, oneQuad().build());
+}
+
+std::vector<std::string> picture(const fixtures::CarFolder& folder, const std::string& name, const Bytes& bytes) {
+    fixtures::writeFile(folder.modelFolder() / name, bytes);
+    return {"texture", (folder.modelFolder() / name).string()};
+}
+
+const std::string Loaded = "\nLoading Model Geometry.\nLoaded 1 parts successfully.\n---\n";
+
+std::vector<HostileFile> hostileFiles() {
+    using Folder = const fixtures::CarFolder&;
+    return {
+        {"an empty file", [](Folder f) { return model(f, {}); }, "error\tStream read error\n"},
+        {"51 bytes", [](Folder f) { return model(f, Bytes(51, 0x7F)); }, "error\tStream read error\n"},
+        {"a directory given as the path",
+         [](Folder f) {
+             std::filesystem::create_directory(f.model());
+             return std::vector<std::string>{"model", f.model().string()};
+         },
+         "error\tCannot open file \"PATH\". Is a directory\n"},
+        {"an unreadable file",
+         [](Folder f) {
+             auto args = model(f, oneQuad().build());
+             std::filesystem::permissions(f.model(), std::filesystem::perms::none);
+             return args;
+         },
+         "error\tCannot open file \"PATH\". Permission denied\n"},
+        {"e_shnum 65535 with the table past the end",
+         [](Folder f) {
+             fixtures::ElfImage elf = oneQuad().toElf();
+             elf.sectionHeaderCount = 65535;
+             return model(f, elf.build());
+         },
+         "ERROR! while loading Section Headers.\nMessage: \"Stream read error\"\n"},
+        {"a section size of 4 GB in a small file", [](Folder f) { return model(f, fourGigabyteSection()); },
+         "ERROR! while loading string table number 0\nMessage: \"Stream read error\"\n"},
+        // The part's name is the one left without its 0: it has no name, so no part.
+        {"a string table without a final NUL", [](Folder f) { return model(f, unterminatedStrings()); },
+         "\nLoading Model Geometry.\nLoaded 0 parts successfully.\n---\nbox\tFinding Geomdata.ini\t"},
+        {"symbols whose names point past every table", [](Folder f) { return model(f, namesPastEveryTable()); },
+         Loaded},
+        {"a geometry header at the very end of the file", [](Folder f) { return model(f, headerAtTheEnd()); },
+         std::vector<std::string>{"ERROR! while loading model geometry.\nGot up to geometry section 1\n"
+          "Message: \"Error Loading Geometry Part.\"\n---\n",
+          "box\tError\tError while loading geometry offsets and lengths. \\rMessage: Stream read error\n"}},
+        {"65535 indices all beyond the vertex count",
+         [](Folder f) { return model(f, indicesBeyondTheVertices()); },
+         "Loaded 1 parts successfully.\nWARNING! Part 0 has vertex indices out of range; it will not be drawn.\n---\n"
+         "0\tPart 0\t0\t4\t65534\t0\t0\t100\t90\n"},
+        {"a TGA claiming 65535 x 65535 pixels", [](Folder f) { return picture(f, "huge.tga", tgaHeader(65535, 65535)); },
+         "fail\n"},
+        {"a JPEG claiming 65500 x 65500 pixels", [](Folder f) { return picture(f, "huge.jpg", hugeJpeg()); },
+         "box\tBMP Unit\tCouldn't load JPG - \"PATH\"\nfail\n"},
+        {"a BMP with a huge header size", [](Folder f) { return picture(f, "huge.bmp", hugeBitmapHeader()); },
+         "box\tBMP Unit\tCouldn't load BMP - \"PATH\"\nfail\n"},
+        {"a geomdata.ini of a million lines", [](Folder f) { return modelWithSettings(f, millionLineSettings()); },
+         "numpart=1\n---\n0\tFront\t0\t4\t4\t0\t1\t50\t0\n"},
+        {"a geomdata.ini line of 10 MB", [](Folder f) { return modelWithSettings(f, tenMegabyteLine()); },
+         "numpart=1\n---\n0\tFront\t0\t4\t4\t1\t1\t0\t20\n"},
+    };
+}
+
+// Each file ends in the program's messages for it, in a process that stays
+// under 1 GB of address space (outside the sanitizer build), within 5 seconds.
+TEST(HostileFiles, EachEndsInItsMessagesWithMemoryBounded) {
+    for (const HostileFile& hostile : hostileFiles()) {
+        SCOPED_TRACE(hostile.what);
+        fixtures::CarFolder folder;
+        const std::vector<std::string> args = hostile.make(folder);
+        const std::string& path = args[1];
+        fixtures::TempDir scratch;
+        const Finished run = inspect(scratch, args);
+        // The folder's removal needs the unreadable file readable again.
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+        // A bad file is reported in the lines, not by the exit status.
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status << "\n"
+                                                                            << run.out.substr(0, 2000);
+        EXPECT_LT(run.peakBytes, underAddressSanitizer() ? 768 * MiB : 256 * MiB);
+        EXPECT_LT(run.seconds, 5.0);
+        std::size_t from = 0;
+        for (const std::string& text : hostile.expected) {
+            from = run.out.find(withPath(text, path), from);
+            ASSERT_NE(from, std::string::npos) << text << "\nnot found in:\n" << run.out.substr(0, 2000);
+        }
+        std::printf("%-46s %5.2f s %4llu MiB\n", hostile.what.c_str(), run.seconds,
+                    static_cast<unsigned long long>(run.peakBytes / MiB));
+    }
 }
 
 }  // namespace
