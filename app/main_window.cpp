@@ -183,14 +183,21 @@ void MainWindow::runTreeCommand(const std::function<void()>& command) {
 void MainWindow::restoreTreeView() {
     const QModelIndex root = treeModel->rootIndex();
     partTree->setExpanded(root, state_.tree.RootExpanded);
-    const QModelIndex selected = state_.SelectedPart < 0 ? QModelIndex() : treeModel->partIndexRow(state_.SelectedPart);
+    // An open that failed before it reached the tree (a file that is gone)
+    // leaves the old nodes but no loaded model: then nothing is selected and
+    // there is nothing to close.
+    setCloseEnabled(state_.ModelLoaded);
+    const QSignalBlocker quiet(partTree->selectionModel());
+    const QModelIndex selected = state_.SelectedPart < 0 || !state_.ModelLoaded
+                                     ? QModelIndex()
+                                     : treeModel->partIndexRow(state_.SelectedPart);
     if (!selected.isValid()) {
         state_.SelectedPart = -1;
+        partTree->selectionModel()->clearSelection();
         DisablePartOptions();
         return;
     }
     // The selection the user made survives a command that kept the part.
-    const QSignalBlocker quiet(partTree->selectionModel());
     partTree->selectionModel()->setCurrentIndex(selected,
                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
@@ -199,7 +206,8 @@ void MainWindow::partSelected() {
     state_.SelectedPart = -1;
     const QModelIndexList rows = partTree->selectionModel()->selectedRows(PartTreeModel::NameColumn);
     const PartNodeData* node = rows.isEmpty() ? nullptr : treeModel->node(rows.first());
-    if (node != nullptr && node->PartIndex >= 0) state_.SelectedPart = node->PartIndex;
+    // The nodes a failed load left name no part of a loaded model.
+    if (node != nullptr && node->PartIndex >= 0 && state_.ModelLoaded) state_.SelectedPart = node->PartIndex;
     showCurrentState();
 }
 

@@ -6,6 +6,7 @@
 // Every outcome but a LoadError (the program's way of reporting a bad file)
 // is a fault: a crash, a sanitizer report, a hang or an allocation past the
 // limits.
+#include "model/load_error.h"
 #include "model/model_commands.h"
 #include "model/recording_io.h"
 #include "settings/geomdata_file.h"

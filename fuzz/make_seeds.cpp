@@ -2,6 +2,7 @@
 #include "tests/support/model_file_builder.h"
 
 #include <iostream>
+#include <string_view>
 
 using namespace korvex::fixtures;
 

@@ -591,6 +591,38 @@ TEST_F(MainWindowTest, AFailureThatEscapesTheOpenIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(model().rowCount(model().rootIndex()), 23);
 }
 
+// A file gone by the time it is opened over a loaded model ends the load
+// before the tree is touched: the old nodes stay, but no model is loaded, so
+// no part can be selected or edited and there is nothing to close.
+TEST_F(MainWindowTest, AnOpenThatFailsOverALoadedModelLeavesNothingSelectedOrToClose) {
+    openThroughToolButton(SampleCar);
+    select(part(2));
+    ASSERT_EQ(state().SelectedPart, 2);
+    ASSERT_TRUE(panel().colourButton->isEnabled());
+
+    const fixtures::TempDir dir;
+    openThroughToolButton(dir / "gone.o");
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.back().text,
+              "Cannot open file \"" + (dir / "gone.o").string() + "\". No such file or directory");
+    EXPECT_FALSE(state().ModelLoaded);
+    EXPECT_EQ(model().rowCount(model().rootIndex()), 23);
+    EXPECT_EQ(state().SelectedPart, -1);
+    EXPECT_TRUE(tree().selectionModel()->selectedRows().isEmpty());
+    EXPECT_FALSE(panel().colourButton->isEnabled());
+    closeEnabledIs(false);
+
+    select(part(5));
+    EXPECT_EQ(state().SelectedPart, -1);
+    EXPECT_FALSE(panel().colourButton->isEnabled());
+
+    openThroughToolButton(SampleCar);
+    select(part(5));
+    EXPECT_EQ(state().SelectedPart, 5);
+    EXPECT_TRUE(panel().colourButton->isEnabled());
+    closeEnabledIs(true);
+}
+
 TEST_F(MainWindowTest, ExitEndsTheEventLoopWithStatusOne) {
     QTimer::singleShot(0, window.get(), [this] { window->exitAction->trigger(); });
     EXPECT_EQ(QApplication::exec(), 1);

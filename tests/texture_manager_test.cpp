@@ -8,6 +8,7 @@
 #include "render/view_widget.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/image_writers.h"
+#include "tests/support/modal_dialog.h"
 #include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
 #include "tests/support/window_checks.h"
@@ -138,16 +139,7 @@ protected:
     // Runs `command`, which shows the Textures window modally, and `whileShown`
     // once it is up; the window is cancelled should `whileShown` leave it open.
     void whileModal(const std::function<void()>& command, const std::function<void()>& whileShown) {
-        bool reached = false;
-        QTimer::singleShot(0, window.get(), [&] {
-            if (QTest::qWaitFor([&] { return form().isVisible() && form().isModal(); }, 2000)) {
-                reached = true;
-                whileShown();
-            }
-            if (form().isVisible()) form().reject();
-        });
-        command();
-        EXPECT_TRUE(reached) << "the window was not shown modally";
+        EXPECT_TRUE(fixtures::whileModal(form(), command, whileShown)) << "the window was not shown modally";
     }
     void expectLook(bool selecting) {
         EXPECT_EQ(form().choosing(), selecting);
