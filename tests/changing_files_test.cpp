@@ -146,9 +146,10 @@ TEST(ChangingFiles, PicturesChangingWhileReadEndInAMessageOrAPicture) {
         {"c.bmp", images::writeBmp(pattern, {})},
         {"d.bmp", images::writeBmp(fewColours, rle)},
     };
-    for (const auto& [name, bytes] : pictures) {
+    for (const auto& file : pictures) {
+        const std::string& name = file.first;  // a name a lambda can take
         SCOPED_TRACE(name);
-        const Rewriter rewriter(dir / name, bytes, 3);
+        const Rewriter rewriter(dir / name, file.second, 3);
         int decoded = 0, failed = 0;
         repeatFor(0.5, [&] {
             ScriptedPrompts prompts;

@@ -334,7 +334,7 @@ std::vector<std::pair<const char*, std::function<void()>>> LongSession::commands
 TEST_F(LongSession, TenThousandRandomCommandsKeepTheWindowConsistent) {
     // The sanitizer build runs a shorter session of its own.
     const uint64_t seed = fromEnvironment("KORVEX_SESSION_SEED", underAddressSanitizer() ? 20261210 : 20261209);
-    const uint64_t count = fromEnvironment("KORVEX_SESSION_COMMANDS", underAddressSanitizer() ? 3000 : 10000);
+    const uint64_t count = fromEnvironment("KORVEX_SESSION_COMMANDS", underAddressSanitizer() ? 2000 : 10000);
     std::printf("long session: seed %llu, %llu commands\n", static_cast<unsigned long long>(seed),
                 static_cast<unsigned long long>(count));
     std::fflush(stdout);
