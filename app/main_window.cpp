@@ -188,9 +188,8 @@ void MainWindow::restoreTreeView() {
     // there is nothing to close.
     setCloseEnabled(state_.ModelLoaded);
     const QSignalBlocker quiet(partTree->selectionModel());
-    const QModelIndex selected = state_.SelectedPart < 0 || !state_.ModelLoaded
-                                     ? QModelIndex()
-                                     : treeModel->partIndexRow(state_.SelectedPart);
+    const QModelIndex selected =
+        state_.SelectedPart < 0 || !state_.ModelLoaded ? QModelIndex() : treeModel->partIndexRow(state_.SelectedPart);
     if (!selected.isValid()) {
         state_.SelectedPart = -1;
         partTree->selectionModel()->clearSelection();

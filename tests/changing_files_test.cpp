@@ -3,9 +3,9 @@
 // reader finds, it ends in one of the program's messages or a complete
 // result, never in a crash or a hang.
 
+#include "model/load_error.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/test_model.h"
-#include "model/load_error.h"
 #include "textures/texture_upload.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,8 @@ Bytes biggishModel() {
 
 std::string settingsText() {
     std::string text = "[GEOMDATA]\nnumpart=60\n\n";
-    for (int p = 0; p < 60; ++p) text += "[ALPHA_OPAQUE_FRNShape]\nlodon=100\nlodoff=0" + std::to_string(p % 10) + "\n\n";
+    for (int p = 0; p < 60; ++p)
+        text += "[ALPHA_OPAQUE_FRNShape]\nlodon=100\nlodoff=0" + std::to_string(p % 10) + "\n\n";
     return text;
 }
 
@@ -66,10 +67,17 @@ private:
         while (!stop_) {
             const auto cut = static_cast<std::size_t>(rng() % (whole_.size() + 1));
             switch (rng() % 4) {
-                case 0: fixtures::writeFile(path_, whole_); break;
-                case 1: fixtures::writeFile(path_, Bytes(whole_.begin(), whole_.begin() + static_cast<long>(cut))); break;
-                case 2: std::filesystem::remove(path_); break;
-                default: fixtures::writeFile(path_, garbage_);
+                case 0:
+                    fixtures::writeFile(path_, whole_);
+                    break;
+                case 1:
+                    fixtures::writeFile(path_, Bytes(whole_.begin(), whole_.begin() + static_cast<long>(cut)));
+                    break;
+                case 2:
+                    std::filesystem::remove(path_);
+                    break;
+                default:
+                    fixtures::writeFile(path_, garbage_);
             }
             ++rewrites_;
             std::this_thread::sleep_for(std::chrono::microseconds(rng() % 500));
@@ -124,8 +132,8 @@ TEST(ChangingFiles, AModelAndItsSettingsChangingWhileReadEndInAMessage) {
         }
         (load && outcome.state.ModelLoaded ? loaded : failed) += 1;
     });
-    std::printf("%d opens (%d loaded, %d ended in a message) over %d model and %d settings rewrites\n", opens,
-                loaded, failed, models.rewrites(), settings.rewrites());
+    std::printf("%d opens (%d loaded, %d ended in a message) over %d model and %d settings rewrites\n", opens, loaded,
+                failed, models.rewrites(), settings.rewrites());
     EXPECT_GT(loaded, 0);
     EXPECT_GT(failed, 0);
 }

@@ -4,6 +4,7 @@
 
 #include "tests/support/hostile_files.h"
 #include "tests/support/image_writers.h"
+#include "tests/support/sanitizers.h"
 #include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
@@ -39,17 +40,6 @@ struct Finished {
     double seconds = 0;
 };
 
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
-
 // Root reads any file whatever its permissions say; a child run as root
 // gives up that power, so that an unreadable file is unreadable to it too.
 void dropReadingAnyFile() {
@@ -68,7 +58,7 @@ Finished inspect(const fixtures::TempDir& dir, const std::vector<std::string>& a
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    const bool limit = !underAddressSanitizer();
+    const bool limit = !fixtures::UnderAddressSanitizer;
 
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
@@ -98,7 +88,7 @@ Finished inspect(const fixtures::TempDir& dir, const std::vector<std::string>& a
 // The sanitizer's shadow memory and its store of freed blocks count too there.
 void expectCheapEnd(const Finished& run, uint64_t mostBytes, const std::string& expected) {
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status << "\n" << run.out;
-    EXPECT_LT(run.peakBytes, underAddressSanitizer() ? 3 * mostBytes : mostBytes);
+    EXPECT_LT(run.peakBytes, fixtures::UnderAddressSanitizer ? 3 * mostBytes : mostBytes);
     EXPECT_LT(run.seconds, 5.0);
     EXPECT_NE(run.out.find(expected), std::string::npos) << run.out.substr(0, 2000);
 }
@@ -287,8 +277,7 @@ std::vector<HostileFile> hostileFiles() {
              return args;
          },
          "error\tCannot open file \"PATH\". Permission denied\n"},
-        {"e_shnum 65535 with the table past the end",
-         [](Folder f) { return model(f, sectionTablePastTheEnd()); },
+        {"e_shnum 65535 with the table past the end", [](Folder f) { return model(f, sectionTablePastTheEnd()); },
          "ERROR! while loading Section Headers.\nMessage: \"Stream read error\"\n"},
         {"a section size of 4 GB in a small file", [](Folder f) { return model(f, fourGigabyteSection()); },
          "ERROR! while loading string table number 0\nMessage: \"Stream read error\"\n"},
@@ -298,15 +287,15 @@ std::vector<HostileFile> hostileFiles() {
         {"symbols whose names point past every table", [](Folder f) { return model(f, namesPastEveryTable()); },
          Loaded},
         {"a geometry header at the very end of the file", [](Folder f) { return model(f, headerAtTheEnd()); },
-         std::vector<std::string>{"ERROR! while loading model geometry.\nGot up to geometry section 1\n"
-          "Message: \"Error Loading Geometry Part.\"\n---\n",
-          "box\tError\tError while loading geometry offsets and lengths. \\rMessage: Stream read error\n"}},
-        {"65535 indices all beyond the vertex count",
-         [](Folder f) { return model(f, indicesBeyondTheVertices()); },
+         std::vector<std::string>{
+             "ERROR! while loading model geometry.\nGot up to geometry section 1\n"
+             "Message: \"Error Loading Geometry Part.\"\n---\n",
+             "box\tError\tError while loading geometry offsets and lengths. \\rMessage: Stream read error\n"}},
+        {"65535 indices all beyond the vertex count", [](Folder f) { return model(f, indicesBeyondTheVertices()); },
          "Loaded 1 parts successfully.\nWARNING! Part 0 has vertex indices out of range; it will not be drawn.\n---\n"
          "0\tPart 0\t0\t4\t65534\t0\t0\t100\t90\n"},
-        {"a TGA claiming 65535 x 65535 pixels", [](Folder f) { return picture(f, "huge.tga", tgaHeader(65535, 65535)); },
-         "fail\n"},
+        {"a TGA claiming 65535 x 65535 pixels",
+         [](Folder f) { return picture(f, "huge.tga", tgaHeader(65535, 65535)); }, "fail\n"},
         {"a JPEG claiming 65500 x 65500 pixels", [](Folder f) { return picture(f, "huge.jpg", hugeJpeg()); },
          "box\tBMP Unit\tCouldn't load JPG - \"PATH\"\nfail\n"},
         {"a BMP with a huge header size", [](Folder f) { return picture(f, "huge.bmp", hugeBitmapHeader()); },
@@ -332,8 +321,8 @@ TEST(HostileFiles, EachEndsInItsMessagesWithMemoryBounded) {
         std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
         // A bad file is reported in the lines, not by the exit status.
         EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status << "\n"
-                                                                            << run.out.substr(0, 2000);
-        EXPECT_LT(run.peakBytes, underAddressSanitizer() ? 768 * MiB : 256 * MiB);
+                                                                           << run.out.substr(0, 2000);
+        EXPECT_LT(run.peakBytes, fixtures::UnderAddressSanitizer ? 768 * MiB : 256 * MiB);
         EXPECT_LT(run.seconds, 5.0);
         std::size_t from = 0;
         for (const std::string& text : hostile.expected) {

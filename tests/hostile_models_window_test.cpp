@@ -80,9 +80,12 @@ std::vector<HostileModel> hostileModels() {
     using Folder = const fixtures::CarFolder&;
     return {
         {"EmptyFile", [](Folder f) { writeModel(f, {}); }, {ReadErrorBox}, {"File has a size of: 0"}},
-        {"FiftyOneBytes", [](Folder f) { writeModel(f, fixtures::Bytes(51, 0x7F)); }, {ReadErrorBox},
+        {"FiftyOneBytes",
+         [](Folder f) { writeModel(f, fixtures::Bytes(51, 0x7F)); },
+         {ReadErrorBox},
          {"File has a size of: 51"}},
-        {"Directory", [](Folder f) { std::filesystem::create_directory(f.model()); },
+        {"Directory",
+         [](Folder f) { std::filesystem::create_directory(f.model()); },
          {{"Korvex Model Viewer", "Cannot open file \"PATH\". Is a directory"}},
          {"Opening PATH"}},
         {"UnreadableFile",
@@ -92,19 +95,30 @@ std::vector<HostileModel> hostileModels() {
          },
          {{"Korvex Model Viewer", "Cannot open file \"PATH\". Permission denied"}},
          {"Opening PATH"}},
-        {"SectionTablePastTheEnd", [](Folder f) { writeModel(f, sectionTablePastTheEnd()); }, {FindingBox},
+        {"SectionTablePastTheEnd",
+         [](Folder f) { writeModel(f, sectionTablePastTheEnd()); },
+         {FindingBox},
          {"LOADING Section Headers...", "ERROR! while loading Section Headers.", "Message: \"Stream read error\""}},
-        {"FourGigabyteSection", [](Folder f) { writeModel(f, fourGigabyteSection()); }, {FindingBox},
+        {"FourGigabyteSection",
+         [](Folder f) { writeModel(f, fourGigabyteSection()); },
+         {FindingBox},
          {"ERROR! while loading string table number 0", "Message: \"Stream read error\""}},
-        {"StringTableWithoutFinalNul", [](Folder f) { writeModel(f, unterminatedStrings()); }, {FindingBox},
+        {"StringTableWithoutFinalNul",
+         [](Folder f) { writeModel(f, unterminatedStrings()); },
+         {FindingBox},
          {"Loaded 0 parts successfully."}},
-        {"NamesPastEveryTable", [](Folder f) { writeModel(f, namesPastEveryTable()); }, {FindingBox},
+        {"NamesPastEveryTable",
+         [](Folder f) { writeModel(f, namesPastEveryTable()); },
+         {FindingBox},
          {"Loaded 1 parts successfully."}},
-        {"GeometryHeaderAtTheEnd", [](Folder f) { writeModel(f, headerAtTheEnd()); },
+        {"GeometryHeaderAtTheEnd",
+         [](Folder f) { writeModel(f, headerAtTheEnd()); },
          {{"Error", "Error while loading geometry offsets and lengths. \rMessage: Stream read error"}, FindingBox},
          {"ERROR! while loading model geometry.", "Got up to geometry section 1",
           "Message: \"Error Loading Geometry Part.\""}},
-        {"IndicesBeyondTheVertices", [](Folder f) { writeModel(f, indicesBeyondTheVertices()); }, {FindingBox},
+        {"IndicesBeyondTheVertices",
+         [](Folder f) { writeModel(f, indicesBeyondTheVertices()); },
+         {FindingBox},
          {"Loaded 1 parts successfully.", "WARNING! Part 0 has vertex indices out of range; it will not be drawn."}},
         {"SettingsOfAMillionLines",
          [](Folder f) {
@@ -156,8 +170,7 @@ TEST_P(HostileModelInWindow, ShowsItsMessagesAndTheWindowStaysUsable) {
         const WithoutReadingAnyFile asAUser;
         window->openModel(folder.model());  // what the command line does
     }
-    std::filesystem::permissions(folder.model(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add);
+    std::filesystem::permissions(folder.model(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
 
     std::vector<ShownBox> boxes;
     for (const ShownBox& shown : prompts.shown)

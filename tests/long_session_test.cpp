@@ -14,6 +14,7 @@
 #include "tests/support/image_writers.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/modal_dialog.h"
+#include "tests/support/sanitizers.h"
 #include "tests/support/test_model.h"
 #include "textures/texture_library.h"
 #include "ui/part_options_panel.h"
@@ -25,38 +26,29 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QSlider>
 #include <QTreeView>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <unistd.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <malloc.h>
 #include <map>
 #include <new>
 #include <random>
-#include <unistd.h>
 
 using namespace korvex;
 
 namespace {
 
 const std::filesystem::path SampleCar = KORVEX_SAMPLE_CAR;
-
-bool underAddressSanitizer() {
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
 
 // Pages of the process's own (heap and other anonymous memory, not the
 // libraries it has read), once the allocator has given back what it keeps
@@ -163,7 +155,8 @@ protected:
     // early in the session and the memory check sees only the program's own.
     void dragBar(QWidget* bar) {
         const QPoint from(bar->width() / 2, bar->height() / 2);
-        const QPoint by = bar->width() < bar->height() ? QPoint(40 * (random(5) - 2), 0) : QPoint(0, 40 * (random(5) - 2));
+        const QPoint by =
+            bar->width() < bar->height() ? QPoint(40 * (random(5) - 2), 0) : QPoint(0, 40 * (random(5) - 2));
         mouse(bar, QEvent::MouseButtonPress, Qt::LeftButton, from);
         mouse(bar, QEvent::MouseMove, Qt::LeftButton, from + by);
         mouse(bar, QEvent::MouseButtonRelease, Qt::LeftButton, from + by);
@@ -262,7 +255,8 @@ std::vector<std::pair<const char*, std::function<void()>>> LongSession::commands
     };
     auto textureAll = [this](QAction* action) {
         return [this, action] {
-            fixtures::whileModal(textures(), [action] { action->trigger(); }, [this] { answerTextures(); });
+            fixtures::whileModal(
+                textures(), [action] { action->trigger(); }, [this] { answerTextures(); });
         };
     };
     auto trigger = [](QAction* action) { return [action] { action->trigger(); }; };
@@ -374,8 +368,8 @@ std::vector<std::pair<const char*, std::function<void()>>> LongSession::commands
 
 TEST_F(LongSession, TenThousandRandomCommandsKeepTheWindowConsistent) {
     // The sanitizer build runs a shorter session of its own.
-    const uint64_t seed = fromEnvironment("KORVEX_SESSION_SEED", underAddressSanitizer() ? 20261210 : 20261209);
-    const uint64_t count = fromEnvironment("KORVEX_SESSION_COMMANDS", underAddressSanitizer() ? 2000 : 10000);
+    const uint64_t seed = fromEnvironment("KORVEX_SESSION_SEED", fixtures::UnderAddressSanitizer ? 20261210 : 20261209);
+    const uint64_t count = fromEnvironment("KORVEX_SESSION_COMMANDS", fixtures::UnderAddressSanitizer ? 2000 : 10000);
     std::printf("long session: seed %llu, %llu commands\n", static_cast<unsigned long long>(seed),
                 static_cast<unsigned long long>(count));
     std::fflush(stdout);
@@ -408,11 +402,11 @@ TEST_F(LongSession, TenThousandRandomCommandsKeepTheWindowConsistent) {
     }
     const Memory atEnd = memoryWithNoModel();
     const uint64_t frames = view.framesDrawn() - framesBefore;
-    std::printf("long session: %llu frames drawn; memory after 1000 commands and at the end: anonymous pages %.1f "
-                "and %.1f MiB",
-                static_cast<unsigned long long>(frames), afterThousand.anonymous / 1048576.0,
-                atEnd.anonymous / 1048576.0);
-    if (!underAddressSanitizer())
+    std::printf(
+        "long session: %llu frames drawn; memory after 1000 commands and at the end: anonymous pages %.1f "
+        "and %.1f MiB",
+        static_cast<unsigned long long>(frames), afterThousand.anonymous / 1048576.0, atEnd.anonymous / 1048576.0);
+    if (!fixtures::UnderAddressSanitizer)
         std::printf(", C++ heap %.2f and %.2f MiB", afterThousand.heap / 1048576.0, atEnd.heap / 1048576.0);
     std::printf("\n");
     for (const auto& [name, times] : done) std::printf("  %5d  %s\n", times, name.c_str());
@@ -423,14 +417,14 @@ TEST_F(LongSession, TenThousandRandomCommandsKeepTheWindowConsistent) {
     EXPECT_EQ(afterThousand.modelArrays, 0u) << "with no model open";
     EXPECT_EQ(atEnd.modelArrays, 0u) << "with no model open";
     // The sanitizer holds freed memory back for a while on purpose.
-    if (!underAddressSanitizer()) {
+    if (!fixtures::UnderAddressSanitizer) {
         EXPECT_LE(atEnd.heap, afterThousand.heap + afterThousand.heap / 10);
     }
 }
 
 }  // namespace
 
-#if !defined(__has_feature) || !__has_feature(address_sanitizer)
+#if !KORVEX_UNDER_ADDRESS_SANITIZER
 namespace {
 
 void* counted(void* memory) {
@@ -451,10 +445,18 @@ void uncounted(void* memory) noexcept {
 
 }  // namespace
 
-void* operator new(std::size_t size) { return counted(std::malloc(std::max<std::size_t>(size, 1))); }
-void* operator new[](std::size_t size) { return counted(std::malloc(std::max<std::size_t>(size, 1))); }
-void* operator new(std::size_t size, std::align_val_t alignment) { return countedAligned(size, alignment); }
-void* operator new[](std::size_t size, std::align_val_t alignment) { return countedAligned(size, alignment); }
+void* operator new(std::size_t size) {
+    return counted(std::malloc(std::max<std::size_t>(size, 1)));
+}
+void* operator new[](std::size_t size) {
+    return counted(std::malloc(std::max<std::size_t>(size, 1)));
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    return countedAligned(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return countedAligned(size, alignment);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return operator new(size);
@@ -469,16 +471,36 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
         return nullptr;
     }
 }
-void operator delete(void* memory) noexcept { uncounted(memory); }
-void operator delete[](void* memory) noexcept { uncounted(memory); }
-void operator delete(void* memory, std::size_t) noexcept { uncounted(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { uncounted(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { uncounted(memory); }
-void operator delete[](void* memory, std::align_val_t) noexcept { uncounted(memory); }
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { uncounted(memory); }
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { uncounted(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { uncounted(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { uncounted(memory); }
+void operator delete(void* memory) noexcept {
+    uncounted(memory);
+}
+void operator delete[](void* memory) noexcept {
+    uncounted(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    uncounted(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    uncounted(memory);
+}
+void operator delete(void* memory, std::align_val_t) noexcept {
+    uncounted(memory);
+}
+void operator delete[](void* memory, std::align_val_t) noexcept {
+    uncounted(memory);
+}
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
+    uncounted(memory);
+}
+void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept {
+    uncounted(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    uncounted(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+    uncounted(memory);
+}
 #endif
 
 int main(int argc, char** argv) {

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::size_t MiB = std::size_t{1} << 20;
 
-void putU32(Bytes& bytes, std::size_t at, uint32_t value) { std::memcpy(bytes.data() + at, &value, 4); }
+void putU32(Bytes& bytes, std::size_t at, uint32_t value) {
+    std::memcpy(bytes.data() + at, &value, 4);
+}
 
 // Where section `index`'s header lies in a file the builder wrote.
 std::size_t sectionHeaderAt(const Bytes& file, std::size_t index) {

@@ -14,13 +14,11 @@ namespace korvex::fixtures {
 // is up; the dialog is cancelled should `whileShown` leave it open. Answers
 // whether the dialog was shown; a command that returns without showing it
 // costs no waiting.
-inline bool whileModal(QDialog& dialog, const std::function<void()>& command,
-                       const std::function<void()>& whileShown) {
+inline bool whileModal(QDialog& dialog, const std::function<void()>& command, const std::function<void()>& whileShown) {
     bool reached = false;
     bool returned = false;
     QTimer::singleShot(0, &dialog, [&] {
-        if (QTest::qWaitFor([&] { return returned || (dialog.isVisible() && dialog.isModal()); }, 2000) &&
-            !returned) {
+        if (QTest::qWaitFor([&] { return returned || (dialog.isVisible() && dialog.isModal()); }, 2000) && !returned) {
             reached = true;
             whileShown();
             if (dialog.isVisible()) dialog.reject();
