@@ -220,13 +220,6 @@ TEST(HostileFiles, ANamedPipeIsRefusedAtOnce) {
 using fixtures::Bytes;
 using namespace fixtures::hostile;
 
-// Replaces every "PATH" in `text` with `path`.
-std::string withPath(std::string text, const std::string& path) {
-    for (std::size_t at = text.find("PATH"); at != std::string::npos; at = text.find("PATH", at + path.size()))
-        text.replace(at, 4, path);
-    return text;
-}
-
 struct HostileFile {
     using Maker = std::function<std::vector<std::string>(const fixtures::CarFolder&)>;
     HostileFile(std::string what, Maker make, std::vector<std::string> expected)

@@ -10,6 +10,7 @@
 #include "tests/support/hostile_files.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_model.h"
+#include "tests/support/window_checks.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
 
@@ -137,28 +138,11 @@ std::vector<HostileModel> hostileModels() {
     };
 }
 
-std::string withPath(std::string text, const std::string& path) {
-    const std::size_t at = text.find("PATH");
-    return at == std::string::npos ? text : text.replace(at, 4, path);
-}
-
 class HostileModelInWindow : public fixtures::MainWindowFixture, public ::testing::WithParamInterface<int> {
 protected:
     const HostileModel& hostile() {
         static const std::vector<HostileModel> models = hostileModels();
         return models.at(static_cast<std::size_t>(GetParam()));
-    }
-    std::vector<std::string> log() const {
-        std::vector<std::string> lines;
-        for (const QString& line : window->logView->toPlainText().split('\n')) lines.push_back(line.toStdString());
-        return lines;
-    }
-    double litShare() {
-        const QImage image = window->view3d()->grabFramebuffer().convertToFormat(QImage::Format_RGB888);
-        long lit = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) lit += image.pixelColor(x, y) != QColor(Qt::black) ? 1 : 0;
-        return image.isNull() ? 0.0 : static_cast<double>(lit) / (image.width() * image.height());
     }
 };
 
@@ -198,7 +182,8 @@ TEST_P(HostileModelInWindow, ShowsItsMessagesAndTheWindowStaysUsable) {
     EXPECT_EQ(window->state().SelectedPart, 4);
     EXPECT_TRUE(window->optionsPanel->colourButton->isEnabled());
     EXPECT_TRUE(window->closeAction->isEnabled());
-    EXPECT_GT(litShare(), 0.05) << "the sample car is drawn";
+    EXPECT_GT(fixtures::litShare(window->view3d()->grabFramebuffer().convertToFormat(QImage::Format_RGB888)), 0.05)
+        << "the sample car is drawn";
 }
 
 INSTANTIATE_TEST_SUITE_P(HostileModels, HostileModelInWindow,

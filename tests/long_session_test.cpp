@@ -13,9 +13,9 @@
 #include "tests/support/gui_test_main.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/main_window_fixture.h"
-#include "tests/support/modal_dialog.h"
 #include "tests/support/sanitizers.h"
 #include "tests/support/test_model.h"
+#include "tests/support/widget_driving.h"
 #include "textures/texture_library.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
@@ -133,21 +133,16 @@ protected:
         return static_cast<uint32_t>(random(1 << 24));
     }
 
-    void mouse(QWidget* target, QEvent::Type type, Qt::MouseButton button, QPoint at) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)),
-                          type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-    }
     QPoint randomPointIn(const QWidget* target) {
         return {random(std::max(1, target->width())), random(std::max(1, target->height()))};
     }
     void dragOver(QWidget* target) {
         static const std::vector<Qt::MouseButton> buttons{Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
         const Qt::MouseButton button = pick(buttons);
-        mouse(target, QEvent::MouseButtonPress, button, randomPointIn(target));
-        for (int i = random(4); i >= 0; --i) mouse(target, QEvent::MouseMove, button, randomPointIn(target));
-        mouse(target, QEvent::MouseButtonRelease, button, randomPointIn(target));
+        fixtures::sendMouse(target, QEvent::MouseButtonPress, button, randomPointIn(target));
+        for (int i = random(4); i >= 0; --i)
+            fixtures::sendMouse(target, QEvent::MouseMove, button, randomPointIn(target));
+        fixtures::sendMouse(target, QEvent::MouseButtonRelease, button, randomPointIn(target));
     }
     // A drag of one of the bars between the panes, by a multiple of 40
     // pixels. The OpenGL driver keeps working memory for each size the view
@@ -157,22 +152,11 @@ protected:
         const QPoint from(bar->width() / 2, bar->height() / 2);
         const QPoint by =
             bar->width() < bar->height() ? QPoint(40 * (random(5) - 2), 0) : QPoint(0, 40 * (random(5) - 2));
-        mouse(bar, QEvent::MouseButtonPress, Qt::LeftButton, from);
-        mouse(bar, QEvent::MouseMove, Qt::LeftButton, from + by);
-        mouse(bar, QEvent::MouseButtonRelease, Qt::LeftButton, from + by);
+        fixtures::sendMouse(bar, QEvent::MouseButtonPress, Qt::LeftButton, from);
+        fixtures::sendMouse(bar, QEvent::MouseMove, Qt::LeftButton, from + by);
+        fixtures::sendMouse(bar, QEvent::MouseButtonRelease, Qt::LeftButton, from + by);
     }
 
-    // A texture list item's caption edited as the user does in place.
-    void renameTexture(int row, const QString& text) {
-        QListWidget& list = *textures().textureList;
-        list.editItem(list.item(row));
-        auto* editor = list.viewport()->findChild<QLineEdit*>();
-        if (editor == nullptr) return;
-        editor->setText(text);
-        emit list.itemDelegate()->commitData(editor);
-        emit list.itemDelegate()->closeEditor(editor);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     // What the user does in the Textures window while a command waits for it.
     void answerTextures() {
         QListWidget& list = *textures().textureList;
@@ -326,7 +310,7 @@ std::vector<std::pair<const char*, std::function<void()>>> LongSession::commands
          [this] {
              textures().showModeless();
              QListWidget& list = *textures().textureList;
-             if (list.count() > 0) renameTexture(random(list.count()), randomName());
+             if (list.count() > 0) fixtures::editItemText(list, random(list.count()), randomName());
          }},
         {"remove a texture",
          [this] {

@@ -64,11 +64,6 @@ protected:
     PartOptionsPanel& panel() { return *window->optionsPanel; }
     ProgramState& state() { return window->state(); }
 
-    Lines log() const {
-        Lines lines;
-        for (const QString& line : window->logView->toPlainText().split('\n')) lines.push_back(line.toStdString());
-        return lines;
-    }
     QModelIndex part(int row, int column = 0) { return model().index(row, column, model().rootIndex()); }
     QString text(const QModelIndex& index) { return model().data(index, Qt::DisplayRole).toString(); }
     QVariant check(const QModelIndex& index) { return model().data(index, Qt::CheckStateRole); }

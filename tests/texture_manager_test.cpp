@@ -8,9 +8,9 @@
 #include "render/view_widget.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/image_writers.h"
-#include "tests/support/modal_dialog.h"
 #include "tests/support/scripted_colours.h"
 #include "tests/support/test_model.h"
+#include "tests/support/widget_driving.h"
 #include "tests/support/window_checks.h"
 #include "textures/texture_library.h"
 #include "ui/part_options_panel.h"
@@ -125,17 +125,7 @@ protected:
         QListWidget& list = *form().textureList;
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(row)).center());
     }
-    void rename(int row, const QString& text) {
-        QListWidget& list = *form().textureList;
-        list.editItem(list.item(row));
-        auto* editor = list.viewport()->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        editor->setText(text);
-        // What the editor's delegate does when Return is pressed.
-        emit list.itemDelegate()->commitData(editor);
-        emit list.itemDelegate()->closeEditor(editor);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void rename(int row, const QString& text) { ASSERT_TRUE(fixtures::editItemText(*form().textureList, row, text)); }
     // Runs `command`, which shows the Textures window modally, and `whileShown`
     // once it is up; the window is cancelled should `whileShown` leave it open.
     void whileModal(const std::function<void()>& command, const std::function<void()>& whileShown) {

@@ -8,9 +8,10 @@
 #include "settings/geomdata_file.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/image_writers.h"
-#include "tests/support/model_file_builder.h"
 #include "tests/support/main_window_fixture.h"
+#include "tests/support/model_file_builder.h"
 #include "tests/support/test_model.h"
+#include "tests/support/widget_driving.h"
 #include "tests/support/window_checks.h"
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
@@ -64,10 +65,7 @@ protected:
     }
     // A press, a move with the button held, or a release of `button`.
     void mouse(QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        QMouseEvent event(type, QPointF(at), window->view->mapToGlobal(QPointF(at)),
-                          type == QEvent::MouseMove ? Qt::NoButton : button, held, keys);
-        QApplication::sendEvent(window->view, &event);
+        fixtures::sendMouse(window->view, type, button, at, keys);
     }
     void drag(Qt::MouseButton button, QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
         mouse(QEvent::MouseButtonPress, button, from, keys);
@@ -87,12 +85,6 @@ protected:
             ->grabWindow(0, origin.x(), origin.y(), window->view->width(), window->view->height())
             .toImage()
             .convertToFormat(QImage::Format_RGB888);
-    }
-    static double litShare(const QImage& image) {
-        long lit = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) lit += image.pixelColor(x, y) != QColor(Qt::black) ? 1 : 0;
-        return image.isNull() ? 0.0 : static_cast<double>(lit) / (image.width() * image.height());
     }
     // The sample car open and standing still, the frame loop let go, the
     // view following `clock`.
@@ -117,11 +109,11 @@ TEST_F(WindowBehaviourTest, TheViewDrawsOnScreenAtTheSmallestSizeAndAfterGrowing
     EXPECT_EQ(window->size(), QSize(480, 420));
     QTest::qWait(100);
     EXPECT_GE(window->view->width(), 160);
-    EXPECT_GT(litShare(viewOnScreen()), 0.05) << "at the smallest size";
+    EXPECT_GT(fixtures::litShare(viewOnScreen()), 0.05) << "at the smallest size";
 
     ASSERT_TRUE(resizedTo(designed));
     QTest::qWait(100);
-    EXPECT_GT(litShare(viewOnScreen()), 0.05) << "back at the designed size";
+    EXPECT_GT(fixtures::litShare(viewOnScreen()), 0.05) << "back at the designed size";
     EXPECT_EQ(window->partTree->height(), treeHeight);
 }
 
@@ -261,7 +253,10 @@ TEST_F(WindowBehaviourTest, NothingIsDrawnWhileIdleAndOneFrameAfterEachChange) {
         {"the slider", [&] { panel().detailSlider->setValue(40); }},
         {"level of detail off", [&] { panel().useDetailBox->setChecked(false); }},
         {"the wheel", [&] { wheel(120); }},
-        {"a drag", [&] { drag(Qt::LeftButton, {40, 40}, {90, 60}); }},
+        {"a drag",
+         [&] {
+             drag(Qt::LeftButton, {40, 40}, {90, 60});
+         }},
         {"View > Fit", [&] { window->fitAction->trigger(); }},
         {"a resize", [&] { resizedTo(window->size() + QSize(20, 10)); }},
     };

@@ -113,4 +113,10 @@ std::string tenMegabyteLine() {
     return "[GEOMDATA]\nnumpart=1\n\n[ALPHA_TRANS_" + std::string(10 * MiB, 'Q') + "FRNShape]\nlodoff=020\n";
 }
 
+std::string withPath(std::string text, const std::string& path) {
+    for (std::size_t at = text.find("PATH"); at != std::string::npos; at = text.find("PATH", at + path.size()))
+        text.replace(at, 4, path);
+    return text;
+}
+
 }  // namespace korvex::fixtures::hostile

@@ -38,4 +38,7 @@ std::string millionLineSettings();
 // A settings file for oneQuad() whose one block header is 10 MB long.
 std::string tenMegabyteLine();
 
+// `text` with every "PATH" in it replaced by `path`.
+std::string withPath(std::string text, const std::string& path);
+
 }  // namespace korvex::fixtures::hostile

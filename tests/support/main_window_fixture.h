@@ -7,11 +7,14 @@
 #include "render/view_widget.h"
 #include "tests/support/scripted_colours.h"
 
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace korvex::fixtures {
 
@@ -24,6 +27,13 @@ protected:
         // Short-cuts and focus changes need the window to hold the X focus.
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // The lines of the "Log" tab.
+    std::vector<std::string> log() const {
+        std::vector<std::string> lines;
+        for (const QString& line : window->logView->toPlainText().split('\n')) lines.push_back(line.toStdString());
+        return lines;
     }
 
     ScriptedPrompts prompts;

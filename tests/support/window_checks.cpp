@@ -105,4 +105,11 @@ void expectCaptionsAndControlsFit(QWidget& root) {
     }
 }
 
+double litShare(const QImage& image) {
+    long lit = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) lit += image.pixelColor(x, y) != QColor(Qt::black) ? 1 : 0;
+    return image.isNull() ? 0.0 : static_cast<double>(lit) / (image.width() * image.height());
+}
+
 }  // namespace korvex::fixtures

@@ -2,6 +2,7 @@
 // Checks of real windows under an X server: the titles the server holds,
 // and captions and controls that fit.
 
+#include <QImage>
 #include <QWidget>
 
 #include <functional>
@@ -11,6 +12,9 @@ namespace korvex::fixtures {
 
 // The title that the X server holds for `window`, as a window manager reads it.
 std::string x11Title(QWidget& window);
+
+// The share of `image`'s pixels that are not black (0 for no image).
+double litShare(const QImage& image);
 
 // The X title of the message box that `show` puts up, read while the box is
 // up and then closed, since the box waits for the user.
