@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,33 @@ bool isArgument(const char* given, std::initializer_list<const char*> names) {
     for (const char* name : names)
         if (std::strcmp(given, name) == 0) return true;
     return false;
+}
+
+// The arguments left for this program once the toolkit's own options (and
+// the values of those that take one) are set aside, as the application
+// object will take them: "-platform xcb", "-style=fusion", "-reverse", ...
+std::vector<const char*> programArguments(int argc, char** argv) {
+    static const std::initializer_list<const char*> withValue = {
+        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-qwindowicon",
+        "-qwindowtitle", "-display", "-geometry", "-title", "-name", "-style", "-stylesheet", "-session",
+        "-inputstyle", "-fn", "-font", "-bg", "-background", "-fg", "-foreground", "-btn", "-button", "-im",
+        "-visual", "-cmap", "-ncols", "-qmljsdebugger", "-graphicssystem"};
+    static const std::initializer_list<const char*> alone = {"-reverse", "-nograb", "-dograb", "-sync", "-testability",
+                                                             "-widgetcount"};
+    std::vector<const char*> left;
+    for (int i = 1; i < argc; ++i) {
+        const char* given = argv[i];
+        // The toolkit takes them with one dash or two, and "-name=value" too.
+        const char* bare = std::strncmp(given, "--", 2) == 0 ? given + 1 : given;
+        const std::string name(bare, std::strcspn(bare, "="));
+        if (isArgument(name.c_str(), withValue)) {
+            if (std::strchr(bare, '=') == nullptr) ++i;
+            continue;
+        }
+        if (isArgument(name.c_str(), alone)) continue;
+        left.push_back(given);
+    }
+    return left;
 }
 
 }  // namespace
@@ -42,15 +71,17 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    korvex::KorvexApplication app(argc, argv);
-    // The application has taken its own options (-platform, ...) out of argv;
-    // any other word that starts with "--" is an option this program lacks.
-    if (argc > 2 || (argc == 2 && std::strncmp(argv[1], "--", 2) == 0)) {
+    // A wrong command line is answered before the display is opened, so it
+    // is answered where there is none. Any word that starts with "--" and
+    // is not the toolkit's is an option this program lacks.
+    const std::vector<const char*> arguments = programArguments(argc, argv);
+    if (arguments.size() > 1 || (arguments.size() == 1 && std::strncmp(arguments[0], "--", 2) == 0)) {
         std::fputs(UsageText, stderr);
         return 2;
     }
     const std::optional<std::filesystem::path> model =
-        argc == 2 ? std::optional<std::filesystem::path>(argv[1]) : std::nullopt;
+        arguments.size() == 1 ? std::optional<std::filesystem::path>(arguments[0]) : std::nullopt;
+    korvex::KorvexApplication app(argc, argv);
 
     korvex::QtPrompts prompts;
     korvex::QtColourChooser colours;

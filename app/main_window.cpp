@@ -14,6 +14,7 @@
 #include "ui/texture_manager_window.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -70,8 +71,10 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         textureManager_->move(screen->availableGeometry().center() - textureManager_->rect().center());
     textureManager_->onChanged = [this] { showCurrentState(); };
+    textureManager_->onNote = [this](const QString& note) { statusBar()->showMessage(note); };
     aboutBox_ = new AboutBox(this);
 
+    openDocument = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     setAcceptDrops(true);
     auto* saveView = new QShortcut(QKeySequence(Qt::Key_F12), this);
     saveView->setObjectName("saveViewShortcut");

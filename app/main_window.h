@@ -14,6 +14,7 @@
 #include "model/program_state.h"
 #include "model/user_io.h"
 #include "render/navigation.h"
+#include "textures/pixel_buffer.h"
 #include "textures/texture_gl.h"
 #include "ui/colour_chooser.h"
 #include "ui/window_common.h"
@@ -30,9 +31,11 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QScrollArea;
 class QTabBar;
 class QToolBar;
 class QTreeView;
+class QUrl;
 
 namespace korvex {
 
@@ -108,6 +111,13 @@ public:
     void showHelp();
     void showAbout();
 
+    // Opens a document or link with the desktop's handler; answers false
+    // when none could be started.
+    std::function<bool(const QUrl&)> openDocument;
+
+    // What every frame reads of the window's controls.
+    FrameControls frameControls() const;
+
     // The View menu's commands, and a click on a part of the view.
     void fitView();
     void setStandardView(StandardView which);
@@ -143,6 +153,7 @@ public:
     ResizingPanel* tabs;
     QTabBar* tabBar;
     QPlainTextEdit* logView;
+    QScrollArea* optionsScroll;
     PartOptionsPanel* optionsPanel;
     MousePanel* widthSplitter;
     // The 3-D view, or its black stand-in, and the hint it shows while no
@@ -180,14 +191,20 @@ private:
     // and the options panel as the command left them.
     void runTreeCommand(const std::function<void()>& command);
     void restoreTreeView();
-    // The model file dialog opens next in the folder of `model`.
+    // The model, export and picture dialogs open next in the folder of `model`.
     void rememberModelFolder(const std::filesystem::path& model);
+    // Runs an open command; after it, the dialogs start beside the file it
+    // named, and an open that failed brings the log forward and says so in
+    // the status bar.
+    void runOpenCommand(const std::function<void()>& open);
     UserIo io() { return UserIo{*this, prompts_}; }
 
     // Runs `work` on the view's OpenGL state; nothing without a view.
     void withViewContext(const std::function<void()>& work);
     // Runs texture work where the view draws the textures.
     void withViewTextures(const std::function<void(TextureGl&)>& work);
+    // The picture of texture library entry `entry` that an export writes.
+    std::optional<PixelBuffer> exportedPicture(std::size_t entry);
     // Has the texture manager pick a texture for a texture-all command: its
     // library position plus 1, or nothing.
     std::optional<int32_t> ChooseTexture();

@@ -84,7 +84,7 @@ void MainWindow::toggleWireframe() {
 }
 
 void MainWindow::fitView() {
-    runCommand([this] { korvex::fitView(state_); });
+    runCommand([this] { korvex::fitView(state_, frameControls()); });
 }
 
 void MainWindow::setStandardView(StandardView which) {
@@ -135,18 +135,28 @@ void MainWindow::textureWheelParts() {
 }
 
 void MainWindow::chooseBackgroundColour() {
-    if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBackgroundColour(*chosen); });
+    if (const auto chosen = colours_.chooseColour(state_.view.BackgroundColour)) {
+        state_.view.BackgroundColour = *chosen;
+        withViewContext([&] { ApplyBackgroundColour(*chosen); });
+    }
     showCurrentState();
 }
 
 void MainWindow::chooseBacklightColour() {
-    if (const auto chosen = colours_.chooseColour()) withViewContext([&] { ApplyBacklightColour(*chosen); });
+    if (const auto chosen = colours_.chooseColour(state_.view.BacklightColour)) {
+        state_.view.BacklightColour = *chosen;
+        withViewContext([&] { ApplyBacklightColour(*chosen); });
+    }
     showCurrentState();
 }
 
 void MainWindow::showHelp() {
     const std::filesystem::path help = locateProgramDataFile("help.htm", DataSearch::ProgramOnly);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(toQPath(help)));
+    if (openDocument(QUrl::fromLocalFile(toQPath(help)))) return;
+    prompts_.message(ApplicationTitle,
+                     "No web browser could be started to show the help page. You can open it yourself: " +
+                         help.string(),
+                     BoxIcon::Information);
 }
 
 void MainWindow::showAbout() {

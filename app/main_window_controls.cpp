@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -269,8 +270,16 @@ void MainWindow::createLeftPane(QWidget* client) {
     clear();
     LogLine("No File Loaded.");
 
-    optionsPanel = new PartOptionsPanel(state_, colours_, tabs);
-    optionsPanel->hide();
+    // The panel keeps its designed size; where the tab is smaller (a small
+    // window, a low bar), it scrolls rather than being cut.
+    optionsScroll = new QScrollArea(tabs);
+    optionsScroll->setObjectName("optionsScroll");
+    optionsScroll->setFrameShape(QFrame::NoFrame);
+    optionsScroll->setAlignment(Qt::AlignCenter);
+    optionsScroll->setWidgetResizable(false);
+    optionsPanel = new PartOptionsPanel(state_, colours_, optionsScroll);
+    optionsScroll->setWidget(optionsPanel);
+    optionsScroll->hide();
     // What the panel changes shows in the next frame; a rename in the tree
     // shows in the panel's heading too.
     const auto changed = [this] {
@@ -290,16 +299,15 @@ void MainWindow::createLeftPane(QWidget* client) {
     widthSplitter->setCursor(Qt::SizeHorCursor);
 }
 
+FrameControls MainWindow::frameControls() const {
+    return FrameControls{rotatingAction->isChecked(), optionsPanel->useDetailBox->isChecked(),
+                         optionsPanel->detailSlider->value()};
+}
+
 void MainWindow::createView(QWidget* client) {
     std::string whyNot;
     if (ViewWidget::openGlAvailable(whyNot)) {
-        view3d_ = new ViewWidget(
-            state_, prompts_,
-            [this] {
-                return FrameControls{rotatingAction->isChecked(), optionsPanel->useDetailBox->isChecked(),
-                                     optionsPanel->detailSlider->value()};
-            },
-            client);
+        view3d_ = new ViewWidget(state_, prompts_, [this] { return frameControls(); }, client);
         view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
         view3d_->onPartClicked = [this](int32_t part) { selectPart(part); };
         view = view3d_;

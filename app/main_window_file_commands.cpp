@@ -6,20 +6,29 @@
 #include "main_window.h"
 
 #include "export/model_export.h"
+#include "model/recording_io.h"
 #include "textures/opengl_textures.h"
+#include "textures/texture_upload.h"
+#include "ui/part_options_panel.h"
 
 #include "model/model_commands.h"
 #include "render/view_widget.h"
 #include "settings/open_command.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTimer>
+
+#include <utility>
 
 namespace korvex {
 
@@ -27,19 +36,38 @@ void MainWindow::rememberModelFolder(const std::filesystem::path& model) {
     std::error_code failed;
     const std::filesystem::path absolute = std::filesystem::absolute(model, failed);
     if (failed) return;
-    prompts_.startIn(ModelFileFilter, absolute.parent_path());
-    // The export dialog starts beside the model it writes.
-    prompts_.startIn(ExportFileFilter, absolute.parent_path());
+    // The model's dialog, and those that write what is made of it (export,
+    // F12), start beside it.
+    for (const std::string_view filter : {ModelFileFilter, ExportFileFilter, PictureFileFilter})
+        prompts_.startIn(filter, absolute.parent_path());
+}
+
+void MainWindow::runOpenCommand(const std::function<void()>& open) {
+    // The open names its file in ModelPath before anything can fail; a
+    // cancelled dialog names none and leaves the last one.
+    const std::filesystem::path before = std::exchange(state_.ModelPath, {});
+    runTreeCommand(open);
+    if (state_.ModelPath.empty()) {
+        state_.ModelPath = before;
+        return;
+    }
+    rememberModelFolder(state_.ModelPath);
+    if (state_.ModelLoaded) {
+        statusBar()->clearMessage();
+        return;
+    }
+    // The log says why, on a tab that may be hidden: it comes forward.
+    tabBar->setCurrentIndex(0);
+    statusBar()->showMessage(QString::fromStdString(state_.ModelPath.filename().string()) +
+                             " is not a model this program can show; the Log says why.");
 }
 
 void MainWindow::openModel(const std::filesystem::path& path) {
-    rememberModelFolder(path);
-    runTreeCommand([&] { OpenModel(state_, path, io(), *this); });
+    runOpenCommand([&] { OpenModel(state_, path, io(), *this); });
 }
 
 void MainWindow::openDroppedModel(const std::filesystem::path& path) {
-    rememberModelFolder(path);
-    runTreeCommand([&] {
+    runOpenCommand([&] {
         CloseModel(state_, *this, *this);
         OpenModel(state_, path, io(), *this);
     });
@@ -55,6 +83,11 @@ std::optional<std::filesystem::path> droppedFile(const QMimeData* data) {
     return fromQPath(url.toLocalFile());
 }
 
+// Models are ".o" files, in any case.
+bool isModelFileName(const std::filesystem::path& path) {
+    return QString::fromStdString(path.extension().string()).compare(".o", Qt::CaseInsensitive) == 0;
+}
+
 }  // namespace
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -65,17 +98,22 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const auto path = droppedFile(event->mimeData());
     if (!path) return;
     event->acceptProposedAction();
+    if (!isModelFileName(*path)) {
+        statusBar()->showMessage(QString::fromStdString(path->filename().string()) +
+                                 " was not opened: only model files (.o) open as models.");
+        return;
+    }
     // Opened once the drop has ended, so that its boxes do not hold up the
     // program the file came from.
     QTimer::singleShot(0, this, [this, path = *path] { openDroppedModel(path); });
 }
 
 void MainWindow::openModelCommand() {
-    runTreeCommand([this] { chooseAndOpenModel(state_, io(), *this); });
+    runOpenCommand([this] { chooseAndOpenModel(state_, io(), *this); });
 }
 
 void MainWindow::openModelMenuCommand() {
-    runTreeCommand([this] { closeThenChooseAndOpenModel(state_, io(), *this); });
+    runOpenCommand([this] { closeThenChooseAndOpenModel(state_, io(), *this); });
 }
 
 void MainWindow::closeModelCommand() {
@@ -119,6 +157,24 @@ struct WaitCursor {
 
 }  // namespace
 
+std::optional<PixelBuffer> MainWindow::exportedPicture(std::size_t entry) {
+    const TextureEntry& texture = state_.textureLibrary[entry];
+    // The picture at its own size, decoded from its file again: the view
+    // holds a copy fitted for drawing. Boxes of the decoders are not shown.
+    if (!texture.SourcePath.empty()) {
+        ScriptedPrompts quiet;
+        try {
+            if (auto decoded = DecodeTextureFile(texture.SourcePath, quiet)) return decoded;
+        } catch (const std::exception&) {
+        }
+        LogLine("The picture of texture " + texture.DisplayName + " could not be read again from " +
+                texture.SourcePath.string() + "; the copy the view holds is exported.");
+    }
+    std::optional<PixelBuffer> picture;
+    if (view3d_ != nullptr) view3d_->withContext([&] { picture = readTexturePixels(texture.TextureObject); });
+    return picture;
+}
+
 void MainWindow::exportModelCommand() {
     runCommand([this] {
         if (!state_.ModelLoaded) return;
@@ -134,14 +190,10 @@ void MainWindow::exportModelCommand() {
             return;
         }
         ExportChoices choices;
+        // What the view shows: the checked parts, within the level of detail.
         choices.leaveOutHidden = true;
-        // Each texture as the view holds it, read back from its context.
-        choices.pictures = [this](std::size_t entry) {
-            std::optional<PixelBuffer> picture;
-            const uint32_t texture = state_.textureLibrary[entry].TextureObject;
-            if (view3d_ != nullptr) view3d_->withContext([&] { picture = readTexturePixels(texture); });
-            return picture;
-        };
+        if (optionsPanel->useDetailBox->isChecked()) choices.detailLevel = optionsPanel->detailSlider->value();
+        choices.pictures = [this](std::size_t entry) { return exportedPicture(entry); };
         try {
             const WaitCursor waiting;
             const ExportScene scene = collectExport(state_, choices);

@@ -8,6 +8,7 @@
 #include "ui/part_options_panel.h"
 
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTreeView>
 
@@ -91,14 +92,16 @@ void MainWindow::layoutTabs() {
     const int height = tabs->height();
     tabBar->setGeometry(0, 0, width, tabBar->sizeHint().height());
     logView->setGeometry(3, 24, width - 8, height - 27);
-    optionsPanel->move(width / 2 - optionsPanel->width() / 2, height / 2 - optionsPanel->height() / 2);
+    // Below the tab bar, never over it.
+    const int top = tabBar->geometry().bottom() + 1;
+    optionsScroll->setGeometry(0, top, width, std::max(0, height - top));
 }
 
 void MainWindow::tabChanged() {
     logView->hide();
-    optionsPanel->hide();
+    optionsScroll->hide();
     if (tabBar->currentIndex() == 0) logView->show();
-    if (tabBar->currentIndex() == 1) optionsPanel->show();
+    if (tabBar->currentIndex() == 1) optionsScroll->show();
 }
 
 }  // namespace korvex

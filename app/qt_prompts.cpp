@@ -67,7 +67,16 @@ std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filt
 
 std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter, std::string_view caption) {
     return chooseWith(filter, [this, caption](const QString& folder, const QString& qtFilter) -> std::optional<QString> {
-        return QFileDialog::getOpenFileName(parent_, toQString(caption), folder, qtFilter);
+        QFileDialog dialog(parent_, toQString(caption), folder);
+        dialog.setObjectName("openFileDialog");
+        // Qt's own dialog matches its patterns without regard to case, so
+        // that a settings file named GEOMDATA.INI is offered too; a
+        // desktop's dialog may not.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(qtFilter.split(";;"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().first();
     });
 }
 
@@ -103,10 +112,11 @@ void QtPrompts::startIn(std::string_view filter, const std::filesystem::path& fo
     folders_[toDialogFilter(filter)] = toQPath(folder);
 }
 
-std::optional<uint32_t> QtColourChooser::chooseColour() {
-    const QColor chosen = QColorDialog::getColor(last_, parent_);
+std::optional<uint32_t> QtColourChooser::chooseColour(uint32_t current) {
+    const QColor start(static_cast<int>(current & 0xFF), static_cast<int>((current >> 8) & 0xFF),
+                       static_cast<int>((current >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, parent_);
     if (!chosen.isValid()) return std::nullopt;
-    last_ = chosen;
     return static_cast<uint32_t>(chosen.red()) | static_cast<uint32_t>(chosen.green()) << 8 |
            static_cast<uint32_t>(chosen.blue()) << 16;
 }

@@ -44,16 +44,15 @@ private:
     QHash<QString, QString> folders_;
 };
 
-// The colour chooser of the commands: opens on the colour it last returned.
+// The colour dialog of the commands.
 class QtColourChooser : public ColourChooser {
 public:
     explicit QtColourChooser(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    std::optional<uint32_t> chooseColour() override;
+    std::optional<uint32_t> chooseColour(uint32_t current) override;
 
 private:
     QWidget* parent_;
-    QColor last_ = Qt::black;
 };
 
 }  // namespace korvex

@@ -1,5 +1,6 @@
-// idle-view-bench MODEL idle|rotating|pulsing SECONDS: the real main window
-// with MODEL open, left alone for SECONDS under the system clock, and what
+// idle-view-bench MODEL empty|idle|rotating|pulsing SECONDS: the real main
+// window with MODEL open (or, for "empty", nothing open and Rotating on as
+// at start), left alone for SECONDS under the system clock, and what
 // that cost: frames drawn, frames a second, and this process's processor
 // time (every thread, the driver's included) as a share of one core.
 
@@ -24,7 +25,7 @@ namespace {
 
 class NoColours final : public korvex::ColourChooser {
 public:
-    std::optional<uint32_t> chooseColour() override { return std::nullopt; }
+    std::optional<uint32_t> chooseColour(uint32_t) override { return std::nullopt; }
 };
 
 double processorSeconds() {
@@ -45,9 +46,13 @@ void runFor(int milliseconds) {
 
 int main(int argc, char** argv) {
     korvex::KorvexApplication app(argc, argv);
-    if (argc != 4 || (std::strcmp(argv[2], "idle") != 0 && std::strcmp(argv[2], "rotating") != 0 &&
-                      std::strcmp(argv[2], "pulsing") != 0)) {
-        std::fputs("usage: idle-view-bench MODEL idle|rotating|pulsing SECONDS\n", stderr);
+    const auto known = [](const char* scenario) {
+        for (const char* name : {"empty", "idle", "rotating", "pulsing"})
+            if (std::strcmp(scenario, name) == 0) return true;
+        return false;
+    };
+    if (argc != 4 || !known(argv[2])) {
+        std::fputs("usage: idle-view-bench MODEL empty|idle|rotating|pulsing SECONDS\n", stderr);
         return 2;
     }
     const std::string scenario = argv[2];
@@ -57,12 +62,14 @@ int main(int argc, char** argv) {
     NoColours colours;
     korvex::MainWindow window(prompts, colours);
     window.show();
-    window.openModel(argv[1]);
-    if (!window.state().ModelLoaded || window.view3d() == nullptr) {
+    const bool empty = scenario == "empty";
+    if (!empty) window.openModel(argv[1]);
+    if ((!empty && !window.state().ModelLoaded) || window.view3d() == nullptr) {
         std::fputs("idle-view-bench: the model did not open or the view has no OpenGL\n", stderr);
         return 1;
     }
-    window.rotatingAction->setChecked(scenario == "rotating");
+    // The empty window keeps Rotating as the program starts: on.
+    window.rotatingAction->setChecked(empty || scenario == "rotating");
     if (scenario == "pulsing") window.selectPart(0);
     // The window is shown, drawn and settled before anything is counted.
     runFor(1500);

@@ -23,7 +23,7 @@ namespace {
 
 class NoColours final : public korvex::ColourChooser {
 public:
-    std::optional<uint32_t> chooseColour() override { return std::nullopt; }
+    std::optional<uint32_t> chooseColour(uint32_t) override { return std::nullopt; }
 };
 
 [[noreturn]] void fail(const char* why) {

@@ -1,6 +1,7 @@
 #include "export_scene.h"
 
 #include "model/text_conversion.h"
+#include "settings/geomdata_file.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -77,6 +78,10 @@ ExportScene collectExport(const ProgramState& state, const ExportChoices& choice
         if (choices.leaveOutHidden && list.PartVisible[i] == 0) continue;
         const GeometryPart& part = list.Parts[i];
         const auto leaveOut = [&](const char* reason) { scene.leftOut.push_back({i, names[i], reason}); };
+        if (choices.detailLevel && !passesLevelOfDetail(state, static_cast<int32_t>(i), *choices.detailLevel)) {
+            leaveOut("the level of detail shown leaves it out");
+            continue;
+        }
         if (!part.IndicesInRange) {
             leaveOut("its strip refers to a vertex it does not have");
             continue;

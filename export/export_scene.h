@@ -81,6 +81,9 @@ using TexturePictureSource = std::function<std::optional<PixelBuffer>(std::size_
 
 struct ExportChoices {
     bool leaveOutHidden = false;  // the window's export writes what the user left checked
+    // With "Use Level of Detail" on, the slider's level: parts the view
+    // does not draw at it are left out. Nothing when it is off.
+    std::optional<int32_t> detailLevel;
     TexturePictureSource pictures;
 };
 

@@ -182,6 +182,7 @@ void logUndrawableParts(const PartList& list, LogSink& log) {
 void LoadModel(ProgramState& state, const std::filesystem::path& path, UserIo io) {
     io.log.clear();
     state.ModelLoaded = false;
+    state.ModelPath = path;
     io.log.LogLine("Opening " + path.string());
     ModelStream stream = ModelStream::open(path);
     loadModelFromStream(state, stream, utf8ToWide(path.filename().string()), io);

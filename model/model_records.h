@@ -4,6 +4,7 @@
 #include "bulk_memory.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,7 @@ using GeomDataTable = std::vector<GeomDataEntry>;
 struct TextureEntry {
     std::string DisplayName;  // shown in the Textures window and the texture box
     uint32_t TextureObject = 0;  // OpenGL texture name
+    std::filesystem::path SourcePath;  // the picture file it was made from; empty when unknown
 };
 
 // Every texture loaded since the program started, in the order they were

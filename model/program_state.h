@@ -7,6 +7,7 @@
 #include "part_tree.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace korvex {
 
@@ -36,6 +37,10 @@ struct ViewState {
     int32_t LastMouseY = 0;
     MouseButton DragButton = MouseButton::Left;
     bool Wireframe = false;   // "Toggle Wireframe"
+    // The scene colours as last chosen, 0x00BBGGRR: the background starts
+    // black, the backlight warm (diffuse 1.0, 0.7, 0.4).
+    uint32_t BackgroundColour = 0x000000;
+    uint32_t BacklightColour = 0x66B3FF;
     uint32_t EnvTexture = 0;  // OpenGL texture of the reflection picture; 0 while there is none
 };
 
@@ -48,6 +53,8 @@ struct ProgramState {
     // The program's textures; they outlive every model.
     TextureLibrary textureLibrary;
     bool ModelLoaded = false;
+    // The file the last open named, whether or not it loaded.
+    std::filesystem::path ModelPath;
     int32_t SelectedPart = -1;  // part index of the selected tree node, or -1
     ViewState view;
 };

@@ -156,6 +156,14 @@ bool partIsDrawn(const ProgramState& state, std::size_t part, const FrameControl
            PartInDetailRange(state, static_cast<int32_t>(part), controls);
 }
 
+bool anyPartDrawn(const ProgramState& state, const FrameControls& controls) {
+    if (!state.ModelLoaded) return false;
+    const std::size_t count = drawablePartCount(state.partList);
+    for (std::size_t part = 0; part < count; ++part)
+        if (partIsDrawn(state, part, controls)) return true;
+    return false;
+}
+
 void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitter emitter) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ViewState& view = state.view;

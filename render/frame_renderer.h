@@ -48,6 +48,9 @@ std::size_t drawablePartCount(const PartList& list);
 // part lacks is never sent) and within the detail range.
 bool partIsDrawn(const ProgramState& state, std::size_t part, const FrameControls& controls);
 
+// Whether a frame draws any part of the loaded model with `controls`.
+bool anyPartDrawn(const ProgramState& state, const FrameControls& controls);
+
 // "Toggle Wireframe": flips the mode and sets the polygon mode to match.
 void toggleWireframe(ViewState& view);
 // Outlines in wireframe mode, filled triangles otherwise.

@@ -18,10 +18,10 @@ constexpr double WheelShare = 0.9;         // of the distance kept per notch nea
 constexpr float WheelMinimumStep = 0.05f;  // as far as a pixel of zooming drag
 // A view not yet sized pans as a picture of this height would.
 constexpr int32_t UnsizedViewHeight = 480;
-// The fitted sphere fills this share of the view's narrower way.
-constexpr double FitShare = 0.95;
-// A model of a single point is framed as a sphere this big.
-constexpr float SmallestFitRadius = 0.01f;
+// The fitted model fills this share of the view the way it binds.
+constexpr double FitShare = 0.9;
+// A model of a single point is framed as a box this big across.
+constexpr double SmallestFitSize = 0.01;
 
 // Scene units per pixel at the depth of Centre, which the camera always
 // places ZoomZ straight ahead of the eye.
@@ -48,16 +48,52 @@ struct Box {
 };
 
 // The box around the vertices the strips of the parts name, either of the
-// shown parts only or of all; parts the renderer never sends are left out.
-Box boxOfParts(const PartList& list, bool shownOnly) {
+// parts a frame draws under `controls` or of all it could; parts the
+// renderer never sends are left out.
+Box boxOfParts(const ProgramState& state, const FrameControls* controls) {
+    const PartList& list = state.partList;
     Box box;
     const std::size_t count = drawablePartCount(list);
     for (std::size_t part = 0; part < count; ++part) {
-        if ((shownOnly && list.PartVisible[part] == 0) || !list.Parts[part].IndicesInRange) continue;
+        if ((controls != nullptr && !partIsDrawn(state, part, *controls)) || !list.Parts[part].IndicesInRange)
+            continue;
         const VertexArray& vertices = list.PartVertices[part];
-        for (const uint16_t index : list.PartIndices[part]) box.add(vertices[index].Position);
+        for (const uint16_t index : list.PartIndices[part]) {
+            if (std::isfinite(vertices[index].Position[0]) && std::isfinite(vertices[index].Position[1]) &&
+                std::isfinite(vertices[index].Position[2]))
+                box.add(vertices[index].Position);
+        }
     }
     return box;
+}
+
+// The eye's distance from Centre at which every corner of `box`, turned as
+// `view` turns it, lies within FitShare of the view's half-width and
+// half-height: for a corner at (x, y, z) in eye space about Centre, the
+// distance d must give |x| / (d - z) <= FitShare * tan(half-angle across),
+// and likewise up the view.
+double fittingDistance(const ViewState& view, const Box& box) {
+    ViewState turned = view;
+    turned.PanX = turned.PanY = turned.ZoomZ = 0.0f;
+    const Matrix4 m = modelViewOf(turned);
+    const double aspect = view.ViewportWidth > 0 && view.ViewportHeight > 0
+                              ? static_cast<double>(view.ViewportWidth) / static_cast<double>(view.ViewportHeight)
+                              : 1.0;
+    const double upward = FitShare * halfHeightAtUnitDistance();
+    const double across = upward * aspect;
+    double distance = 0.0;
+    for (int corner = 0; corner < 8; ++corner) {
+        const double p[3] = {corner & 1 ? box.high[0] : box.low[0], corner & 2 ? box.high[1] : box.low[1],
+                             corner & 4 ? box.high[2] : box.low[2]};
+        double eye[3];
+        for (int row = 0; row < 3; ++row)
+            eye[row] = m[static_cast<std::size_t>(row)] * p[0] + m[static_cast<std::size_t>(4 + row)] * p[1] +
+                       m[static_cast<std::size_t>(8 + row)] * p[2] + m[static_cast<std::size_t>(12 + row)];
+        // Eye space looks down -z: a corner towards the eye has z > 0.
+        distance = std::max({distance, eye[2] + std::abs(eye[0]) / across, eye[2] + std::abs(eye[1]) / upward,
+                             eye[2] + NearPlane});
+    }
+    return distance;
 }
 
 struct Angles {
@@ -135,26 +171,21 @@ void setStandardView(ViewState& view, StandardView standard) {
     view.RotationX = tilt;
 }
 
-void fitView(ProgramState& state) {
+void fitView(ProgramState& state, const FrameControls& controls) {
     if (!state.ModelLoaded) return;
-    Box box = boxOfParts(state.partList, true);
-    if (box.empty) box = boxOfParts(state.partList, false);
+    Box box = boxOfParts(state, &controls);
+    if (box.empty) box = boxOfParts(state, nullptr);
     if (box.empty) return;
 
     ViewState& view = state.view;
-    double radiusSquared = 0.0;
     for (int axis = 0; axis < 3; ++axis) {
         view.Centre[axis] = (box.low[axis] + box.high[axis]) / 2.0f;
-        const double half = (static_cast<double>(box.high[axis]) - static_cast<double>(box.low[axis])) / 2.0;
-        radiusSquared += half * half;
+        // A flat or single-point model still gets a size to frame.
+        const double half = std::max(SmallestFitSize, static_cast<double>(box.high[axis]) - box.low[axis]) / 2.0;
+        box.low[axis] = static_cast<float>(view.Centre[axis] - half);
+        box.high[axis] = static_cast<float>(view.Centre[axis] + half);
     }
-    const double radius = std::max(std::sqrt(radiusSquared), static_cast<double>(SmallestFitRadius));
-    const double aspect = view.ViewportWidth > 0 && view.ViewportHeight > 0
-                              ? static_cast<double>(view.ViewportWidth) / static_cast<double>(view.ViewportHeight)
-                              : 1.0;
-    // The sphere touches the sides of the narrower half-angle at radius / sin(half-angle).
-    const double halfAngle = std::atan(halfHeightAtUnitDistance() * std::min(aspect, 1.0));
-    view.ZoomZ = static_cast<float>(-radius / (std::sin(halfAngle) * FitShare));
+    view.ZoomZ = static_cast<float>(-fittingDistance(view, box));
     view.PanX = view.PanY = 0.0f;
 }
 

@@ -3,6 +3,7 @@
 // dragging in the 3-D view, zooming with the wheel, the standard views, and
 // framing the whole model.
 
+#include "frame_renderer.h"
 #include "model/program_state.h"
 
 #include <cstdint>
@@ -36,11 +37,12 @@ enum class StandardView { Front, Side, Top, ThreeQuarter };
 // flank towards +z, as the sample car does.
 void setStandardView(ViewState& view, StandardView standard);
 
-// Frames the model: looks at the centre of the box around the parts that are
-// shown (every part when none is), undoes the pan, and moves the eye so the
-// sphere around that box just fits the view both ways. The turn and tilt
+// Frames the model: looks at the centre of the box around the parts a frame
+// draws under `controls` (every part when it draws none), undoes the pan,
+// and moves the eye so that box, seen from the current direction, fills 90%
+// of the view the way it binds and fits the other way. The turn and tilt
 // stay as they are; without a model nothing changes.
-void fitView(ProgramState& state);
+void fitView(ProgramState& state, const FrameControls& controls = {});
 
 // The camera as the viewer starts: no turn, the starting tilt and distance,
 // no pan, looking at the origin.

@@ -118,7 +118,10 @@ void ViewWidget::requestFrame() {
 }
 
 bool ViewWidget::animating(const FrameControls& controls) const {
-    return controls.Rotating || (state_.ModelLoaded && state_.SelectedPart >= 0);
+    // An empty view, or a model with every part hidden, shows nothing that
+    // could turn.
+    if (!state_.ModelLoaded) return false;
+    return state_.SelectedPart >= 0 || (controls.Rotating && anyPartDrawn(state_, controls));
 }
 
 int ViewWidget::frameInterval() const {

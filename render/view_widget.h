@@ -43,8 +43,8 @@ public:
     uint64_t framesDrawn() const { return frames_; }
     // Asks for one frame: something the picture shows has changed.
     void requestFrame();
-    // Whether the picture changes by itself under these controls: the model
-    // turns, or the selected part pulses.
+    // Whether the picture changes by itself under these controls: a loaded
+    // model with a part drawn turns, or a selected part of it pulses.
     bool animating(const FrameControls& controls) const;
     // Milliseconds between frames of a moving picture: one refresh of the
     // screen, and never more than about 60 frames a second.

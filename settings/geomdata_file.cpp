@@ -25,11 +25,27 @@ bool isFile(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, ignored);
 }
 
+// The settings file of `folder`: the exact name first, then the first name
+// in the order of bytes that matches it without regard to case (files
+// copied from systems whose names ignore case: "GEOMDATA.INI").
+std::optional<std::filesystem::path> findInFolder(const std::filesystem::path& folder) {
+    if (const auto exact = folder / GeomDataFileName; isFile(exact)) return exact;
+    std::optional<std::filesystem::path> found;
+    std::error_code failed;
+    for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, failed), end;
+         !failed && entry != end; entry.increment(failed)) {
+        const std::string name = entry->path().filename().string();
+        if (upperAscii(name) != upperAscii(GeomDataFileName) || !isFile(folder / name)) continue;
+        if (!found || name < found->filename().string()) found = folder / name;
+    }
+    return found;
+}
+
 // The folder above the model's wins over the model's own.
 std::optional<std::filesystem::path> findBesideModel(const std::filesystem::path& modelPath) {
     const std::filesystem::path folder = modelPath.parent_path();
-    for (const auto& candidate : {folder / ".." / GeomDataFileName, folder / GeomDataFileName})
-        if (isFile(candidate)) return candidate;
+    for (const auto& candidate : {folder / "..", folder})
+        if (auto found = findInFolder(candidate)) return found;
     return std::nullopt;
 }
 
@@ -57,23 +73,31 @@ void dropFront(std::string& text, std::size_t count) {
 }
 
 // Treats one line of a block for row `row`; a line may carry several forms.
-void applyBlockLine(GeomDataTable& table, std::string_view line, int32_t row) {
-    if (line.front() == '[') ApplyGeomDataHeader(table, line.size() >= 2 ? line.substr(1, line.size() - 2) : "", row);
+// Answers whether it carried any.
+bool applyBlockLine(GeomDataTable& table, std::string_view line, int32_t row) {
+    const bool header = line.front() == '[';
+    if (header) ApplyGeomDataHeader(table, line.size() >= 2 ? line.substr(1, line.size() - 2) : "", row);
     GeomDataEntry& entry = table[static_cast<std::size_t>(row)];
-    if (contains(line, "lodon")) entry.LodOn = strToInt(characters(line, 7, 3));
-    if (contains(line, "lodoff")) entry.LodOff = strToInt(characters(line, 8, 3));
+    const bool top = contains(line, "lodon");
+    if (top) entry.LodOn = strToInt(characters(line, 7, 3));
+    const bool bottom = contains(line, "lodoff");
+    if (bottom) entry.LodOff = strToInt(characters(line, 8, 3));
+    return header || top || bottom;
 }
 
 // Every blank line ends the current block and moves to the next row; lines
-// past the end of the file read as blank.
-void readBlocks(TextLineReader& reader, GeomDataTable& table, int32_t count) {
+// past the end of the file read as blank. Answers, for each row of the
+// table, whether the file gave it anything.
+std::vector<bool> readBlocks(TextLineReader& reader, GeomDataTable& table, int32_t count) {
+    std::vector<bool> given(table.size(), false);
     for (int32_t row = 0; row < count;) {
         const std::string line = reader.readLine();
         if (isBlankText(line))
             ++row;
-        else
-            applyBlockLine(table, line, row);
+        else if (applyBlockLine(table, line, row))
+            given[static_cast<std::size_t>(row)] = true;
     }
+    return given;
 }
 
 std::string readFirstLine(TextLineReader& reader) {
@@ -128,8 +152,14 @@ bool readGeomData(ProgramState& state, TextLineReader& reader, UserIo io) {
         state.geomData.resize(partCount);
     }
     reader.readLine();
-    readBlocks(reader, state.geomData, count);
+    const std::vector<bool> given = readBlocks(reader, state.geomData, count);
     reader.close();
+    // A row the file said nothing of (past a short file's count, past its
+    // end, or skipped by two blank lines) would leave its part nameless and
+    // never drawn: it gets the default row instead.
+    if (state.ModelLoaded)
+        for (std::size_t row = 0; row < given.size(); ++row)
+            if (!given[row]) fillDefaultRow(state.geomData[row], row, partCount);
     restoreFileSettings(state);
     return true;
 }
@@ -162,15 +192,18 @@ void ApplyGeomDataHeader(GeomDataTable& table, std::string_view header, int32_t 
     entry->Name = cutToNameLength(readableShapeName(text));
 }
 
+void fillDefaultRow(GeomDataEntry& entry, std::size_t row, std::size_t partCount) {
+    entry.Name = "Part " + std::to_string(row);
+    entry.LodOn = 100;
+    entry.LodOff = partCount <= 1
+                       ? 90
+                       : 90 - roundHalfEven(static_cast<int64_t>(row) * 80, static_cast<int64_t>(partCount) - 1);
+}
+
 void FillDefaultGeomData(ProgramState& state) {
     const std::size_t n = state.partList.Parts.size();
     state.geomData.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        GeomDataEntry& entry = state.geomData[i];
-        entry.Name = "Part " + std::to_string(i);
-        entry.LodOn = 100;
-        entry.LodOff = n == 1 ? 90 : 90 - roundHalfEven(static_cast<int64_t>(i) * 80, static_cast<int64_t>(n) - 1);
-    }
+    for (std::size_t i = 0; i < n; ++i) fillDefaultRow(state.geomData[i], i, n);
 }
 
 void restoreFileSettings(ProgramState& state) {

@@ -33,6 +33,8 @@ void ApplyGeomDataHeader(GeomDataTable& table, std::string_view header, int32_t 
 // One row per part: "Part i", drawn from 100 down to a level spread from 90
 // for the first part to 10 for the last. The rows' flags stay as they were.
 void FillDefaultGeomData(ProgramState& state);
+// The default row `row` of a model of `partCount` parts, as above.
+void fillDefaultRow(GeomDataEntry& entry, std::size_t row, std::size_t partCount);
 
 // Gives every part of a loaded model, and its tree node, the name and flags
 // of its settings row. Parts without a row keep theirs.

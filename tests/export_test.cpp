@@ -294,10 +294,24 @@ TEST_F(ExportTest, AnExistingFileIsReplacedWholeAndHiddenPartsCanBeLeftOut) {
     fixtures::openInto(outcome, folder.model());
     outcome.state.partList.PartVisible[0] = 0;
     const ExportScene all = collectExport(outcome.state, {});
-    const ExportScene shown = collectExport(outcome.state, {true, {}});
+    ExportChoices checkedOnly;
+    checkedOnly.leaveOutHidden = true;
+    const ExportScene shown = collectExport(outcome.state, checkedOnly);
     ASSERT_EQ(all.parts.size(), 2u);
     ASSERT_EQ(shown.parts.size(), 1u);
     EXPECT_EQ(shown.parts[0].name, "Top");
+    // With the level of detail in use, what the slider does not show is left
+    // out and named: the front is drawn from 40 to 100, the top from 0 to 39.
+    for (const auto& [level, kept, left] : {std::tuple{40, "Front", "Top"}, {39, "Top", "Front"}}) {
+        ExportChoices atLevel;
+        atLevel.detailLevel = level;
+        const ExportScene detailed = collectExport(outcome.state, atLevel);
+        ASSERT_EQ(detailed.parts.size(), 1u) << level;
+        EXPECT_EQ(detailed.parts[0].name, kept);
+        ASSERT_EQ(detailed.leftOut.size(), 1u);
+        EXPECT_EQ(detailed.leftOut[0].name, left);
+        EXPECT_EQ(detailed.leftOut[0].reason, "the level of detail shown leaves it out");
+    }
     // A renamed part is written under its new name.
     outcome.state.tree.PartNodes[1].Caption = u"Dach \u00fc\u20ac";
     EXPECT_EQ(collectExport(outcome.state, {}).parts[1].name, "Dach \xc3\xbc\xe2\x82\xac");

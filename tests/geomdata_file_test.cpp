@@ -102,7 +102,8 @@ TEST(GeomDataHeader, DecodesFlagsMaterialsPrefixesAndReadableNames) {
 }
 
 // Files for a model of three parts (rows 0 to 2). The table is set to known
-// rows first, so rows a file leaves alone show.
+// rows first; a row the file gives nothing (no header, lodon or lodoff)
+// becomes the default row of its number, its flags as they were.
 TEST(GeomDataFile, ReadsBlocksByTheirRules) {
     struct Case {
         const char* name;
@@ -110,10 +111,11 @@ TEST(GeomDataFile, ReadsBlocksByTheirRules) {
         std::vector<Row> expected;
         bool asksAboutFewerRows = false;
     };
-    const Row old{"old", 7, 3, false, false};
+    const Row old{"old", 7, 3, false, true};
+    const Row default1{"Part 1", 100, 50, false, true}, default2{"Part 2", 100, 10, false, true};
     const std::string blocks = "[TOPShape]\nlodon=95\nlodoff=10\n\n[HOODShape]\nlodon=1000\nlodoff=0\n\n[TRNShape]\n";
     const std::vector<Row> fromBlocks = {
-        {"Top", 95, 10, false, false}, {"Hood", 100, 0, false, false}, {"Trunk", 7, 3, false, false}};
+        {"Top", 95, 10, false, true}, {"Hood", 100, 0, false, true}, {"Trunk", 7, 3, false, true}};
     auto replaceAll = [](std::string text, const std::string& lineEnd) {
         std::string out;
         for (char c : text) out += c == '\n' ? lineEnd : std::string(1, c);
@@ -127,34 +129,41 @@ TEST(GeomDataFile, ReadsBlocksByTheirRules) {
         {"count read from characters 9 to 11", "[GEOMDATA]\nnumpart=0030\n\n" + blocks, fromBlocks},
         {"two blank lines skip a row",
          "[GEOMDATA]\nnumpart=3\nx\n[TOPShape]\n\n\n[HOODShape]\nlodoff=4\n",
-         {{"Top", 7, 3, false, false}, old, {"Hood", 7, 4, false, false}}},
+         {{"Top", 7, 3, false, true}, default1, {"Hood", 7, 4, false, true}}},
         {"spaces and control characters make a blank line",
          "[GEOMDATA]\nnumpart=3\n\n[TOPShape]\n \t\x01\n[HOODShape]\n",
-         {{"Top", 7, 3, false, false}, {"Hood", 7, 3, false, false}, old}},
+         {{"Top", 7, 3, false, true}, {"Hood", 7, 3, false, true}, default2}},
         {"a missing blank line joins two blocks",
          "[GEOMDATA]\nnumpart=3\n\n[ALPHA_TRANS_TOPShape]\nlodon=50\n[HOODShape]\nlodoff=20\n",
-         {{"Hood", 50, 20, true, true}, old, old}},
-        {"the file stops early", "[GEOMDATA]\nnumpart=3\n\n[TOPShape]", {{"Top", 7, 3, false, false}, old, old}},
+         {{"Hood", 50, 20, true, true}, default1, default2}},
+        {"the file stops early",
+         "[GEOMDATA]\nnumpart=3\n\n[TOPShape]",
+         {{"Top", 7, 3, false, true}, default1, default2}},
         // Fewer rows than parts: the question is answered Yes, the table
-        // cut to the count and lengthened again with empty rows.
+        // cut to the count and lengthened again with default rows.
         {"lines past the count are not read",
          "[GEOMDATA]\nnumpart=1\n\n[TOPShape]\n\n[HOODShape]\nlodon=bad\n",
-         {{"Top", 7, 3, false, false}, {}, {}},
+         {{"Top", 7, 3, false, true}, {"Part 1", 100, 50, false, false}, {"Part 2", 100, 10, false, false}},
          true},
-        {"count of 0", "[GEOMDATA]\nnumpart=0\n\n[TOPShape]\nlodon=bad\n", {{}, {}, {}}, true},
+        {"count of 0",
+         "[GEOMDATA]\nnumpart=0\n\n[TOPShape]\nlodon=bad\n",
+         {{"Part 0", 100, 90, false, false}, {"Part 1", 100, 50, false, false}, {"Part 2", 100, 10, false, false}},
+         true},
         {"unknown keys and lines are ignored",
          "[GEOMDATA]\nnumpart=3\n\nLODON=5\nname=x\n[TOPShape\nlodoff=9\n",
-         {{"TOPShap", 7, 9, false, false}, old, old}},
-        {"a lone bracket is an empty header", "[GEOMDATA]\nnumpart=3\n\n[\n", {{"", 7, 3, false, false}, old, old}},
+         {{"TOPShap", 7, 9, false, true}, default1, default2}},
+        {"a lone bracket is an empty header",
+         "[GEOMDATA]\nnumpart=3\n\n[\n",
+         {{"", 7, 3, false, true}, default1, default2}},
         {"negative values are kept",
          "[GEOMDATA]\nnumpart=3\n\nlodon=-5\nlodoff=-12\n",
-         {{"old", -5, -12, false, false}, old, old}},
+         {{old.name, -5, -12, false, true}, default1, default2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CarFolder folder;
         auto viewer = loadedModel(folder, 3);
-        viewer->state.geomData.assign(3, GeomDataEntry{"old", 7, 3, 0, 0});
+        viewer->state.geomData.assign(3, GeomDataEntry{"old", 7, 3, 0, 1});
         fixtures::writeText(folder.modelFolder() / "geomdata.ini", c.text);
         ASSERT_TRUE(loadSettings(*viewer, folder));
         auto rows = rowsOf(viewer->state.geomData);
@@ -242,7 +251,9 @@ TEST(GeomDataFile, WrongFirstLineAndFewerRowsAreAnsweredInBoxes) {
 
     ASSERT_TRUE(loadSettings(*viewer, folder));
     EXPECT_EQ(rowsOf(viewer->state.geomData),
-              (std::vector<Row>{{"Top", 0, 0, false, false}, {"", 0, 0, false, false}, {"", 0, 0, false, false}}));
+              (std::vector<Row>{{"Top", 0, 0, false, false},
+                                {"Part 1", 100, 50, false, false},
+                                {"Part 2", 100, 10, false, false}}));
     ASSERT_EQ(viewer->prompts.shown.size(), 2u);
     for (const ShownBox& box : viewer->prompts.shown) {
         EXPECT_EQ(box.kind, ShownBox::Kind::Question);

@@ -72,6 +72,30 @@ TEST(KorvexInspect, AnswersTheFewerRowsQuestionAsTold) {
               "---\n0\tPart 0\t0\t4\t4\t0\t0\t100\t90\n1\t7\t7\t4\t4\t0\t0\t-\t-\n" + question);
 }
 
+TEST(KorvexInspect, RowsASettingsFileLeavesOutGetTheDefaultRows) {
+    fixtures::CarFolder folder;
+    ModelDescription model;
+    for (const char* name : {"geo_r_0_FRNShape", "geo_r_1_REARShape", "geo_r_2_TOPShape", "geo_r_3_HOODShape",
+                             "geo_r_4_TRNKShape"})
+        model.parts.push_back({name, fixtures::quadBlock()});
+    const std::string path = folder.model().string();
+    fixtures::writeFile(path, model.build());
+    // Row 1 is skipped by two blank lines, row 2 has a header alone, row 3
+    // lies past the end of the file and row 4 past its count.
+    fixtures::writeText(folder.modelFolder() / "geomdata.ini",
+                        "[GEOMDATA]\nnumpart=4\n\n[FRNShape]\nlodon=100\nlodoff=40\n\n\n[TOPShape]\n");
+    const InspectRun run = inspect({"model", path});
+    const std::string parts = run.out.substr(run.out.find("---\n"));
+    EXPECT_EQ(parts.substr(0, parts.find("box\t")),
+              "---\n0\tFront\t0\t4\t4\t0\t0\t100\t40\n1\tPart 1\t1\t4\t4\t0\t0\t100\t70\n"
+              "2\tTop\t2\t4\t4\t0\t0\t0\t0\n3\tPart 3\t3\t4\t4\t0\t0\t100\t30\n"
+              "4\tPart 4\t4\t4\t4\t0\t0\t100\t10\n");
+
+    // Answered No, the whole table is the default one, as before.
+    const InspectRun no = inspect({"model", path, "--answer", "no"});
+    EXPECT_NE(no.out.find("2\tPart 2\t2\t4\t4\t0\t0\t100\t50\n"), std::string::npos) << no.out;
+}
+
 TEST(KorvexInspect, DumpPrintsVerticesAndStripsOfEachPart) {
     fixtures::CarFolder dir;
     ModelDescription model;

@@ -217,9 +217,10 @@ TEST_F(MainWindowTest, OpensTheSampleCarThroughTheToolButtonAndClosesIt) {
     EXPECT_EQ(text(model().rootIndex()), "car.o");
     EXPECT_TRUE(tree().isExpanded(model().rootIndex()));
     EXPECT_EQ(text(part(0)), "Front");
+    EXPECT_EQ(text(part(0, 1)), "967") << "the front's vertices, all of them";
     for (int row = 0; row < 23; ++row) {
         const auto& vertices = state().partList.PartVertices[static_cast<std::size_t>(row)];
-        EXPECT_EQ(text(part(row, 1)), QString::number(vertices.size() - 1));
+        EXPECT_EQ(text(part(row, 1)), QString::number(vertices.size()));
         EXPECT_EQ(check(part(row)), Qt::Checked);
         EXPECT_TRUE(model().flags(part(row)) & Qt::ItemIsUserCheckable);
     }
@@ -349,8 +350,11 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     window->tabBar->setCurrentIndex(1);
     EXPECT_TRUE(options.isVisible());
     EXPECT_FALSE(window->logView->isVisible());
-    EXPECT_EQ(options.x(), window->tabs->width() / 2 - 217 / 2);
-    EXPECT_EQ(options.y(), window->tabs->height() / 2 - options.height() / 2);
+    // In the middle of the room below the tab bar, which it does not reach into.
+    const QWidget& room = *options.parentWidget();
+    EXPECT_EQ(options.x(), room.width() / 2 - 217 / 2);
+    EXPECT_EQ(options.y(), room.height() / 2 - options.height() / 2);
+    EXPECT_GE(room.mapTo(window->tabs, QPoint(0, 0)).y(), window->tabBar->geometry().bottom());
 
     openThroughToolButton(SampleCar);
     select(part(9));  // a window: transparent, not reflective

@@ -50,7 +50,7 @@ TEST(Picking, SampleCarPartsArePickedWhereTheRendererDrawsThem) {
     state.view.ViewportWidth = Width;
     state.view.ViewportHeight = Height;
     fitView(state);
-    state.view.ZoomZ *= 0.7f;
+    state.view.ZoomZ *= 0.9f;
     state.view.PanX = 0.2f;
     state.view.PanY = -0.1f;
     state.view.Centre[2] += 0.2f;

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -276,13 +277,24 @@ TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTo
     EXPECT_FALSE(textureExistsInView(removedObject));
     EXPECT_EQ(form().chosenTexture(), -1);
 
-    // Renamed to another item's name, both items lead to the first entry.
-    rename(2, "a.tga");
-    EXPECT_EQ(libraryNames(), (Names{"a.tga", "c.tga", "a.tga"}));
-    EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "a.tga"}));
+    // A name another texture has, or none, would make one of them
+    // unreachable from the texture box: the old name stays, and the status
+    // bar says why.
+    const std::pair<const char*, const char*> refused[] = {
+        {"a.tga", "Another texture is named a.tga; this one keeps the name d.tga."},
+        {"  ", "A texture needs a name; it keeps the name d.tga."},
+        {"", "A texture needs a name; it keeps the name d.tga."}};
+    for (const auto& [name, note] : refused) {
+        window->statusBar()->clearMessage();
+        rename(2, name);
+        EXPECT_EQ(libraryNames(), (Names{"a.tga", "c.tga", "d.tga"})) << name;
+        EXPECT_EQ(listCaptions(), (Names{"a.tga", "c.tga", "d.tga"})) << name;
+        EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "d.tga"})) << name;
+        EXPECT_EQ(window->statusBar()->currentMessage(), note);
+    }
     form().setChoosing(true);
     clickItem(2);
-    EXPECT_EQ(form().chosenTexture(), 0);
+    EXPECT_EQ(form().chosenTexture(), 2);
     form().setChoosing(false);
 
     // Items whose entry has gone: editing and choosing say so.
@@ -291,7 +303,7 @@ TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTo
     rename(1, "c2.tga");
     ASSERT_EQ(boxes(), before + 1);
     expectBox(lastBox(), "Korvex Model Viewer", "Item c.tga Has NO DATA!", BoxIcon::None);
-    EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "elsewhere", "a.tga"}));
+    EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "elsewhere", "d.tga"}));
     EXPECT_EQ(form().textureList->item(1)->text(), "c2.tga");
     form().setChoosing(true);
     clickItem(1);

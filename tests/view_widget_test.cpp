@@ -89,28 +89,49 @@ TEST_F(ViewWidgetTest, DrawsTheSampleCarAsTheInspectorDoes) {
     EXPECT_EQ(differing, 0) << "of " << drawn.width() * drawn.height() << " pixels";
 }
 
-TEST_F(ViewWidgetTest, FramesFollowOneAnotherUntilTheLoopIsHeld) {
+TEST_F(ViewWidgetTest, FramesFollowOneAnotherOnlyWhileALoadedModelTurnsUntilTheLoopIsHeld) {
     clock.step = 10;
-    const uint64_t before = view->framesDrawn();
+    // Frames drawn over `ms` with the loop let go; a loaded machine draws
+    // the car slowly, so a running loop is given up to 5 s for `enough`.
+    const auto framesOver = [&](int ms, uint64_t enough = 0) {
+        const uint64_t before = view->framesDrawn();
+        QTest::qWait(ms);
+        if (enough > 0) QTest::qWaitFor([&] { return view->framesDrawn() - before >= enough; }, 5000);
+        return view->framesDrawn() - before;
+    };
+    ASSERT_TRUE(window->rotatingAction->isChecked());
     view->setFrameLoopHeld(false);
-    QTest::qWait(300);  // input and timers are handled between the frames
-    const uint64_t running = view->framesDrawn();
-    EXPECT_GT(running, before + 5);
+    QTest::qWait(100);
+    EXPECT_EQ(framesOver(300), 0u) << "nothing open: nothing turns, however Rotating is set";
+
+    window->openModel(KORVEX_SAMPLE_CAR);
+    ASSERT_TRUE(state().ModelLoaded);
+    EXPECT_GT(framesOver(300, 6), 5u) << "input and timers are handled between the frames";
     // Ten milliseconds per frame: the model turns by the clock.
     EXPECT_NEAR(state().view.RotationY, static_cast<float>(state().view.PreviousFrameTime) / 50.0f, 0.5f);
     EXPECT_GT(state().view.RotationY, 0.0f);
 
+    window->hideAllAction->trigger();
+    QTest::qWait(100);
+    EXPECT_EQ(framesOver(300), 0u) << "every part hidden";
+    window->showAllAction->trigger();
+    EXPECT_GT(framesOver(300, 6), 5u) << "shown again";
+
     view->setFrameLoopHeld(true);
     QTest::qWait(50);
-    const uint64_t held = view->framesDrawn();
-    QTest::qWait(200);
-    EXPECT_EQ(view->framesDrawn(), held);
+    EXPECT_EQ(framesOver(200), 0u) << "held";
 
     window->rotatingAction->trigger();  // "Rotating" off
     const float angle = state().view.RotationY;
     frame();
     frame();
     EXPECT_EQ(state().view.RotationY, angle);
+
+    window->closeAction->trigger();
+    window->rotatingAction->trigger();  // on again, with nothing open
+    view->setFrameLoopHeld(false);
+    QTest::qWait(100);
+    EXPECT_EQ(framesOver(300), 0u) << "closed";
 }
 
 TEST_F(ViewWidgetTest, MouseDragsTurnTiltAndZoomUntilAnyRelease) {

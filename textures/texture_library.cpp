@@ -18,8 +18,9 @@ int32_t FindTextureByName(const TextureLibrary& library, std::string_view name) 
     return -1;
 }
 
-void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject) {
-    library.push_back(TextureEntry{std::move(displayName), textureObject});
+void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject,
+                   std::filesystem::path sourcePath) {
+    library.push_back(TextureEntry{std::move(displayName), textureObject, std::move(sourcePath)});
 }
 
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName) {

@@ -5,6 +5,7 @@
 #include "texture_gl.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -29,7 +30,9 @@ std::string MakeUniqueTextureName(const TextureLibrary& library, std::string can
 // The first position whose name is exactly `name`, or -1.
 int32_t FindTextureByName(const TextureLibrary& library, std::string_view name);
 
-void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject);
+// `sourcePath` is the picture file the texture was made from.
+void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject,
+                   std::filesystem::path sourcePath = {});
 // No uniqueness test: two entries may share a name after a rename.
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName);
 

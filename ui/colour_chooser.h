@@ -1,6 +1,6 @@
 #pragma once
 // The colour chooser the part colour button and the scene colour commands
-// share. The window shows a dialog; the tests answer from a script.
+// share; each opens it on the colour it changes. The window shows a dialog; the tests answer from a script.
 
 #include <cstdint>
 #include <optional>
@@ -10,8 +10,9 @@ namespace korvex {
 class ColourChooser {
 public:
     virtual ~ColourChooser() = default;
-    // The chosen colour as 0x00BBGGRR, or nothing when the user cancels.
-    virtual std::optional<uint32_t> chooseColour() = 0;
+    // Opens on `current`, the colour the choice changes; answers the chosen
+    // colour, both as 0x00BBGGRR, or nothing when the user cancels.
+    virtual std::optional<uint32_t> chooseColour(uint32_t current) = 0;
 };
 
 }  // namespace korvex

@@ -25,11 +25,13 @@ void setPartNodeChecked(ProgramState& state, const PartNodeData& node, bool chec
     if (uint8_t* flag = visibleFlag(state.partList, node)) *flag = checked ? 1 : 0;
 }
 
-void renamePartNode(ProgramState& state, PartNodeData& node, std::u16string_view text) {
+bool renamePartNode(ProgramState& state, PartNodeData& node, std::u16string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || c < 0x20; })) return false;
     node.Caption = std::u16string(text);
     auto& parts = state.partList.Parts;
     if (node.PartIndex >= 0 && static_cast<std::size_t>(node.PartIndex) < parts.size())
         parts[static_cast<std::size_t>(node.PartIndex)].Name = cutToNameLength(wideToLatin1(text));
+    return true;
 }
 
 namespace {

@@ -22,8 +22,10 @@ GeometryPart* selectedPart(ProgramState& state);
 void setPartNodeChecked(ProgramState& state, const PartNodeData& node, bool checked);
 
 // An accepted edit of a node's name: the node keeps the whole text, the
-// part's name its first 255 characters as single-byte characters.
-void renamePartNode(ProgramState& state, PartNodeData& node, std::u16string_view text);
+// part's name its first 255 characters as single-byte characters. A name
+// that is empty or only blanks is not taken: answers false and nothing
+// changes.
+bool renamePartNode(ProgramState& state, PartNodeData& node, std::u16string_view text);
 
 // "Hide All Parts" and "Show All Parts": every part node of a loaded model.
 void hideAllParts(ProgramState& state);

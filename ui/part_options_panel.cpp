@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
@@ -30,6 +31,10 @@ void ColourSwatch::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::black);
     painter.setBrush(fill_);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClicked) onClicked();
 }
 
 namespace {
@@ -89,6 +94,10 @@ PartOptionsPanel::PartOptionsPanel(ProgramState& state, ColourChooser& colours, 
     colourLabel = new QLabel("Colour:", partGroup);
     colourSwatch = new ColourSwatch(partGroup);
     colourSwatch->setObjectName("colourSwatch");
+    colourSwatch->setCursor(Qt::PointingHandCursor);
+    colourSwatch->setToolTip("Click to choose the part's colour");
+    // The swatch opens the chooser as the button beside it does.
+    colourSwatch->onClicked = [this] { colourButton->click(); };
     transparentBox = new QCheckBox("Transparent", partGroup);
     transparentBox->setObjectName("transparentBox");
     reflectionBox = new QCheckBox("Enviroment Map", partGroup);
@@ -207,11 +216,15 @@ void PartOptionsPanel::DisablePartOptions() {
 }
 
 void PartOptionsPanel::choosePartColour() {
-    const auto colour = colours_.chooseColour();
+    const GeometryPart* part = selectedPart(state_);
+    if (part == nullptr) return;
+    const auto rgb = swatchOf(*part);
+    const auto colour = colours_.chooseColour(static_cast<uint32_t>(rgb[0]) | static_cast<uint32_t>(rgb[1]) << 8 |
+                                              static_cast<uint32_t>(rgb[2]) << 16);
     if (!colour) return;
     colourSwatch->setFill(QColor(static_cast<int>(*colour & 0xFF), static_cast<int>((*colour >> 8) & 0xFF),
                                  static_cast<int>((*colour >> 16) & 0xFF)));
-    if (GeometryPart* part = selectedPart(state_)) setPartColour(*part, *colour);
+    if (GeometryPart* chosenFor = selectedPart(state_)) setPartColour(*chosenFor, *colour);
 }
 
 void PartOptionsPanel::transparentToggled() {

@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -23,9 +25,12 @@ public:
     explicit ColourSwatch(QWidget* parent);
     QColor fill() const { return fill_; }
     void setFill(QColor colour);
+    // A click with the left button on the swatch.
+    std::function<void()> onClicked;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QColor fill_;

@@ -87,7 +87,7 @@ QVariant PartTreeModel::data(const QModelIndex& index, int role) const {
         // The whole name, for a column too narrow to show it.
         case Qt::ToolTipRole:
             if (nameColumn) return toQString(n->Caption);
-            return n->PartIndex < 0 ? QString() : QString::number(n->LastVertexIndex);
+            return n->PartIndex < 0 ? QString() : QString::number(int64_t{n->LastVertexIndex} + 1);
         case Qt::DecorationRole:
             if (nameColumn && n->ImageIndex >= 0 && static_cast<std::size_t>(n->ImageIndex) < images_.size())
                 return (ghosted_ ? ghostedImages_ : images_)[static_cast<std::size_t>(n->ImageIndex)];
@@ -107,8 +107,9 @@ bool PartTreeModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role == Qt::EditRole) {
         // Only column 0 of a part node is ever editable (see flags()).
         if (n->PartIndex < 0) return false;
-        renamePartNode(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())),
-                       value.toString().toStdU16String());
+        if (!renamePartNode(state_, *partNodeAt(state_, static_cast<std::size_t>(index.row())),
+                            value.toString().toStdU16String()))
+            return false;
     } else if (role == Qt::CheckStateRole) {
         if (visibleFlag(state_.partList, *n) == nullptr) return false;
         setPartNodeChecked(state_, *n, value.toInt() == Qt::Checked);

@@ -209,7 +209,7 @@ void TextureManagerWindow::addTexture() {
         prompts_.message("ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
         return;
     }
-    appendTexture(library, name, *texture);
+    appendTexture(library, name, *texture, *chosen);
     addListItem(name);
     RefreshTextureCombo(library, combo_);
     textureList->setCurrentRow(textureList->count() - 1);
@@ -219,6 +219,23 @@ void TextureManagerWindow::addTexture() {
 void TextureManagerWindow::textureRenamed(QListWidgetItem* item, const QByteArray& before) {
     const QByteArray after = item->text().toUtf8();
     const int32_t position = FindTextureByName(state_.textureLibrary, viewOf(before));
+    // A texture is chosen in the texture box by its name: an empty one, or
+    // one another texture has, would leave a texture that cannot be told
+    // from the others.
+    const int32_t namesake = FindTextureByName(state_.textureLibrary, viewOf(after));
+    const QString wanted = item->text();
+    if (wanted.trimmed().isEmpty() || (namesake >= 0 && namesake != position)) {
+        const QString kept = toQString(viewOf(before));
+        {
+            const QSignalBlocker quiet(textureList);
+            item->setText(kept);
+        }
+        if (onNote)
+            onNote(wanted.trimmed().isEmpty()
+                       ? QString("A texture needs a name; it keeps the name %1.").arg(kept)
+                       : QString("Another texture is named %1; this one keeps the name %2.").arg(wanted, kept));
+        return;
+    }
     {
         const QSignalBlocker quiet(textureList);
         item->setData(NameRole, after);

@@ -75,6 +75,8 @@ public:
     // Runs after each of the window's handlers: the library or the parts'
     // textures may have changed.
     std::function<void()> onChanged;
+    // A short note for the main window's status bar (a refused rename).
+    std::function<void(const QString&)> onNote;
 
     QLabel* listLabel;
     QListWidget* textureList;

@@ -39,7 +39,8 @@ std::vector<PixelBuffer> applyTextures(const ExportCommand& command, ProgramStat
                 escaped = failure.what();
             }
             if (!picture) continue;
-            appendTexture(library, MakeUniqueTextureName(library, std::filesystem::path(file).filename().string()), 0);
+            appendTexture(library, MakeUniqueTextureName(library, std::filesystem::path(file).filename().string()), 0,
+                          file);
             pictures.push_back(std::move(*picture));
             entry = entries.emplace(file, static_cast<int32_t>(library.size())).first;
         }

@@ -128,7 +128,7 @@ void setUpScene(const RenderCommand& command, ProgramState& state, std::ostream&
 
 // What the user would have set in the window before this frame. The view
 // is framed last, once it is turned and sized as it will be drawn.
-void applyWindowState(const RenderCommand& command, ProgramState& state) {
+void applyWindowState(const RenderCommand& command, const FrameControls& controls, ProgramState& state) {
     ViewState& view = state.view;
     view.RotationY = command.rotationY;
     view.RotationX = command.rotationX;
@@ -136,7 +136,7 @@ void applyWindowState(const RenderCommand& command, ProgramState& state) {
     view.ZoomZ = command.zoomZ;
     view.ViewportWidth = command.width;
     view.ViewportHeight = command.height;
-    if (command.fit) fitView(state);
+    if (command.fit) fitView(state, controls);
     view.FrameTime = command.frameTime;
     view.PreviousFrameTime = command.frameTime;
     state.SelectedPart = command.selectedPart;
@@ -183,10 +183,10 @@ int inspectRender(const RenderCommand& command, ProgramState& state, std::ostrea
     }
     setUpScene(command, state, out);
     resizeView(command.width, command.height);
-    applyWindowState(command, state);
     FrameControls controls;
     controls.UseLevelOfDetail = command.useLevelOfDetail;
     controls.DetailLevel = command.detailLevel;
+    applyWindowState(command, controls, state);
     RenderFrame(state, controls);
     if (!writePng(target->readRgb(), command.width, command.height, command.png)) {
         err << "korvex-inspect: cannot write " << command.png << '\n';
