@@ -4,6 +4,7 @@
 #include "frame_renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -20,8 +21,9 @@ constexpr float WheelMinimumStep = 0.05f;  // as far as a pixel of zooming drag
 constexpr int32_t UnsizedViewHeight = 480;
 // The fitted model fills this share of the view the way it binds.
 constexpr double FitShare = 0.9;
-// A model of a single point is framed as a box this big across.
-constexpr double SmallestFitSize = 0.01;
+// The nearest the eye comes to what it frames: a model of a single point
+// is framed as a small one.
+constexpr double SmallestFitDistance = 0.02;
 
 // Scene units per pixel at the depth of Centre, which the camera always
 // places ZoomZ straight ahead of the eye.
@@ -47,53 +49,72 @@ struct Box {
     }
 };
 
-// The box around the vertices the strips of the parts name, either of the
-// parts a frame draws under `controls` or of all it could; parts the
-// renderer never sends are left out.
-Box boxOfParts(const ProgramState& state, const FrameControls* controls) {
+// Calls `visit` with each vertex the strips of the parts name, either of
+// the parts a frame draws under `controls` or of all it could; parts the
+// renderer never sends and points that are not finite are left out.
+template <typename Visit>
+void forEachShownPoint(const ProgramState& state, const FrameControls* controls, Visit&& visit) {
     const PartList& list = state.partList;
-    Box box;
     const std::size_t count = drawablePartCount(list);
     for (std::size_t part = 0; part < count; ++part) {
         if ((controls != nullptr && !partIsDrawn(state, part, *controls)) || !list.Parts[part].IndicesInRange)
             continue;
         const VertexArray& vertices = list.PartVertices[part];
         for (const uint16_t index : list.PartIndices[part]) {
-            if (std::isfinite(vertices[index].Position[0]) && std::isfinite(vertices[index].Position[1]) &&
-                std::isfinite(vertices[index].Position[2]))
-                box.add(vertices[index].Position);
+            const float* p = vertices[index].Position;
+            if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2])) visit(p);
         }
     }
+}
+
+Box boxOfPoints(const ProgramState& state, const FrameControls* controls) {
+    Box box;
+    forEachShownPoint(state, controls, [&box](const float* p) { box.add(p); });
     return box;
 }
 
-// The eye's distance from Centre at which every corner of `box`, turned as
-// `view` turns it, lies within FitShare of the view's half-width and
-// half-height: for a corner at (x, y, z) in eye space about Centre, the
-// distance d must give |x| / (d - z) <= FitShare * tan(half-angle across),
-// and likewise up the view.
-double fittingDistance(const ViewState& view, const Box& box) {
+// Where the eye must aim and how far back it must stand for the shown
+// points, turned as `view` turns them, to fill FitShare of the view the way
+// they bind. A point at (x, z) in eye space about Centre (z > 0 towards the
+// eye) lies within the share s of one half-angle, aimed at c from distance
+// d, when |x - c| <= s (d - z): when c >= (x + s z) - s d and
+// c <= (x - s z) + s d. With A the greatest x + s z and B the least x - s z
+// of all points, the nearest d is (A - B) / 2s and the aim (A + B) / 2, a
+// point whose window of aims is equally wide on either side at any d
+// beyond. So it goes across and up the view; the farther of the two wins.
+struct Framing {
+    std::array<double, 2> aim{};  // across and up the view, from Centre
+    double distance = 0.0;
+};
+
+Framing framingOf(const ProgramState& state, const FrameControls* controls, const ViewState& view) {
     ViewState turned = view;
     turned.PanX = turned.PanY = turned.ZoomZ = 0.0f;
     const Matrix4 m = modelViewOf(turned);
     const double aspect = view.ViewportWidth > 0 && view.ViewportHeight > 0
                               ? static_cast<double>(view.ViewportWidth) / static_cast<double>(view.ViewportHeight)
                               : 1.0;
-    const double upward = FitShare * halfHeightAtUnitDistance();
-    const double across = upward * aspect;
-    double distance = 0.0;
-    for (int corner = 0; corner < 8; ++corner) {
-        const double p[3] = {corner & 1 ? box.high[0] : box.low[0], corner & 2 ? box.high[1] : box.low[1],
-                             corner & 4 ? box.high[2] : box.low[2]};
+    const double share[2] = {FitShare * halfHeightAtUnitDistance() * aspect, FitShare * halfHeightAtUnitDistance()};
+    double highest[2] = {std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
+    double lowest[2] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+    double nearest = std::numeric_limits<double>::lowest();
+    forEachShownPoint(state, controls, [&](const float* p) {
         double eye[3];
-        for (int row = 0; row < 3; ++row)
-            eye[row] = m[static_cast<std::size_t>(row)] * p[0] + m[static_cast<std::size_t>(4 + row)] * p[1] +
-                       m[static_cast<std::size_t>(8 + row)] * p[2] + m[static_cast<std::size_t>(12 + row)];
-        // Eye space looks down -z: a corner towards the eye has z > 0.
-        distance = std::max({distance, eye[2] + std::abs(eye[0]) / across, eye[2] + std::abs(eye[1]) / upward,
-                             eye[2] + NearPlane});
+        for (std::size_t row = 0; row < 3; ++row)
+            eye[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+        for (int axis = 0; axis < 2; ++axis) {
+            highest[axis] = std::max(highest[axis], eye[axis] + share[axis] * eye[2]);
+            lowest[axis] = std::min(lowest[axis], eye[axis] - share[axis] * eye[2]);
+        }
+        nearest = std::max(nearest, eye[2]);
+    });
+    Framing framing;
+    framing.distance = std::max(SmallestFitDistance, nearest + NearPlane);
+    for (int axis = 0; axis < 2; ++axis) {
+        framing.aim[static_cast<std::size_t>(axis)] = (highest[axis] + lowest[axis]) / 2.0;
+        framing.distance = std::max(framing.distance, (highest[axis] - lowest[axis]) / (2.0 * share[axis]));
     }
-    return distance;
+    return framing;
 }
 
 struct Angles {
@@ -173,20 +194,26 @@ void setStandardView(ViewState& view, StandardView standard) {
 
 void fitView(ProgramState& state, const FrameControls& controls) {
     if (!state.ModelLoaded) return;
-    Box box = boxOfParts(state, &controls);
-    if (box.empty) box = boxOfParts(state, nullptr);
+    const FrameControls* shown = &controls;
+    Box box = boxOfPoints(state, shown);
+    if (box.empty) {
+        shown = nullptr;
+        box = boxOfPoints(state, shown);
+    }
     if (box.empty) return;
 
     ViewState& view = state.view;
-    for (int axis = 0; axis < 3; ++axis) {
-        view.Centre[axis] = (box.low[axis] + box.high[axis]) / 2.0f;
-        // A flat or single-point model still gets a size to frame.
-        const double half = std::max(SmallestFitSize, static_cast<double>(box.high[axis]) - box.low[axis]) / 2.0;
-        box.low[axis] = static_cast<float>(view.Centre[axis] - half);
-        box.high[axis] = static_cast<float>(view.Centre[axis] + half);
-    }
-    view.ZoomZ = static_cast<float>(-fittingDistance(view, box));
+    for (int axis = 0; axis < 3; ++axis) view.Centre[axis] = (box.low[axis] + box.high[axis]) / 2.0f;
     view.PanX = view.PanY = 0.0f;
+    // Seen in perspective from an angle, the box's centre need not be the
+    // middle of the picture: the eye aims where the picture is centred, and
+    // the model turns about that point.
+    const Framing framing = framingOf(state, shown, view);
+    // The turn's rows are the eye's axes in model space.
+    const Matrix4 turn = modelViewOf(view);
+    for (std::size_t axis = 0; axis < 3; ++axis)
+        view.Centre[axis] += static_cast<float>(turn[axis * 4] * framing.aim[0] + turn[axis * 4 + 1] * framing.aim[1]);
+    view.ZoomZ = static_cast<float>(-framing.distance);
 }
 
 void resetView(ViewState& view) {

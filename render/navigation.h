@@ -39,8 +39,8 @@ void setStandardView(ViewState& view, StandardView standard);
 
 // Frames the model: looks at the centre of the box around the parts a frame
 // draws under `controls` (every part when it draws none), undoes the pan,
-// and moves the eye so that box, seen from the current direction, fills 90%
-// of the view the way it binds and fits the other way. The turn and tilt
+// and moves the eye so those parts, seen from the current direction, fill
+// 90% of the view the way they bind and fit the other way. The turn and tilt
 // stay as they are; without a model nothing changes.
 void fitView(ProgramState& state, const FrameControls& controls = {});
 

@@ -96,6 +96,16 @@ TEST_F(InspectRenderTest, StandardViewsAndFittingReplaceTheAnglesAndTheDistance)
     EXPECT_LT(std::abs(top + bottom - fitted.height()), fitted.height() / 10) << top << ".." << bottom;
     EXPECT_EQ(fitted, render(SampleCar, {"--fit"})) << "--fit replaces --zoom";
 
+    // Seen from each standard side, the car fills about 90% of the view the
+    // way it binds, and fits the other way.
+    for (const char* view : {"front", "side", "top", "three-quarter"}) {
+        const QImage framed = render(SampleCar, {"--size", "200x150", "--view", view, "--fit"});
+        const auto [l, t, r, b] = drawnBox(framed);
+        const double across = (r - l + 1) / 200.0, up = (b - t + 1) / 150.0;
+        EXPECT_GT(std::max(across, up), 0.84) << view << ": " << across << " x " << up;
+        EXPECT_LT(std::max(across, up), 0.93) << view << ": " << across << " x " << up;
+    }
+
     const QImage front = render(SampleCar, {"--view", "front"});
     EXPECT_EQ(front, render(SampleCar, {"--yaw", "10", "--view", "front", "--tilt", "5"}))
         << "--view replaces --yaw and --tilt wherever they stand";

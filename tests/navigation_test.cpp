@@ -12,6 +12,8 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 using namespace korvex;
 
@@ -112,46 +114,66 @@ TEST(Navigation, StandardViewsLookAtTheNoseTheFlankTheRoofAndTheThreeQuarter) {
     EXPECT_EQ(modelViewOf(view), modelViewOf(ViewState{})) << "back to the starting camera";
 }
 
-TEST(Navigation, FitViewFillsTheViewWithTheShownPartsOnly) {
-    // Together a box from (0.5, 0, -1) to (4, 2.5, 0.5); far away, a hidden and an undrawable square.
+TEST(Navigation, FitViewFillsNineTenthsOfTheViewWithTheShownPartsSeenFromWhereTheEyeIs) {
+    // Two squares shown, their corners making up a box from (0.5, 0, -1) to
+    // (4, 2.5, 0.5); far away, a hidden and an undrawable square.
     ProgramState state;
+    state.ModelLoaded = true;
     fixtures::addSquare(state, 1, 2, -1, 1);
     fixtures::addSquare(state, 3, 1, 0.5f, 2);
     state.partList.PartVisible[static_cast<std::size_t>(fixtures::addSquare(state, 50, 50, 50, 1))] = 0;
     state.partList.Parts[static_cast<std::size_t>(fixtures::addSquare(state, -50, 0, 0, 1))].IndicesInRange = false;
-
-    // A view of unknown size is framed as a square one.
-    for (const auto& [width, height, yaw] : {std::array{200, 100, 30}, {100, 200, -70}, {0, 0, 180}}) {
-        state.view = turnedView();
-        state.view.RotationY = static_cast<float>(yaw);
-        state.view.ViewportWidth = width;
-        state.view.ViewportHeight = height;
-        fitView(state);
-        EXPECT_EQ((std::array{state.view.Centre[0], state.view.Centre[1], state.view.Centre[2], state.view.PanX}),
-                  (std::array{2.25f, 1.25f, -0.25f, 0.0f}));
-        EXPECT_EQ(state.view.RotationY, static_cast<float>(yaw));
-
-        ViewState& seen = state.view;
-        seen.ViewportWidth = width > 0 ? width : 150;
-        seen.ViewportHeight = height > 0 ? height : 150;
-        double left = seen.ViewportWidth, right = 0, top = seen.ViewportHeight, bottom = 0;
-        for (int corner = 0; corner < 8; ++corner) {
-            const auto [x, y] =
-                pixelOf(seen, {corner & 1 ? 4.0 : 0.5, corner & 2 ? 2.5 : 0.0, corner & 4 ? 0.5 : -1.0});
+    const std::vector<Point> shown = {{0.5, 1.5, -1}, {1.5, 1.5, -1}, {0.5, 2.5, -1}, {1.5, 2.5, -1},
+                                      {2, 0, 0.5},    {4, 0, 0.5},    {2, 2, 0.5},    {4, 2, 0.5}};
+    // The share of the view's width and height the points' picture takes,
+    // and how far its middle lies off the view's, in pixels.
+    const auto framing = [](const ViewState& view, const std::vector<Point>& points) {
+        double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+        for (const Point& p : points) {
+            const auto [x, y] = pixelOf(view, p);
             left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
         }
-        EXPECT_TRUE(left > 0 && right < seen.ViewportWidth && top > 0 && bottom < seen.ViewportHeight)
-            << left << ".." << right << " x " << top << ".." << bottom;
-        EXPECT_GT(std::max(right - left, bottom - top), 0.5 * std::min(seen.ViewportWidth, seen.ViewportHeight));
+        return std::array{(right - left) / view.ViewportWidth, (bottom - top) / view.ViewportHeight,
+                          (left + right - view.ViewportWidth) / 2.0, (top + bottom - view.ViewportHeight) / 2.0};
+    };
+
+    // A view of unknown size is framed as a square one.
+    for (const auto& [width, height, yaw, tilt] :
+         {std::array{200, 100, 30, 25}, {100, 200, -70, 10}, {0, 0, 180, 60}, {300, 300, -90, 0}}) {
+        state.view = turnedView();
+        state.view.RotationY = static_cast<float>(yaw);
+        state.view.RotationX = static_cast<float>(tilt);
+        state.view.ViewportWidth = width;
+        state.view.ViewportHeight = height;
+        fitView(state, FrameControls{});
+        EXPECT_EQ(std::make_pair(state.view.RotationY, state.view.RotationX),
+                  std::make_pair(static_cast<float>(yaw), static_cast<float>(tilt)));
+        EXPECT_EQ(std::make_pair(state.view.PanX, state.view.PanY), std::make_pair(0.0f, 0.0f));
+
+        state.view.ViewportWidth = width > 0 ? width : 150;
+        state.view.ViewportHeight = height > 0 ? height : 150;
+        const auto [across, up, offX, offY] = framing(state.view, shown);
+        SCOPED_TRACE(std::to_string(yaw) + " degrees: " + std::to_string(across) + " x " + std::to_string(up));
+        // The way the picture binds it fills 90%, centred; the other way it fits.
+        const bool wide = across >= up;
+        EXPECT_NEAR(std::max(across, up), 0.9, 0.005);
+        EXPECT_LT(std::abs(wide ? offX : offY), 1.0);
+        const double otherShare = wide ? up : across, otherOff = wide ? offY : offX;
+        const double otherSize = wide ? state.view.ViewportHeight : state.view.ViewportWidth;
+        EXPECT_LE(otherShare / 2.0 + std::abs(otherOff) / otherSize, 0.5);
     }
 
-    state.partList.PartVisible.assign(4, 0);  // with nothing shown every drawable part counts
-    fitView(state);
-    EXPECT_EQ(state.view.Centre[0], 25.5f);
+    // With nothing shown, every drawable part counts: the hidden far square too.
+    state.partList.PartVisible.assign(4, 0);
+    fitView(state, FrameControls{});
+    std::vector<Point> drawable = shown;
+    for (const Point& corner : std::vector<Point>{{49.5, 49.5, 50}, {50.5, 50.5, 50}}) drawable.push_back(corner);
+    const auto all = framing(state.view, drawable);
+    EXPECT_NEAR(std::max(all[0], all[1]), 0.9, 0.005);
 
     ProgramState closed;
     closed.view = turnedView();
-    fitView(closed);
+    fitView(closed, FrameControls{});
     EXPECT_EQ(modelViewOf(closed.view), modelViewOf(turnedView())) << "no model: nothing changes";
 }
 

@@ -96,7 +96,7 @@ TEST_F(ViewWidgetTest, FramesFollowOneAnotherOnlyWhileALoadedModelTurnsUntilTheL
     const auto framesOver = [&](int ms, uint64_t enough = 0) {
         const uint64_t before = view->framesDrawn();
         QTest::qWait(ms);
-        if (enough > 0) QTest::qWaitFor([&] { return view->framesDrawn() - before >= enough; }, 5000);
+        if (enough > 0) (void)QTest::qWaitFor([&] { return view->framesDrawn() - before >= enough; }, 5000);
         return view->framesDrawn() - before;
     };
     ASSERT_TRUE(window->rotatingAction->isChecked());
