@@ -30,6 +30,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -198,6 +199,15 @@ TEST_F(DesktopTest, TheMailLinkAndTheHelpPageGoToTheDesktop) {
     EXPECT_EQ(desktop.opened[1], QUrl::fromLocalFile(helpBesideUs));
     // Neither asks anything of the user.
     EXPECT_TRUE(prompts.shown.empty());
+
+    // Where no browser can be started, a box says where the page is.
+    window->openDocument = [](const QUrl&) { return false; };
+    window->helpAction->trigger();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].caption, "Korvex Model Viewer");
+    EXPECT_EQ(prompts.shown[0].text,
+              "No web browser could be started to show the help page. You can open it yourself: " +
+                  helpBesideUs.toStdString());
 }
 
 TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
@@ -221,6 +231,20 @@ TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
     EXPECT_FALSE(window->state().ModelLoaded);
     EXPECT_TRUE(log().contains("BAD FILE! No Identification found."));
     EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)), other.path());
+
+    // Anything but a model file is refused with a note, and the open model stays.
+    window->openModel(folder.model());
+    ASSERT_TRUE(window->state().ModelLoaded);
+    const QString logBefore = log();
+    prompts.shown.clear();
+    fixtures::writeText(other / "photo.jpg", "\xFF\xD8\xFF a picture, not a model");
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString((other / "photo.jpg").string()))}));
+    QTest::qWait(20);
+    EXPECT_TRUE(window->state().ModelLoaded);
+    EXPECT_EQ(log(), logBefore);
+    EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().text;
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "photo.jpg was not opened: only model files (.o) open as models.");
 
     // Two files at once, or something that is no file, are not taken.
     EXPECT_FALSE(drop({QUrl::fromLocalFile("/tmp/a.o"), QUrl::fromLocalFile("/tmp/b.o")}));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace korvex {
@@ -94,6 +95,32 @@ TEST(KorvexInspect, RowsASettingsFileLeavesOutGetTheDefaultRows) {
     // Answered No, the whole table is the default one, as before.
     const InspectRun no = inspect({"model", path, "--answer", "no"});
     EXPECT_NE(no.out.find("2\tPart 2\t2\t4\t4\t0\t0\t100\t50\n"), std::string::npos) << no.out;
+}
+
+TEST(KorvexInspect, FindsTheSettingsFileWhateverTheCaseOfItsName) {
+    fixtures::CarFolder folder;
+    const std::string path = folder.model().string();
+    fixtures::writeFile(path, frontAndTop().build());
+    const auto usedFile = [&] {
+        const std::string out = inspect({"model", path}).out;
+        const auto loading = out.find("LOADING Geomdata.ini...\n");
+        if (loading == std::string::npos) return std::string("(none)");
+        const auto start = loading + std::string("LOADING Geomdata.ini...\n").size();
+        return std::filesystem::path(out.substr(start, out.find('\n', start) - start)).filename().string();
+    };
+    const std::string settings = "[GEOMDATA]\nnumpart=8\n\n[FRNShape]\n";
+    fixtures::writeText(folder.modelFolder() / "Geomdata.ini", settings);
+    EXPECT_EQ(usedFile(), "Geomdata.ini");
+    // The folder above still wins, and in each folder the exact name first.
+    fixtures::writeText(folder.cars() / "GEOMDATA.INI", settings);
+    EXPECT_EQ(usedFile(), "GEOMDATA.INI");
+    fixtures::writeText(folder.cars() / "geomdata.ini", settings);
+    EXPECT_EQ(usedFile(), "geomdata.ini");
+    // A folder of that name is no settings file.
+    std::filesystem::remove(folder.cars() / "geomdata.ini");
+    std::filesystem::remove(folder.cars() / "GEOMDATA.INI");
+    std::filesystem::create_directory(folder.cars() / "GeomData.INI");
+    EXPECT_EQ(usedFile(), "Geomdata.ini");
 }
 
 TEST(KorvexInspect, DumpPrintsVerticesAndStripsOfEachPart) {

@@ -297,6 +297,13 @@ TEST_F(MainWindowTest, RenamesPartsInPlaceAndRestoresTheFileNames) {
     EXPECT_EQ(text(part(1)), "Rear");
     EXPECT_EQ(state().partList.Parts[1].Name, "Rear");
 
+    // An empty name, or blanks only, would leave a blank row: the old name stays.
+    for (const QString& blank : {QString(), QString("   ")}) {
+        ASSERT_TRUE(renameTo(2, blank, Qt::Key_Return));
+        EXPECT_EQ(text(part(2)), "Hood");
+        EXPECT_EQ(state().partList.Parts[2].Name, "Hood");
+    }
+
     // Moving the focus away accepts the edit.
     select(part(3));
     key(&tree(), Qt::Key_F2);
