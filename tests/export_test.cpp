@@ -178,7 +178,8 @@ TEST_F(ExportTest, TheObjHoldsOneGroupAndMaterialPerPartWithItsPictureBeside) {
 
     std::ifstream text(obj);
     const std::string all((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
-    EXPECT_NE(all.find("\n# part 2 \"\" left out: its strip refers to a vertex it does not have\n"), std::string::npos);
+    EXPECT_NE(all.find("\n# part 2 \"Part_3\" left out: its strip refers to a vertex it does not have\n"),
+              std::string::npos);
 }
 
 // The sample car, written both ways, read back by the glTF library and by
@@ -308,9 +309,11 @@ TEST_F(ExportTest, AnExistingFileIsReplacedWholeAndHiddenPartsCanBeLeftOut) {
         const ExportScene detailed = collectExport(outcome.state, atLevel);
         ASSERT_EQ(detailed.parts.size(), 1u) << level;
         EXPECT_EQ(detailed.parts[0].name, kept);
-        ASSERT_EQ(detailed.leftOut.size(), 1u);
+        // The third part, its strip broken, is left out for that.
+        ASSERT_EQ(detailed.leftOut.size(), 2u);
         EXPECT_EQ(detailed.leftOut[0].name, left);
         EXPECT_EQ(detailed.leftOut[0].reason, "the level of detail shown leaves it out");
+        EXPECT_EQ(detailed.leftOut[1].partIndex, 2u);
     }
     // A renamed part is written under its new name.
     outcome.state.tree.PartNodes[1].Caption = u"Dach \u00fc\u20ac";
