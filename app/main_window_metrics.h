@@ -24,6 +24,9 @@ inline constexpr int NarrowestView = 160;
 // and the view beside it.
 inline constexpr int SmallestWindowWidth = 480;
 inline constexpr int SmallestWindowHeight = 420;
+// The part options panel as designed; it narrows to its controls in a
+// narrow pane.
+inline constexpr int OptionsPanelWidth = 217;
 // The narrowest column of the part tree.
 inline constexpr int VertexColumnMinimum = 80;
 

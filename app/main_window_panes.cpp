@@ -9,6 +9,7 @@
 
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTabBar>
 #include <QTreeView>
 
@@ -95,6 +96,20 @@ void MainWindow::layoutTabs() {
     // Below the tab bar, never over it.
     const int top = tabBar->geometry().bottom() + 1;
     optionsScroll->setGeometry(0, top, width, std::max(0, height - top));
+    // The bars are decided here rather than left to the scroll area, which
+    // decides while hidden from sizes it does not have yet. Where the room is
+    // narrower than the panel was designed, the panel gives up its empty
+    // right margin before the room scrolls across.
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int contentsWidth = optionsPanel->childrenRect().right() + 1;
+    bool down = optionsPanel->height() > optionsScroll->height();
+    const bool across = width - (down ? extent : 0) < contentsWidth;
+    down = down || (across && optionsPanel->height() > optionsScroll->height() - extent);
+    optionsScroll->setVerticalScrollBarPolicy(down ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    optionsScroll->setHorizontalScrollBarPolicy(across ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const int room = width - (down ? extent : 0);
+    optionsPanel->resize(std::clamp(room, contentsWidth, std::max(contentsWidth, OptionsPanelWidth)),
+                         optionsPanel->height());
 }
 
 void MainWindow::tabChanged() {

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -168,6 +169,7 @@ TEST_F(EverydayWindowTest, EveryPartOptionIsReachableAndUncutAtTheSmallestWindow
     const QRect tabBar = window->tabBar->geometry();
     EXPECT_GT(scroll.geometry().top(), tabBar.bottom()) << "the heading stays clear of the tabs";
     EXPECT_TRUE(window->tabs->rect().contains(scroll.geometry()));
+    EXPECT_FALSE(scroll.horizontalScrollBar()->isVisible()) << "the pane's width holds the controls";
     const QWidget& viewport = *scroll.viewport();
     for (QWidget* control : panel().findChildren<QWidget*>()) {
         if (!control->isVisible() || control->parentWidget() == nullptr) continue;

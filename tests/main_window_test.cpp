@@ -29,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -359,7 +360,8 @@ TEST_F(MainWindowTest, OptionsPanelEditsTheSelectedPart) {
     EXPECT_FALSE(window->logView->isVisible());
     // In the middle of the room below the tab bar, which it does not reach into.
     const QWidget& room = *options.parentWidget();
-    EXPECT_EQ(options.x(), std::max(0, room.width() / 2 - 217 / 2));
+    EXPECT_EQ(options.width(), std::min(217, std::max(room.width(), options.childrenRect().right() + 1)));
+    EXPECT_EQ(options.x(), std::max(0, room.width() / 2 - options.width() / 2));
     EXPECT_EQ(options.y(), std::max(0, room.height() / 2 - options.height() / 2));
     EXPECT_GE(room.mapTo(window->tabs, QPoint(0, 0)).y(), window->tabBar->geometry().bottom());
 
