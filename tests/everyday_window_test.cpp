@@ -248,12 +248,20 @@ TEST_F(EverydayWindowTest, ExportLeavesOutWhatTheLevelOfDetailHidesAndWritesPict
     ASSERT_EQ(model.images.size(), 1u);
     EXPECT_EQ(std::make_pair(model.images[0].width, model.images[0].height), std::make_pair(300, 100));
 
-    // Unticked, the level of detail leaves nothing out.
+    // Unticked, the level of detail leaves nothing out. With its file gone,
+    // the picture is written as the view holds it, and the log says so.
     panel().useDetailBox->setChecked(false);
+    std::filesystem::remove(picture);
     prompts.fileAnswers = {glb};
     window->exportMenuAction->trigger();
+    model = tinygltf::Model();
     ASSERT_TRUE(reader.LoadBinaryFromFile(&model, &error, &warning, glb.string())) << error;
     EXPECT_EQ(model.meshes.size(), state().partList.Parts.size());
+    ASSERT_EQ(model.images.size(), 1u);
+    EXPECT_EQ(std::make_pair(model.images[0].width, model.images[0].height), std::make_pair(256, 128));
+    EXPECT_TRUE(window->logView->toPlainText().contains(QString::fromStdString(
+        "The picture of texture stripe.bmp could not be read again from " + picture.string() +
+        "; the copy the view holds is exported.")));
 }
 
 // The window with the program's own message boxes and file dialogs.
