@@ -33,13 +33,37 @@ bool isArgument(const char* given, std::initializer_list<const char*> names) {
 // the values of those that take one) are set aside, as the application
 // object will take them: "-platform xcb", "-style=fusion", "-reverse", ...
 std::vector<const char*> programArguments(int argc, char** argv) {
-    static const std::initializer_list<const char*> withValue = {
-        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-qwindowicon",
-        "-qwindowtitle", "-display", "-geometry", "-title", "-name", "-style", "-stylesheet", "-session",
-        "-inputstyle", "-fn", "-font", "-bg", "-background", "-fg", "-foreground", "-btn", "-button", "-im",
-        "-visual", "-cmap", "-ncols", "-qmljsdebugger", "-graphicssystem"};
-    static const std::initializer_list<const char*> alone = {"-reverse", "-nograb", "-dograb", "-sync", "-testability",
-                                                             "-widgetcount"};
+    static const std::initializer_list<const char*> withValue = {"-platform",
+                                                                 "-platformpluginpath",
+                                                                 "-platformtheme",
+                                                                 "-plugin",
+                                                                 "-qwindowgeometry",
+                                                                 "-qwindowicon",
+                                                                 "-qwindowtitle",
+                                                                 "-display",
+                                                                 "-geometry",
+                                                                 "-title",
+                                                                 "-name",
+                                                                 "-style",
+                                                                 "-stylesheet",
+                                                                 "-session",
+                                                                 "-inputstyle",
+                                                                 "-fn",
+                                                                 "-font",
+                                                                 "-bg",
+                                                                 "-background",
+                                                                 "-fg",
+                                                                 "-foreground",
+                                                                 "-btn",
+                                                                 "-button",
+                                                                 "-im",
+                                                                 "-visual",
+                                                                 "-cmap",
+                                                                 "-ncols",
+                                                                 "-qmljsdebugger",
+                                                                 "-graphicssystem"};
+    static const std::initializer_list<const char*> alone = {"-reverse", "-nograb",      "-dograb",
+                                                             "-sync",    "-testability", "-widgetcount"};
     std::vector<const char*> left;
     for (int i = 1; i < argc; ++i) {
         const char* given = argv[i];

@@ -153,10 +153,10 @@ void MainWindow::chooseBacklightColour() {
 void MainWindow::showHelp() {
     const std::filesystem::path help = locateProgramDataFile("help.htm", DataSearch::ProgramOnly);
     if (openDocument(QUrl::fromLocalFile(toQPath(help)))) return;
-    prompts_.message(ApplicationTitle,
-                     "No web browser could be started to show the help page. You can open it yourself: " +
-                         help.string(),
-                     BoxIcon::Information);
+    prompts_.message(
+        ApplicationTitle,
+        "No web browser could be started to show the help page. You can open it yourself: " + help.string(),
+        BoxIcon::Information);
 }
 
 void MainWindow::showAbout() {

@@ -6,7 +6,6 @@
 #include "main_window.h"
 
 #include "export/model_export.h"
-#include "model/recording_io.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_upload.h"
 #include "ui/part_options_panel.h"
@@ -162,11 +161,7 @@ std::optional<PixelBuffer> MainWindow::exportedPicture(std::size_t entry) {
     // The picture at its own size, decoded from its file again: the view
     // holds a copy fitted for drawing. Boxes of the decoders are not shown.
     if (!texture.SourcePath.empty()) {
-        ScriptedPrompts quiet;
-        try {
-            if (auto decoded = DecodeTextureFile(texture.SourcePath, quiet)) return decoded;
-        } catch (const std::exception&) {
-        }
+        if (auto decoded = DecodeTextureFileQuietly(texture.SourcePath)) return decoded;
         LogLine("The picture of texture " + texture.DisplayName + " could not be read again from " +
                 texture.SourcePath.string() + "; the copy the view holds is exported.");
     }

@@ -36,7 +36,7 @@ struct ViewState {
     int32_t LastMouseX = 0;  // pointer position at the press or the last move, in the pressed panel
     int32_t LastMouseY = 0;
     MouseButton DragButton = MouseButton::Left;
-    bool Wireframe = false;   // "Toggle Wireframe"
+    bool Wireframe = false;  // "Toggle Wireframe"
     // The scene colours as last chosen, 0x00BBGGRR: the background starts
     // black, the backlight warm (diffuse 1.0, 0.7, 0.4).
     uint32_t BackgroundColour = 0x000000;

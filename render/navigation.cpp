@@ -57,8 +57,7 @@ void forEachShownPoint(const ProgramState& state, const FrameControls* controls,
     const PartList& list = state.partList;
     const std::size_t count = drawablePartCount(list);
     for (std::size_t part = 0; part < count; ++part) {
-        if ((controls != nullptr && !partIsDrawn(state, part, *controls)) || !list.Parts[part].IndicesInRange)
-            continue;
+        if ((controls != nullptr && !partIsDrawn(state, part, *controls)) || !list.Parts[part].IndicesInRange) continue;
         const VertexArray& vertices = list.PartVertices[part];
         for (const uint16_t index : list.PartIndices[part]) {
             const float* p = vertices[index].Position;

@@ -32,8 +32,8 @@ std::optional<std::filesystem::path> findInFolder(const std::filesystem::path& f
     if (const auto exact = folder / GeomDataFileName; isFile(exact)) return exact;
     std::optional<std::filesystem::path> found;
     std::error_code failed;
-    for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, failed), end;
-         !failed && entry != end; entry.increment(failed)) {
+    for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, failed), end; !failed && entry != end;
+         entry.increment(failed)) {
         const std::string name = entry->path().filename().string();
         if (upperAscii(name) != upperAscii(GeomDataFileName) || !isFile(folder / name)) continue;
         if (!found || name < found->filename().string()) found = folder / name;
@@ -195,9 +195,8 @@ void ApplyGeomDataHeader(GeomDataTable& table, std::string_view header, int32_t 
 void fillDefaultRow(GeomDataEntry& entry, std::size_t row, std::size_t partCount) {
     entry.Name = "Part " + std::to_string(row);
     entry.LodOn = 100;
-    entry.LodOff = partCount <= 1
-                       ? 90
-                       : 90 - roundHalfEven(static_cast<int64_t>(row) * 80, static_cast<int64_t>(partCount) - 1);
+    entry.LodOff =
+        partCount <= 1 ? 90 : 90 - roundHalfEven(static_cast<int64_t>(row) * 80, static_cast<int64_t>(partCount) - 1);
 }
 
 void FillDefaultGeomData(ProgramState& state) {

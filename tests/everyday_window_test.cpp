@@ -50,9 +50,7 @@ class EverydayWindowTest : public fixtures::MainWindowFixture {
 protected:
     ProgramState& state() { return window->state(); }
     PartOptionsPanel& panel() { return *window->optionsPanel; }
-    QModelIndex part(int row) {
-        return window->treeModel->index(row, 0, window->treeModel->rootIndex());
-    }
+    QModelIndex part(int row) { return window->treeModel->index(row, 0, window->treeModel->rootIndex()); }
     void select(int row) {
         window->partTree->selectionModel()->setCurrentIndex(
             part(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -100,8 +98,7 @@ TEST_F(EverydayWindowTest, DialogsStartBesideTheModelHoweverItWasOpenedAndAFaile
     EXPECT_FALSE(state().ModelLoaded);
     EXPECT_EQ(window->tabBar->currentIndex(), 0);
     EXPECT_TRUE(window->logView->isVisible());
-    EXPECT_EQ(window->statusBar()->currentMessage(),
-              "notes.o is not a model this program can show; the Log says why.");
+    EXPECT_EQ(window->statusBar()->currentMessage(), "notes.o is not a model this program can show; the Log says why.");
     // The settings-file question that follows stays.
     EXPECT_EQ(prompts.shown.back().kind, ShownBox::Kind::FileRequest);
     EXPECT_EQ(prompts.shown.back().text, GeomDataFileFilter);
@@ -177,9 +174,9 @@ TEST_F(EverydayWindowTest, EveryPartOptionIsReachableAndUncutAtTheSmallestWindow
         QCoreApplication::processEvents();
         const QRect seen(control->mapTo(&viewport, QPoint(0, 0)), control->size());
         EXPECT_TRUE(viewport.rect().contains(seen))
-            << control->objectName().toStdString() << " " << control->metaObject()->className() << " at "
-            << seen.x() << "," << seen.y() << " " << seen.width() << "x" << seen.height() << " in "
-            << viewport.width() << "x" << viewport.height();
+            << control->objectName().toStdString() << " " << control->metaObject()->className() << " at " << seen.x()
+            << "," << seen.y() << " " << seen.width() << "x" << seen.height() << " in " << viewport.width() << "x"
+            << viewport.height();
     }
 }
 
@@ -259,9 +256,9 @@ TEST_F(EverydayWindowTest, ExportLeavesOutWhatTheLevelOfDetailHidesAndWritesPict
     EXPECT_EQ(model.meshes.size(), state().partList.Parts.size());
     ASSERT_EQ(model.images.size(), 1u);
     EXPECT_EQ(std::make_pair(model.images[0].width, model.images[0].height), std::make_pair(256, 128));
-    EXPECT_TRUE(window->logView->toPlainText().contains(QString::fromStdString(
-        "The picture of texture stripe.bmp could not be read again from " + picture.string() +
-        "; the copy the view holds is exported.")));
+    EXPECT_TRUE(window->logView->toPlainText().contains(
+        QString::fromStdString("The picture of texture stripe.bmp could not be read again from " + picture.string() +
+                               "; the copy the view holds is exported.")));
 }
 
 // The window with the program's own message boxes and file dialogs.

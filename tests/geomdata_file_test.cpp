@@ -251,9 +251,8 @@ TEST(GeomDataFile, WrongFirstLineAndFewerRowsAreAnsweredInBoxes) {
 
     ASSERT_TRUE(loadSettings(*viewer, folder));
     EXPECT_EQ(rowsOf(viewer->state.geomData),
-              (std::vector<Row>{{"Top", 0, 0, false, false},
-                                {"Part 1", 100, 50, false, false},
-                                {"Part 2", 100, 10, false, false}}));
+              (std::vector<Row>{
+                  {"Top", 0, 0, false, false}, {"Part 1", 100, 50, false, false}, {"Part 2", 100, 10, false, false}}));
     ASSERT_EQ(viewer->prompts.shown.size(), 2u);
     for (const ShownBox& box : viewer->prompts.shown) {
         EXPECT_EQ(box.kind, ShownBox::Kind::Question);

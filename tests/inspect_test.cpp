@@ -76,8 +76,8 @@ TEST(KorvexInspect, AnswersTheFewerRowsQuestionAsTold) {
 TEST(KorvexInspect, RowsASettingsFileLeavesOutGetTheDefaultRows) {
     fixtures::CarFolder folder;
     ModelDescription model;
-    for (const char* name : {"geo_r_0_FRNShape", "geo_r_1_REARShape", "geo_r_2_TOPShape", "geo_r_3_HOODShape",
-                             "geo_r_4_TRNKShape"})
+    for (const char* name :
+         {"geo_r_0_FRNShape", "geo_r_1_REARShape", "geo_r_2_TOPShape", "geo_r_3_HOODShape", "geo_r_4_TRNKShape"})
         model.parts.push_back({name, fixtures::quadBlock()});
     const std::string path = folder.model().string();
     fixtures::writeFile(path, model.build());

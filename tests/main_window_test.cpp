@@ -28,8 +28,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSlider>
 #include <QScrollArea>
+#include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>

@@ -1,5 +1,7 @@
 #include "texture_upload.h"
 
+#include "model/recording_io.h"
+
 #include "bmp_decoder.h"
 #include "fit_texture.h"
 #include "jpeg_decoder.h"
@@ -9,6 +11,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <exception>
 
 namespace korvex {
 
@@ -62,6 +65,15 @@ std::optional<PixelBuffer> DecodeTextureFile(const std::filesystem::path& path, 
             break;
     }
     return std::nullopt;
+}
+
+std::optional<PixelBuffer> DecodeTextureFileQuietly(const std::filesystem::path& path) {
+    ScriptedPrompts quiet;
+    try {
+        return DecodeTextureFile(path, quiet);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl& gl) {

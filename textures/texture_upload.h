@@ -25,6 +25,11 @@ uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer);
 // LoadError for a fatal error in JPEG image data.
 std::optional<PixelBuffer> DecodeTextureFile(const std::filesystem::path& path, Prompts& prompts);
 
+// The same without a word to the user: no decoder's box, and nothing for a
+// fatal error in the image data. For looking at a picture again (a
+// preview, an export) where a box would only interrupt.
+std::optional<PixelBuffer> DecodeTextureFileQuietly(const std::filesystem::path& path);
+
 // Each answers the new texture's name, or nothing (and creates none) when
 // the file could not be loaded. LoadJpegFile throws LoadError for a fatal
 // error in the image data.

@@ -1,6 +1,7 @@
 #pragma once
 // The colour chooser the part colour button and the scene colour commands
-// share; each opens it on the colour it changes. The window shows a dialog; the tests answer from a script.
+// share; each opens it on the colour it changes. The window shows a dialog;
+// the tests answer from a script.
 
 #include <cstdint>
 #include <optional>

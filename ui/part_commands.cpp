@@ -141,6 +141,12 @@ std::array<int, 3> swatchOf(const GeometryPart& part) {
     return rgb;
 }
 
+ChosenColour chosenColourOf(const GeometryPart& part) {
+    const auto rgb = swatchOf(part);
+    return static_cast<ChosenColour>(rgb[0]) | static_cast<ChosenColour>(rgb[1]) << 8 |
+           static_cast<ChosenColour>(rgb[2]) << 16;
+}
+
 std::string levelLabel(int position) {
     return std::to_string(position) + "%";
 }

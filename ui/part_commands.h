@@ -67,6 +67,8 @@ void setPartColour(GeometryPart& part, ChosenColour colour);
 
 // A part's colour as 0 to 255 per component, halves rounded to even.
 std::array<int, 3> swatchOf(const GeometryPart& part);
+// The same as the colour chooser gives colours.
+ChosenColour chosenColourOf(const GeometryPart& part);
 
 // The level-of-detail slider's label: "55%".
 std::string levelLabel(int position);

@@ -218,9 +218,7 @@ void PartOptionsPanel::DisablePartOptions() {
 void PartOptionsPanel::choosePartColour() {
     const GeometryPart* part = selectedPart(state_);
     if (part == nullptr) return;
-    const auto rgb = swatchOf(*part);
-    const auto colour = colours_.chooseColour(static_cast<uint32_t>(rgb[0]) | static_cast<uint32_t>(rgb[1]) << 8 |
-                                              static_cast<uint32_t>(rgb[2]) << 16);
+    const auto colour = colours_.chooseColour(chosenColourOf(*part));
     if (!colour) return;
     colourSwatch->setFill(QColor(static_cast<int>(*colour & 0xFF), static_cast<int>((*colour >> 8) & 0xFF),
                                  static_cast<int>((*colour >> 16) & 0xFF)));

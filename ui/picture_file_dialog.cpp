@@ -2,7 +2,6 @@
 
 #include "ui/window_common.h"
 
-#include "model/recording_io.h"
 #include "textures/texture_upload.h"
 
 #include <QDir>
@@ -18,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 
 namespace korvex {
@@ -28,17 +26,6 @@ namespace {
 constexpr int PaneWidth = 180;
 constexpr int PaneGap = 8;  // between the file list and the picture
 constexpr int CheckerSquare = 8;
-
-// The loaders' boxes would interrupt every step through the list, and a
-// broken file needs no more than the pane's own line.
-std::optional<PixelBuffer> decodeQuietly(const QString& path) {
-    ScriptedPrompts prompts;
-    try {
-        return DecodeTextureFile(fromQPath(path), prompts);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
 
 // Textures keep their bottom row first, as OpenGL samples them; people
 // look at pictures from the top.
@@ -137,7 +124,9 @@ void PicturePreview::showFile(const QString& path) {
     if (path == path_) return;
     path_ = path;
     if (path.isEmpty() || !QFileInfo(path).isFile()) return display({}, tr("No preview"));
-    const auto decoded = decodeQuietly(path);
+    // The loaders' boxes would interrupt every step through the list, and a
+    // broken file needs no more than the pane's own line.
+    const auto decoded = DecodeTextureFileQuietly(fromQPath(path));
     if (!decoded) return display({}, tr("Cannot be read as a texture"));
     display(topRowFirst(*decoded), QStringLiteral("%1 \u00D7 %2 pixels").arg(decoded->width).arg(decoded->height));
 }

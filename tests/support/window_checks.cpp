@@ -96,9 +96,9 @@ void expectCaptionsAndControlsFit(QWidget& root) {
         const QString name = widget->objectName().isEmpty() ? widget->metaObject()->className() : widget->objectName();
         EXPECT_LE(captionOverflow(*widget), 0) << name.toStdString();
         // A widget in a scroll area is meant to reach past its viewport.
-        const auto* area = widget->isWindow() ? nullptr
-                                              : qobject_cast<const QAbstractScrollArea*>(
-                                                    widget->parentWidget()->parentWidget());
+        const auto* area = widget->isWindow()
+                               ? nullptr
+                               : qobject_cast<const QAbstractScrollArea*>(widget->parentWidget()->parentWidget());
         const bool scrolled = area != nullptr && area->viewport() == widget->parentWidget();
         if (!widget->isWindow() && !scrolled) {
             EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
