@@ -54,27 +54,38 @@ public:
     using LoadError::LoadError;
 };
 
-// What a load may decode: an honest file holds each part's records once, so
-// its arrays come to about the file's size; a file whose symbols or section
-// headers all point at one block would have it decoded again and again.
+// What a load may hold: an honest file holds each part's records once, so
+// its arrays, tables and part records come to about the file's size; a
+// file whose symbols or section headers all point at one block, one table
+// or one name would have it decoded again and again.
 class LoadBudget {
 public:
-    explicit LoadBudget(int64_t fileSize)
-        : left_(std::max<int64_t>(int64_t{64} << 20, fileSize * 4)), total_(left_) {}
+    explicit LoadBudget(int64_t fileSize) : left_(fileSize * 4 + (int64_t{1} << 20)), total_(left_) {}
 
-    // Counts `bytes` just decoded; throws once the load has taken more than its budget.
+    // Counts `bytes` about to be held; throws once the load would take more than its budget.
     void take(uint64_t bytes) {
-        if (bytes > static_cast<uint64_t>(left_)) {
-            throw OverBudget("The model needs more than " + std::to_string(total_ >> 20) +
-                             " MiB, more than its file can hold");
-        }
+        if (bytes > static_cast<uint64_t>(left_))
+            throw OverBudget("The model needs more than " + mebibytes(total_) + ", more than its file can hold");
         left_ -= static_cast<int64_t>(bytes);
     }
 
 private:
+    // "1.5 MiB" below ten, "64 MiB" from there on.
+    static std::string mebibytes(int64_t bytes) {
+        const int64_t tenths = bytes * 10 / (int64_t{1} << 20);
+        if (tenths >= 100) return std::to_string(tenths / 10) + " MiB";
+        return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MiB";
+    }
+
     int64_t left_;
     int64_t total_;
 };
+
+// What one part holds beside its geometry: its record, its arrays' headers,
+// its check box, its settings row and its node in the tree, with room for
+// the growth of the sequences that hold them.
+constexpr uint64_t PartRecordBytes = 2 * (sizeof(GeometryPart) + sizeof(VertexArray) + sizeof(TriArray) + 1 +
+                                          sizeof(GeomDataEntry) + sizeof(PartNodeData));
 
 void logMessageLine(LogSink& log, const std::exception& failure) {
     log.LogLine(std::string("Message: \"") + failure.what() + "\"");
@@ -111,6 +122,16 @@ std::vector<char> readSectionBytes(ModelStream& stream, const SectionHeader& sec
     return bytes;
 }
 
+// A table's entries are counted before they are made: one for every 0 after
+// the first byte, so that a table of nothing but zeros costs eight times its size.
+void readStringTable(StringTables& tables, ModelStream& stream, const SectionHeader& section, int number,
+                     LoadBudget& budget) {
+    std::vector<char> bytes = readSectionBytes(stream, section, budget);
+    const auto entries = bytes.empty() ? 0 : std::count(bytes.begin() + 1, bytes.end(), '\0');
+    budget.take(static_cast<uint64_t>(entries) * sizeof(StringTableEntry));
+    ParseStringTable(tables, std::move(bytes), number);
+}
+
 std::vector<SymbolEntry> readSymbols(ModelStream& stream, const std::vector<SectionHeader>& headers) {
     const auto table =
         std::find_if(headers.begin(), headers.end(), [](const SectionHeader& h) { return h.sh_type == SymTab; });
@@ -143,6 +164,7 @@ void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<Sym
         // Records at indices a previous model used keep their appearance;
         // that model's arrays are freed, not refilled, so that its memory
         // goes back as this one's arrives.
+        budget.take(PartRecordBytes);
         list.grow(i + 1);
         list.PartVisible[i] = 1;
         list.Parts[i].Name = decodingName(name);
@@ -191,6 +213,12 @@ void LoadModel(ProgramState& state, const std::filesystem::path& path, UserIo io
 void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16string_view fileName, UserIo io) {
     LogSink& log = io.log;
     state.ModelLoaded = false;
+    // The names are needed only while the parts are found; whatever way the
+    // load ends, their tables go.
+    struct ReleaseTables {
+        StringTables& tables;
+        ~ReleaseTables() { StringTables().swap(tables); }
+    } releaseTables{state.stringTables};
     log.LogLine("File has a size of: " + std::to_string(stream.size()));
 
     ElfHeader header;
@@ -217,10 +245,7 @@ void loadModelFromStream(ProgramState& state, ModelStream& stream, std::u16strin
     for (const SectionHeader& section : headers) {
         if (section.sh_type != StrTab) continue;
         if (!runStage(log, "ERROR! while loading string table number " + std::to_string(tableNumber),
-                      [&] {
-                          ParseStringTable(state.stringTables, readSectionBytes(stream, section, budget),
-                                           tableNumber);
-                      }))
+                      [&] { readStringTable(state.stringTables, stream, section, tableNumber, budget); }))
             return stream.close();
         ++tableNumber;
     }
@@ -275,6 +300,7 @@ void ParseStringTable(StringTables& tables, std::vector<char> bytes, int number)
         throw LoadError("First Character of string table not #0 in string table number " + std::to_string(number));
 
     table.Bytes = std::move(bytes);
+    table.Entries.reserve(static_cast<std::size_t>(std::count(table.Bytes.begin() + 1, table.Bytes.end(), '\0')));
     const char* const begin = table.Bytes.data();
     const char* const end = begin + table.Bytes.size();
     for (const char* previous = begin;;) {
