@@ -5,6 +5,7 @@
 
 #include "main_window.h"
 
+#include "export/image_file.h"
 #include "export/model_export.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_upload.h"
@@ -135,12 +136,13 @@ void MainWindow::saveViewPicture() {
         const QString path = toQPath(*chosen);
         const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
         const QByteArray format = QImageWriter::supportedImageFormats().contains(suffix) ? suffix : "png";
-        QImageWriter writer(path, format);
-        if (!writer.write(picture))
-            prompts_.message(
-                ApplicationTitle,
-                "The picture could not be saved to " + chosen->string() + ": " + writer.errorString().toStdString(),
-                BoxIcon::Error);
+        try {
+            writeImageFile(picture, *chosen, format.constData());
+        } catch (const ExportError& failure) {
+            prompts_.message(ApplicationTitle,
+                             "The picture could not be saved to " + chosen->string() + ": " + failure.reason(),
+                             BoxIcon::Error);
+        }
     });
 }
 
@@ -179,9 +181,10 @@ void MainWindow::exportModelCommand() {
         if (!chosen) return;
         const std::optional<ExportFormat> format = exportFormatOf(*chosen);
         if (!format) {
-            prompts_.message(ApplicationTitle, "The model can be exported as a .glb or an .obj file; " +
-                                                   chosen->filename().string() + " is neither.",
-                             BoxIcon::Error);
+            prompts_.message(
+                ApplicationTitle,
+                "The model can be exported as a .glb or an .obj file; " + chosen->filename().string() + " is neither.",
+                BoxIcon::Error);
             return;
         }
         ExportChoices choices;
@@ -189,14 +192,20 @@ void MainWindow::exportModelCommand() {
         choices.leaveOutHidden = true;
         if (optionsPanel->useDetailBox->isChecked()) choices.detailLevel = optionsPanel->detailSlider->value();
         choices.pictures = [this](std::size_t entry) { return exportedPicture(entry); };
+        std::vector<ExportInput> inputs{{state_.ModelPath, "the model being exported"}};
+        for (const TextureEntry& texture : state_.textureLibrary)
+            if (!texture.SourcePath.empty()) inputs.push_back({texture.SourcePath, "a picture the export uses"});
         try {
             const WaitCursor waiting;
             const ExportScene scene = collectExport(state_, choices);
-            writeExport(scene, *format, *chosen);
+            writeExports(scene, {{*format, *chosen}}, inputs);
             for (const LeftOutPart& left : scene.leftOut)
                 LogLine("Left out part " + std::to_string(left.partIndex) + " (" + left.name + "): " + left.reason);
             LogLine("Exported " + std::to_string(scene.parts.size()) + " parts to " + chosen->string());
-        } catch (const ExportError& failure) {
+        } catch (const std::bad_alloc&) {
+            prompts_.message(ApplicationTitle, "The model could not be exported: there is not enough memory",
+                             BoxIcon::Error);
+        } catch (const std::exception& failure) {
             prompts_.message(ApplicationTitle, std::string("The model could not be exported: ") + failure.what(),
                              BoxIcon::Error);
         }

@@ -17,8 +17,18 @@
 namespace korvex {
 
 // A file that could not be written; the text says which and why.
-struct ExportError : std::runtime_error {
+class ExportError : public std::runtime_error {
+public:
     using std::runtime_error::runtime_error;
+    // "cannot write PATH: REASON".
+    ExportError(const std::filesystem::path& path, const std::string& reason)
+        : std::runtime_error("cannot write " + path.string() + ": " + reason), reason_(reason) {}
+
+    // Why, without the file's name, where the error was made with one.
+    std::string reason() const { return reason_.empty() ? what() : reason_; }
+
+private:
+    std::string reason_;
 };
 
 // Calls emit(a, b, c) for each triangle of the strip that covers anything,

@@ -3,6 +3,7 @@
 #include "export_scene.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,7 +17,7 @@ namespace korvex {
 namespace {
 
 [[noreturn]] void fail(const std::filesystem::path& path, int error) {
-    throw ExportError("cannot write " + path.string() + ": " + std::strerror(error));
+    throw ExportError(path, std::strerror(error));
 }
 
 // Writes to a file descriptor through a buffer of its own; a large write
@@ -81,25 +82,75 @@ private:
     int error_ = 0;
 };
 
-// A name beside `target` that no file has, made as an empty file readable
-// and writable as the user's umask allows.
-int createBeside(const std::filesystem::path& target, std::filesystem::path& temporary) {
-    std::random_device seed;
-    std::mt19937 pick(seed());
+// The longest file name the folder takes, in bytes.
+std::size_t longestName(const std::filesystem::path& folder) {
+    const long most = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return most > 0 ? static_cast<std::size_t>(most) : 255;
+}
+
+// A name beside `target` that no file has: ".NAME.NUMBER.SUFFIX", with NAME
+// cut short where the whole would be longer than the folder allows.
+std::filesystem::path besideName(const std::filesystem::path& target, std::mt19937& pick, const char* suffix) {
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    const std::string tail = "." + std::to_string(pick() % 1000000) + suffix;
+    std::string name = target.filename().string();
+    const std::size_t room = longestName(folder);
+    if (1 + name.size() + tail.size() > room) name.resize(room > tail.size() + 1 ? room - tail.size() - 1 : 0);
+    return folder / ("." + name + tail);
+}
+
+std::mt19937 seededPick() {
+    std::random_device seed;
+    return std::mt19937(seed());
+}
+
+// A new empty file beside `target`, readable and writable as the user's umask allows.
+int createBeside(const std::filesystem::path& target, std::filesystem::path& temporary) {
+    std::mt19937 pick = seededPick();
     for (int attempt = 0;; ++attempt) {
-        temporary = folder / ("." + target.filename().string() + "." + std::to_string(pick() % 1000000) + ".part");
+        temporary = besideName(target, pick, ".part");
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST || attempt == 100) fail(target, errno);
     }
 }
 
+// Keeps what `target` holds under a second name beside it, for as long as
+// the set may still have to give it back; nothing when there is no such file.
+std::filesystem::path keepOld(const std::filesystem::path& target) {
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0) {
+        if (errno == ENOENT) return {};
+        fail(target, errno);
+    }
+    std::mt19937 pick = seededPick();
+    for (int attempt = 0;; ++attempt) {
+        std::filesystem::path kept = besideName(target, pick, ".old");
+        if (::link(target.c_str(), kept.c_str()) == 0) return kept;
+        if (errno == EEXIST && attempt < 100) continue;
+        // A file system without hard links: the old file steps aside instead.
+        if ((errno == EPERM || errno == ENOTSUP || errno == EMLINK) && ::rename(target.c_str(), kept.c_str()) == 0)
+            return kept;
+        fail(target, errno);
+    }
+}
+
+// Whether `a` and `b` name the same file, whether or not it exists yet.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code failed;
+    if (std::filesystem::equivalent(a, b, failed) && !failed) return true;
+    const std::filesystem::path left = std::filesystem::weakly_canonical(std::filesystem::absolute(a), failed);
+    if (failed) return false;
+    const std::filesystem::path right = std::filesystem::weakly_canonical(std::filesystem::absolute(b), failed);
+    return !failed && left == right;
+}
+
 }  // namespace
 
 struct FileSet::Pending {
-    std::filesystem::path target, temporary;
+    std::filesystem::path target, temporary, kept;
     int fd = -1;
+    bool placed = false;
     DescriptorBuffer buffer;
     std::ostream stream;
 
@@ -114,6 +165,17 @@ struct FileSet::Pending {
         fd = -1;
         return error;
     }
+
+    // Gives the name back what it held before the set was put in place.
+    void restore() {
+        if (!kept.empty()) {
+            ::rename(kept.c_str(), target.c_str());
+            kept.clear();
+        } else if (placed) {
+            ::unlink(target.c_str());
+        }
+        placed = false;
+    }
 };
 
 FileSet::FileSet() = default;
@@ -122,10 +184,20 @@ FileSet::~FileSet() {
     for (const auto& file : files_) {
         if (file->fd >= 0) ::close(file->fd);
         if (!file->temporary.empty()) ::unlink(file->temporary.c_str());
+        if (!file->kept.empty()) file->restore();
     }
 }
 
+void FileSet::protect(const std::filesystem::path& path, std::string what) {
+    protected_.emplace_back(path, std::move(what));
+}
+
 std::ostream& FileSet::add(const std::filesystem::path& path) {
+    for (const auto& [input, what] : protected_)
+        if (sameFile(path, input)) throw ExportError(path, "it is " + what);
+    for (const auto& file : files_)
+        if (sameFile(path, file->target))
+            throw ExportError(path, "another file of this export is written there (" + file->target.string() + ")");
     std::filesystem::path temporary;
     const int fd = createBeside(path, temporary);
     files_.push_back(std::make_unique<Pending>(path, temporary, fd));
@@ -141,10 +213,29 @@ void FileSet::commit() {
         std::error_code ignored;
         if (std::filesystem::is_directory(file->target, ignored)) fail(file->target, EISDIR);
     }
-    for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
-        if (::rename((*file)->temporary.c_str(), (*file)->target.c_str()) != 0) fail((*file)->target, errno);
-        (*file)->temporary.clear();
+    try {
+        for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+            Pending& pending = **file;
+            pending.kept = keepOld(pending.target);
+            if (::rename(pending.temporary.c_str(), pending.target.c_str()) != 0) fail(pending.target, errno);
+            pending.temporary.clear();
+            pending.placed = true;
+        }
+    } catch (...) {
+        for (const auto& file : files_) file->restore();
+        throw;
     }
+    // Every file is in place: what they replaced can go.
+    for (const auto& file : files_) {
+        if (!file->kept.empty()) ::unlink(file->kept.c_str());
+        file->kept.clear();
+    }
+}
+
+void writeWholeFile(const std::filesystem::path& path, std::span<const char> bytes) {
+    FileSet files;
+    files.add(path).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    files.commit();
 }
 
 }  // namespace korvex

@@ -1,24 +1,93 @@
 #include "model_export.h"
 
-#include "file_set.h"
+#include "export_writers.h"
 #include "model/program_name.h"
-
-#include <tiny_gltf.h>
+#include "model/text_conversion.h"
 
 #include <algorithm>
 #include <bit>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <sstream>
+#include <string_view>
+#include <vector>
 
 namespace korvex {
 
 namespace {
 
-using tinygltf::Value;
+// The numbers glTF gives its choices.
+enum : int {
+    ModeTriangles = 4,
+    UnsignedShort = 5123,
+    UnsignedInt = 5125,
+    Float = 5126,
+    FilterLinear = 9729,
+    FilterLinearMipmapLinear = 9987,
+    ArrayBuffer = 34962,
+    ElementArrayBuffer = 34963,
+};
+
+// The document's text, written as it goes: a model of many parts costs the
+// length of its text, not a tree of objects for every value in it.
+class JsonText {
+public:
+    std::string text;
+
+    JsonText& raw(std::string_view piece) {
+        text.append(piece);
+        return *this;
+    }
+    // A string, valid UTF-8, with what JSON cannot hold as it is escaped.
+    JsonText& string(std::string_view value) {
+        text.push_back('"');
+        for (const char c : validUtf8(value)) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                text.push_back('\\');
+                text.push_back(c);
+            } else if (byte < 0x20) {
+                static constexpr char hex[] = "0123456789abcdef";
+                text.append("\\u00");
+                text.push_back(hex[byte >> 4]);
+                text.push_back(hex[byte & 15]);
+            } else {
+                text.push_back(c);
+            }
+        }
+        text.push_back('"');
+        return *this;
+    }
+    // A number with the fewest digits that read back as the same value.
+    template <typename Number>
+    JsonText& number(Number value) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        text.append(digits, static_cast<std::size_t>(end - digits));
+        return *this;
+    }
+    // "key": followed by the value the caller writes, after a comma unless `first`.
+    JsonText& key(std::string_view name, bool first = false) {
+        if (!first) text.push_back(',');
+        string(name);
+        text.push_back(':');
+        return *this;
+    }
+    // An array of `count` elements, each written by element(k).
+    template <typename Element>
+    JsonText& array(std::size_t count, Element&& element) {
+        text.push_back('[');
+        for (std::size_t k = 0; k < count; ++k) {
+            if (k > 0) text.push_back(',');
+            element(k);
+        }
+        text.push_back(']');
+        return *this;
+    }
+};
 
 // Lays the binary chunk out: each piece starts on a four-byte boundary, as
 // accessors of floats require.
@@ -59,22 +128,48 @@ void writeUnitNormals(const VertexArray& vertices, uint8_t* out) {
     }
 }
 
+// One glTF file: the parts' arrays laid out in the binary chunk, a few
+// numbers kept for each, and the document written from those numbers.
 class GlbBuilder {
 public:
     explicit GlbBuilder(const ExportScene& scene) : scene_(scene) {
-        model_.asset.version = "2.0";
-        model_.asset.generator = exportGenerator();
+        for (const ExportTexture& texture : scene_.textures) {
+            const std::size_t at = layout_.reserve(texture.png.size());
+            const uint8_t* data = texture.png.data();
+            const std::size_t size = texture.png.size();
+            pieces_.push_back({at, size, [data, size](uint8_t* out) { std::memcpy(out, data, size); }});
+            views_.push_back({at, size, 0});
+        }
+        for (const ExportPart& part : scene_.parts) addPart(part);
     }
 
-    tinygltf::Model build() {
-        addTextures();
-        tinygltf::Scene root;
-        root.name = scene_.modelName;
-        for (const ExportPart& part : scene_.parts) root.nodes.push_back(addPart(part));
-        if (!scene_.leftOut.empty()) root.extras = leftOutNote();
-        model_.scenes.push_back(std::move(root));
-        model_.defaultScene = 0;
-        return std::move(model_);
+    // The document, with the one buffer, the binary chunk, named in it,
+    // padded with spaces to four bytes.
+    std::string json() const {
+        JsonText json;
+        json.raw("{").key("asset", true).raw("{").key("generator", true).string(exportGenerator());
+        json.key("version").string("2.0").raw("}");
+        json.key("scene").number(0);
+        json.key("scenes").raw("[{").key("name", true).string(scene_.modelName);
+        json.key("nodes").array(parts_.size(), [&](std::size_t k) { json.number(k); });
+        if (!scene_.leftOut.empty()) writeLeftOut(json);
+        json.raw("}]");
+        if (!parts_.empty()) {
+            json.key("nodes").array(parts_.size(), [&](std::size_t k) {
+                json.raw("{").key("mesh", true).number(k).key("name").string(scene_.parts[k].name).raw("}");
+            });
+            json.key("meshes").array(parts_.size(), [&](std::size_t k) { writeMesh(json, k); });
+            json.key("materials").array(parts_.size(), [&](std::size_t k) { writeMaterial(json, scene_.parts[k]); });
+            json.key("accessors").raw("[");
+            for (const PartArrays& arrays : parts_) writeAccessors(json, arrays);
+            json.text.back() = ']';
+        }
+        writeViews(json);
+        if (layout_.size() > 0) json.key("buffers").raw("[{").key("byteLength", true).number(layout_.size()).raw("}]");
+        if (!scene_.textures.empty()) writeTextures(json);
+        json.raw("}");
+        json.text.append((4 - json.text.size() % 4) % 4, ' ');
+        return std::move(json.text);
     }
 
     // The binary chunk's length: every piece, each padded to four bytes.
@@ -97,141 +192,72 @@ public:
     }
 
 private:
-    // Writes a piece of the binary chunk straight into its place, once the
-    // whole layout is known and the chunk made.
+    // Writes a piece of the binary chunk straight into its place.
     using Fill = std::function<void(uint8_t*)>;
     struct Piece {
         std::size_t offset;
         std::size_t size;
         Fill fill;
     };
+    struct View {
+        std::size_t offset, size;
+        int target;
+    };
+    // A part's arrays, each an accessor over a view of its own, numbered
+    // from the part's first: position, normal (where every normal has a
+    // direction), texture coordinate, then the indices.
+    struct PartArrays {
+        std::size_t firstAccessor = 0;
+        std::size_t vertices = 0, indices = 0;
+        bool normals = false;
+        bool wideIndices = false;
+        float low[3], high[3];
+    };
 
-    int addView(std::size_t bytes, int target, Fill fill) {
-        tinygltf::BufferView view;
-        view.buffer = 0;
-        view.byteOffset = layout_.reserve(bytes);
-        view.byteLength = bytes;
-        view.target = target;
-        pieces_.push_back({view.byteOffset, bytes, std::move(fill)});
-        model_.bufferViews.push_back(view);
-        return static_cast<int>(model_.bufferViews.size()) - 1;
+    void reserve(std::size_t bytes, int target, Fill fill) {
+        const std::size_t at = layout_.reserve(bytes);
+        pieces_.push_back({at, bytes, std::move(fill)});
+        views_.push_back({at, bytes, target});
     }
 
-    // A copy of `bytes` bytes at `data`, which outlive the builder.
-    int addView(const void* data, std::size_t bytes, int target) {
-        return addView(bytes, target, [data, bytes](uint8_t* out) { std::memcpy(out, data, bytes); });
-    }
-
-    int addAccessor(int view, int componentType, int type, std::size_t count) {
-        tinygltf::Accessor accessor;
-        accessor.bufferView = view;
-        accessor.byteOffset = 0;
-        accessor.componentType = componentType;
-        accessor.type = type;
-        accessor.count = count;
-        model_.accessors.push_back(accessor);
-        return static_cast<int>(model_.accessors.size()) - 1;
-    }
-
-    // `count` vertices' worth of `components` floats each, written by `fill`.
-    int addFloats(std::size_t count, int components, int type, Fill fill) {
-        const std::size_t bytes = count * static_cast<std::size_t>(components) * sizeof(float);
-        return addAccessor(addView(bytes, TINYGLTF_TARGET_ARRAY_BUFFER, std::move(fill)), TINYGLTF_COMPONENT_TYPE_FLOAT,
-                           type, count);
-    }
-
-    void addTextures() {
-        if (scene_.textures.empty()) return;
-        tinygltf::Sampler sampler;
-        sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
-        sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
-        model_.samplers.push_back(sampler);
-        for (const ExportTexture& texture : scene_.textures) {
-            tinygltf::Image image;
-            image.name = texture.name;
-            image.mimeType = "image/png";
-            image.bufferView = addView(texture.png.data(), texture.png.size(), 0);
-            model_.images.push_back(image);
-            tinygltf::Texture entry;
-            entry.name = texture.name;
-            entry.sampler = 0;
-            entry.source = static_cast<int>(model_.images.size()) - 1;
-            model_.textures.push_back(entry);
-        }
-    }
-
-    int addMaterial(const ExportPart& part) {
-        tinygltf::Material material;
-        material.name = part.name;
-        tinygltf::PbrMetallicRoughness& look = material.pbrMetallicRoughness;
-        // The view adds a transparent part's light to what lies behind it;
-        // half its colour over the background is the nearest blend.
-        look.baseColorFactor = {part.colour[0], part.colour[1], part.colour[2], part.transparent ? 0.5 : 1.0};
-        look.metallicFactor = 0.0;
-        look.roughnessFactor = part.reflective ? 0.2 : 0.8;
-        if (part.texture >= 0) look.baseColorTexture.index = part.texture;
-        if (part.transparent) material.alphaMode = "BLEND";
-        // The view draws both faces of every triangle.
-        material.doubleSided = true;
-        model_.materials.push_back(material);
-        return static_cast<int>(model_.materials.size()) - 1;
-    }
-
-    int addPart(const ExportPart& part) {
+    void addPart(const ExportPart& part) {
         const VertexArray& vertices = *part.vertices;
-        std::vector<double> low(3, std::numeric_limits<double>::infinity());
-        std::vector<double> high(3, -std::numeric_limits<double>::infinity());
+        PartArrays arrays{};
+        arrays.firstAccessor = views_.size() - scene_.textures.size();
+        arrays.vertices = vertices.size();
+        for (int k = 0; k < 3; ++k) {
+            arrays.low[k] = std::numeric_limits<float>::infinity();
+            arrays.high[k] = -std::numeric_limits<float>::infinity();
+        }
         for (const ModelVertex& v : vertices) {
             for (int k = 0; k < 3; ++k) {
-                low[k] = std::min(low[k], double{v.Position[k]});
-                high[k] = std::max(high[k], double{v.Position[k]});
+                arrays.low[k] = std::min(arrays.low[k], v.Position[k]);
+                arrays.high[k] = std::max(arrays.high[k], v.Position[k]);
             }
         }
-
-        tinygltf::Primitive primitive;
-        primitive.mode = TINYGLTF_MODE_TRIANGLES;
-        primitive.attributes["POSITION"] =
-            addFloats(vertices.size(), 3, TINYGLTF_TYPE_VEC3, [&vertices](uint8_t* out) {
-                for (const ModelVertex& v : vertices) {
-                    std::memcpy(out, v.Position, sizeof v.Position);
-                    out += sizeof v.Position;
-                }
-            });
-        model_.accessors.back().minValues = low;
-        model_.accessors.back().maxValues = high;
-        if (allNormalsHaveDirections(vertices))
-            primitive.attributes["NORMAL"] = addFloats(vertices.size(), 3, TINYGLTF_TYPE_VEC3,
-                                                       [&vertices](uint8_t* out) { writeUnitNormals(vertices, out); });
-        primitive.attributes["TEXCOORD_0"] =
-            addFloats(vertices.size(), 2, TINYGLTF_TYPE_VEC2, [&vertices](uint8_t* out) {
-                for (const ModelVertex& v : vertices) {
-                    // glTF's v runs down the picture, as the model file's does.
-                    const float uv[2] = {v.TexCoord[0], 1.0f - v.TexCoord[1]};
-                    std::memcpy(out, uv, sizeof uv);
-                    out += sizeof uv;
-                }
-            });
-        primitive.indices = addIndices(part);
-        primitive.material = addMaterial(part);
-
-        tinygltf::Mesh mesh;
-        mesh.name = part.name;
-        mesh.primitives.push_back(std::move(primitive));
-        model_.meshes.push_back(std::move(mesh));
-        tinygltf::Node node;
-        node.name = part.name;
-        node.mesh = static_cast<int>(model_.meshes.size()) - 1;
-        model_.nodes.push_back(std::move(node));
-        return static_cast<int>(model_.nodes.size()) - 1;
-    }
-
-    // Sixteen-bit indices, unless one is 65535, which readers may take for
-    // the end of a strip.
-    int addIndices(const ExportPart& part) {
+        const std::size_t count = vertices.size();
+        reserve(count * 12, ArrayBuffer, [&vertices](uint8_t* out) {
+            for (const ModelVertex& v : vertices) {
+                std::memcpy(out, v.Position, sizeof v.Position);
+                out += sizeof v.Position;
+            }
+        });
+        arrays.normals = allNormalsHaveDirections(vertices);
+        if (arrays.normals)
+            reserve(count * 12, ArrayBuffer, [&vertices](uint8_t* out) { writeUnitNormals(vertices, out); });
+        reserve(count * 8, ArrayBuffer, [&vertices](uint8_t* out) {
+            for (const ModelVertex& v : vertices) {
+                // glTF's v runs down the picture, as the model file's does.
+                const float uv[2] = {v.TexCoord[0], 1.0f - v.TexCoord[1]};
+                std::memcpy(out, uv, sizeof uv);
+                out += sizeof uv;
+            }
+        });
+        // Sixteen-bit indices, unless one is 65535, which readers may take
+        // for the end of a strip.
         const TriArray& strip = *part.strip;
-        const bool wide = std::find(strip.begin(), strip.end(), uint16_t{0xFFFF}) != strip.end();
-        const std::size_t count = part.triangleCount * 3;
-        const VertexArray& vertices = *part.vertices;
+        arrays.wideIndices = std::find(strip.begin(), strip.end(), uint16_t{0xFFFF}) != strip.end();
+        arrays.indices = part.triangleCount * 3;
         const auto write = [&strip, &vertices](auto index, uint8_t* out) {
             forEachStripTriangle(strip, vertices, [&](uint16_t a, uint16_t b, uint16_t c) {
                 const decltype(index) corners[3] = {a, b, c};
@@ -239,28 +265,98 @@ private:
                 out += sizeof corners;
             });
         };
-        const int view =
-            wide ? addView(count * sizeof(uint32_t), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER,
-                           [write](uint8_t* out) { write(uint32_t{}, out); })
-                 : addView(count * sizeof(uint16_t), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER,
-                           [write](uint8_t* out) { write(uint16_t{}, out); });
-        return addAccessor(view, wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
-                           TINYGLTF_TYPE_SCALAR, count);
+        if (arrays.wideIndices)
+            reserve(arrays.indices * 4, ElementArrayBuffer, [write](uint8_t* out) { write(uint32_t{}, out); });
+        else
+            reserve(arrays.indices * 2, ElementArrayBuffer, [write](uint8_t* out) { write(uint16_t{}, out); });
+        parts_.push_back(arrays);
     }
 
-    Value leftOutNote() const {
-        Value::Array parts;
-        for (const LeftOutPart& left : scene_.leftOut)
-            parts.push_back(Value(Value::Object{{"part", Value(static_cast<int>(left.partIndex))},
-                                                {"name", Value(left.name)},
-                                                {"reason", Value(left.reason)}}));
-        return Value(Value::Object{{"partsLeftOut", Value(std::move(parts))}});
+    void writeMesh(JsonText& json, std::size_t k) const {
+        const PartArrays& arrays = parts_[k];
+        std::size_t next = arrays.firstAccessor;
+        json.raw("{").key("name", true).string(scene_.parts[k].name).key("primitives").raw("[{");
+        json.key("attributes", true).raw("{").key("POSITION", true).number(next++);
+        if (arrays.normals) json.key("NORMAL").number(next++);
+        json.key("TEXCOORD_0").number(next++).raw("}");
+        json.key("indices").number(next).key("material").number(k).key("mode").number(int{ModeTriangles});
+        json.raw("}]}");
+    }
+
+    void writeMaterial(JsonText& json, const ExportPart& part) const {
+        json.raw("{").key("name", true).string(part.name).key("pbrMetallicRoughness").raw("{");
+        // The view adds a transparent part's light to what lies behind it;
+        // half its colour over the background is the nearest blend.
+        json.key("baseColorFactor", true).array(4, [&](std::size_t c) {
+            json.number(c < 3 ? double{part.colour[c]} : part.transparent ? 0.5 : 1.0);
+        });
+        if (part.texture >= 0) json.key("baseColorTexture").raw("{").key("index", true).number(part.texture).raw("}");
+        json.key("metallicFactor").number(0.0).key("roughnessFactor").number(part.reflective ? 0.2 : 0.8).raw("}");
+        if (part.transparent) json.key("alphaMode").string("BLEND");
+        // The view draws both faces of every triangle.
+        json.key("doubleSided").raw("true}");
+    }
+
+    // Each of the part's accessors with a comma after it; an accessor's view
+    // has its number, the pictures' views coming first.
+    void writeAccessors(JsonText& json, const PartArrays& arrays) const {
+        std::size_t next = arrays.firstAccessor;
+        const auto accessor = [&](int component, std::string_view type, std::size_t count) {
+            json.raw("{").key("bufferView", true).number(scene_.textures.size() + next++).key("byteOffset").number(0);
+            json.key("componentType").number(component).key("count").number(count).key("type").string(type);
+        };
+        accessor(Float, "VEC3", arrays.vertices);
+        json.key("max").array(3, [&](std::size_t c) { json.number(double{arrays.high[c]}); });
+        json.key("min").array(3, [&](std::size_t c) { json.number(double{arrays.low[c]}); }).raw("},");
+        if (arrays.normals) {
+            accessor(Float, "VEC3", arrays.vertices);
+            json.raw("},");
+        }
+        accessor(Float, "VEC2", arrays.vertices);
+        json.raw("},");
+        accessor(arrays.wideIndices ? UnsignedInt : UnsignedShort, "SCALAR", arrays.indices);
+        json.raw("},");
+    }
+
+    void writeViews(JsonText& json) const {
+        if (views_.empty()) return;
+        json.key("bufferViews").array(views_.size(), [&](std::size_t k) {
+            const View& view = views_[k];
+            json.raw("{").key("buffer", true).number(0).key("byteOffset").number(view.offset);
+            json.key("byteLength").number(view.size);
+            if (view.target != 0) json.key("target").number(view.target);
+            json.raw("}");
+        });
+    }
+
+    void writeTextures(JsonText& json) const {
+        const std::size_t count = scene_.textures.size();
+        json.key("images").array(count, [&](std::size_t k) {
+            json.raw("{").key("bufferView", true).number(k).key("mimeType").string("image/png");
+            json.key("name").string(scene_.textures[k].name).raw("}");
+        });
+        json.key("samplers").raw("[{").key("magFilter", true).number(int{FilterLinear});
+        json.key("minFilter").number(int{FilterLinearMipmapLinear}).raw("}]");
+        json.key("textures").array(count, [&](std::size_t k) {
+            json.raw("{").key("name", true).string(scene_.textures[k].name).key("sampler").number(0);
+            json.key("source").number(k).raw("}");
+        });
+    }
+
+    void writeLeftOut(JsonText& json) const {
+        json.key("extras").raw("{").key("partsLeftOut", true).array(scene_.leftOut.size(), [&](std::size_t k) {
+            const LeftOutPart& left = scene_.leftOut[k];
+            json.raw("{").key("part", true).number(left.partIndex).key("name").string(left.name);
+            json.key("reason").string(left.reason).raw("}");
+        });
+        json.raw("}");
     }
 
     const ExportScene& scene_;
-    tinygltf::Model model_;
     BufferLayout layout_;
     std::vector<Piece> pieces_;
+    std::vector<View> views_;  // the pictures', then each part's
+    std::vector<PartArrays> parts_;
 };
 
 }  // namespace
@@ -286,41 +382,21 @@ void putLittleEndian(std::ostream& out, Number value) {
     out.write(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// The glTF document as the library writes it, with the one buffer, the
-// binary chunk, named in it.
-std::string gltfJson(const tinygltf::Model& model, std::size_t binarySize, const std::filesystem::path& path) {
-    std::ostringstream text;
-    tinygltf::TinyGLTF writer;
-    writer.WriteGltfSceneToStream(&model, text, false, false);
-    std::string json = text.str();
-    while (!json.empty() && std::isspace(static_cast<unsigned char>(json.back()))) json.pop_back();
-    if (json.size() < 2 || json.front() != '{' || json.back() != '}')
-        throw ExportError("cannot write " + path.string() + ": the glTF library wrote no document");
-    if (binarySize > 0)
-        json.insert(json.size() - 1, ",\"buffers\":[{\"byteLength\":" + std::to_string(binarySize) + "}]");
-    // The JSON chunk is padded with spaces to four bytes.
-    json.append((4 - json.size() % 4) % 4, ' ');
-    return json;
-}
-
 }  // namespace
 
-// The library writes the document; the binary container around it is laid
-// out here, so that the vertex data goes to the file straight from the
-// model: the library's own GLB writer makes a copy of the whole binary
-// chunk first, and the fresh pages of those copies took nine tenths of a
-// large model's export.
-void writeGlb(const ExportScene& scene, const std::filesystem::path& path) {
-    GlbBuilder builder(scene);
-    const tinygltf::Model model = builder.build();
+// The document is written from the layout, and the binary chunk after it
+// goes to the file piece by piece straight from the model: no copy of the
+// whole chunk, nor a tree of the document's values, is ever made, so that
+// the export's memory is about its document's length.
+void addGlb(FileSet& files, const ExportScene& scene, const std::filesystem::path& path) {
+    std::ostream& out = files.add(path);
+    const GlbBuilder builder(scene);
     const std::size_t binary = builder.binarySize();
-    const std::string json = gltfJson(model, binary, path);
+    const std::string json = builder.json();
     const uint64_t total = 12 + 8 + json.size() + (binary > 0 ? 8 + binary : 0);
     if (total > std::numeric_limits<uint32_t>::max())
-        throw ExportError("cannot write " + path.string() + ": the model is larger than a .glb file can hold");
+        throw ExportError(path, "the model is larger than a .glb file can hold");
 
-    FileSet files;
-    std::ostream& out = files.add(path);
     out.write("glTF", 4);
     putLittleEndian(out, uint32_t{2});
     putLittleEndian(out, static_cast<uint32_t>(total));
@@ -332,14 +408,41 @@ void writeGlb(const ExportScene& scene, const std::filesystem::path& path) {
         out.write("BIN\0", 4);
         builder.writeBinary(out);
     }
-    files.commit();
+}
+
+void writeGlb(const ExportScene& scene, const std::filesystem::path& path) {
+    writeExports(scene, {{ExportFormat::Glb, path}});
+}
+
+void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
+    writeExports(scene, {{ExportFormat::Obj, path}});
 }
 
 void writeExport(const ExportScene& scene, ExportFormat format, const std::filesystem::path& path) {
-    if (format == ExportFormat::Glb)
-        writeGlb(scene, path);
-    else
-        writeObj(scene, path);
+    writeExports(scene, {{format, path}});
+}
+
+void writeExports(const ExportScene& scene, const std::vector<ExportTarget>& targets,
+                  const std::vector<ExportInput>& inputs) {
+    std::filesystem::path current;
+    try {
+        FileSet files;
+        for (const ExportInput& input : inputs) files.protect(input.path, input.what);
+        for (const ExportTarget& target : targets) {
+            current = target.path;
+            if (target.format == ExportFormat::Glb)
+                addGlb(files, scene, target.path);
+            else
+                addObj(files, scene, target.path);
+        }
+        files.commit();
+    } catch (const ExportError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw ExportError(current, "there is not enough memory");
+    } catch (const std::exception& failure) {
+        throw ExportError(current, failure.what());
+    }
 }
 
 }  // namespace korvex

@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -29,6 +31,25 @@ void writeGlb(const ExportScene& scene, const std::filesystem::path& path);
 void writeObj(const ExportScene& scene, const std::filesystem::path& path);
 
 void writeExport(const ExportScene& scene, ExportFormat format, const std::filesystem::path& path);
+
+struct ExportTarget {
+    ExportFormat format;
+    std::filesystem::path path;
+};
+
+// A file an export reads and must never write over, and what it is, as in
+// "it is the model being exported".
+struct ExportInput {
+    std::filesystem::path path;
+    std::string what;
+};
+
+// Writes every target, all or nothing: should any file fail (a full disk,
+// a name that cannot be replaced, a target that is an input or another
+// target), every file is left as it was and ExportError says why. Every
+// failure, a lack of memory included, ends in ExportError.
+void writeExports(const ExportScene& scene, const std::vector<ExportTarget>& targets,
+                  const std::vector<ExportInput>& inputs = {});
 
 // "Korvex Model Viewer 1.0", as the files name their generator.
 std::string exportGenerator();

@@ -1,6 +1,7 @@
 #include "model_export.h"
 
-#include "file_set.h"
+#include "export_writers.h"
+#include "model/text_conversion.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,16 +17,26 @@ namespace korvex {
 namespace {
 
 // A name OBJ and MTL readers take whole and a file system takes as a file
-// name: a blank, a control character or one of / \ : * ? " < > | becomes _.
+// name: a blank, a control character or one of / \ : * ? " < > | becomes _,
+// and bytes that are not UTF-8 become U+FFFD.
 std::string wordOf(std::string_view name, std::string_view fallback) {
     std::string word;
-    for (const char c : name) {
+    for (const char c : validUtf8(name)) {
         const auto byte = static_cast<unsigned char>(c);
         const bool plain =
             byte > 0x20 && byte != 0x7F && std::string_view("/\\:*?\"<>|#").find(c) == std::string_view::npos;
         word.push_back(plain ? c : '_');
     }
     return word.empty() ? std::string(fallback) : word;
+}
+
+// Text for a comment: valid UTF-8 on one line, each control character
+// (a line break above all) replaced by a blank.
+std::string lineText(std::string_view text) {
+    std::string line = validUtf8(text);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, ' ');
+    return line;
 }
 
 // Names made different by a number where two would be the same.
@@ -133,14 +144,13 @@ void writeParts(const ExportScene& scene, const std::vector<std::string>& names,
 
 }  // namespace
 
-void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
+void addObj(FileSet& files, const ExportScene& scene, const std::filesystem::path& path) {
     const std::filesystem::path folder = path.parent_path();
     const std::string stem = wordOf(path.stem().string(), "model");
     const std::filesystem::path mtlPath = folder / (stem + ".mtl");
-    FileSet files;
 
     const std::string heading =
-        "# " + exportGenerator() + (scene.modelName.empty() ? "" : ", from " + scene.modelName) + "\n";
+        "# " + exportGenerator() + (scene.modelName.empty() ? "" : ", from " + lineText(scene.modelName)) + "\n";
     std::ostream& objFile = files.add(path);
     std::ostream& mtlFile = files.add(mtlPath);
     // The pictures, each named after the model and its texture.
@@ -159,7 +169,8 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
     mtl << heading;
     for (const LeftOutPart& left : scene.leftOut) {
         obj << "# part ";
-        obj.number(left.partIndex) << " \"" << wordOf(left.name, "") << "\" left out: " << left.reason << "\n";
+        obj.number(left.partIndex) << " \"" << wordOf(left.name, "") << "\" left out: " << lineText(left.reason)
+                                   << "\n";
     }
     obj.writeTo(objFile);
 
@@ -172,7 +183,6 @@ void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
     }
     mtl.writeTo(mtlFile);
     writeParts(scene, names, objFile);
-    files.commit();
 }
 
 }  // namespace korvex

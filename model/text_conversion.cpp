@@ -97,6 +97,23 @@ std::u16string utf8ToWide(std::string_view text) {
     return wide;
 }
 
+std::string validUtf8(std::string_view text) {
+    std::string valid;
+    valid.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t ignored = 0;
+        const std::size_t len = decodeUtf8(text, i, ignored);
+        if (len == 0) {
+            valid.append("\xEF\xBF\xBD");
+            ++i;
+        } else {
+            valid.append(text.substr(i, len));
+            i += len;
+        }
+    }
+    return valid;
+}
+
 std::string wideToUtf8(std::u16string_view text) {
     std::string utf8;
     utf8.reserve(text.size());

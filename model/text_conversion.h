@@ -29,4 +29,7 @@ std::u16string utf8ToWide(std::string_view text);
 // Text as UTF-8 for other programs' files; a lone surrogate becomes U+FFFD.
 std::string wideToUtf8(std::u16string_view text);
 
+// `text` with every byte that is not part of valid UTF-8 replaced by U+FFFD.
+std::string validUtf8(std::string_view text);
+
 }  // namespace korvex

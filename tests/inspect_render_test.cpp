@@ -140,7 +140,7 @@ TEST_F(InspectRenderTest, MissingReflectionPictureIsABoxAndTheFrameIsStillDrawn)
     const std::string unwritable = (folder.cars() / "no-folder" / "frame.png").string();
     const InspectRun refused = inspect({"render", model, "--png", unwritable, "--size", "8x8"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "korvex-inspect: cannot write " + unwritable + "\n");
+    EXPECT_EQ(refused.err, "korvex-inspect: cannot write " + unwritable + ": No such file or directory\n");
 }
 
 TEST(InspectRenderCommand, ValuesAtTheirLimitsAreTakenAndOthersAreUsageErrors) {

@@ -88,13 +88,20 @@ int inspectExport(const ExportCommand& command, ProgramState& state, std::ostrea
         if (entry >= pictures.size()) return std::nullopt;
         return pictures[entry];
     };
+    std::vector<ExportTarget> targets;
+    if (!command.glb.empty()) targets.push_back({ExportFormat::Glb, command.glb});
+    if (!command.obj.empty()) targets.push_back({ExportFormat::Obj, command.obj});
+    std::vector<ExportInput> inputs{{command.model.path, "the model being exported"}};
+    for (const auto& [part, file] : command.textures) inputs.push_back({file, "a picture the export uses"});
     try {
         const ExportScene scene = collectExport(state, choices);
         for (const LeftOutPart& left : scene.leftOut)
             out << "left out\t" << left.partIndex << '\t' << left.reason << '\n';
-        if (!command.glb.empty()) writeGlb(scene, command.glb);
-        if (!command.obj.empty()) writeObj(scene, command.obj);
-    } catch (const ExportError& failure) {
+        writeExports(scene, targets, inputs);
+    } catch (const std::bad_alloc&) {
+        err << "korvex-inspect: there is not enough memory to export " << command.model.path << '\n';
+        return 1;
+    } catch (const std::exception& failure) {
         err << "korvex-inspect: " << failure.what() << '\n';
         return 1;
     }

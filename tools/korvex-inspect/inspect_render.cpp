@@ -1,5 +1,8 @@
 #include "inspect_render.h"
 
+#include "export/export_scene.h"
+#include "export/image_file.h"
+
 #include "render/frame_renderer.h"
 #include "render/headless_target.h"
 #include "render/navigation.h"
@@ -145,9 +148,9 @@ void applyWindowState(const RenderCommand& command, const FrameControls& control
     if (command.backlight) ApplyBacklightColour(*command.backlight);
 }
 
-bool writePng(const std::vector<uint8_t>& rgb, int width, int height, const std::string& path) {
+void writePng(const std::vector<uint8_t>& rgb, int width, int height, const std::string& path) {
     const QImage image(rgb.data(), width, height, static_cast<qsizetype>(width) * 3, QImage::Format_RGB888);
-    return image.save(QString::fromStdString(path), "PNG");
+    writeImageFile(image, path, "png");
 }
 
 }  // namespace
@@ -188,8 +191,10 @@ int inspectRender(const RenderCommand& command, ProgramState& state, std::ostrea
     controls.DetailLevel = command.detailLevel;
     applyWindowState(command, controls, state);
     RenderFrame(state, controls);
-    if (!writePng(target->readRgb(), command.width, command.height, command.png)) {
-        err << "korvex-inspect: cannot write " << command.png << '\n';
+    try {
+        writePng(target->readRgb(), command.width, command.height, command.png);
+    } catch (const ExportError& failure) {
+        err << "korvex-inspect: " << failure.what() << '\n';
         return 1;
     }
     return 0;

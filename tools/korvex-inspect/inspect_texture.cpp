@@ -1,5 +1,8 @@
 #include "inspect_texture.h"
 
+#include "export/export_scene.h"
+#include "export/image_file.h"
+
 #include "model/recording_io.h"
 #include "textures/fit_texture.h"
 #include "textures/texture_upload.h"
@@ -21,11 +24,11 @@ std::optional<uint32_t> parseSize(const std::string& text) {
 }
 
 // Buffer row 0 becomes the PNG's first row.
-bool writePng(const PixelBuffer& buffer, const std::string& path) {
+void writePng(const PixelBuffer& buffer, const std::string& path) {
     const QImage image(buffer.pixels.data(), static_cast<int>(buffer.width), static_cast<int>(buffer.height),
                        static_cast<qsizetype>(buffer.rowBytes()),
                        buffer.bytesPerPixel == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    return image.save(QString::fromStdString(path), "PNG");
+    writeImageFile(image, path, "png");
 }
 
 }  // namespace
@@ -60,9 +63,13 @@ int inspectTexture(const TextureCommand& command, std::ostream& out, std::ostrea
     }
     if (decoded) {
         const PixelBuffer fitted = FitToMaxTextureSize(std::move(*decoded), command.maxTextureSize);
-        if (command.png && !writePng(fitted, *command.png)) {
-            err << "korvex-inspect: cannot write " << *command.png << '\n';
-            return 1;
+        if (command.png) {
+            try {
+                writePng(fitted, *command.png);
+            } catch (const ExportError& failure) {
+                err << "korvex-inspect: " << failure.what() << '\n';
+                return 1;
+            }
         }
         out << "ok " << fitted.width << ' ' << fitted.height << ' ' << fitted.bytesPerPixel << '\n';
         return 0;

@@ -1,0 +1,16 @@
+#pragma once
+// A picture saved as a file: encoded in memory, then written whole under a
+// temporary name and renamed into place, so that a full disk or a folder
+// that takes no file leaves no file, or the one that was there, behind.
+
+#include <QImage>
+
+#include <filesystem>
+
+namespace korvex {
+
+// Throws ExportError ("cannot write PATH: reason") when the picture cannot
+// be encoded as `format` ("png", "jpg", ...) or the file cannot be written.
+void writeImageFile(const QImage& image, const std::filesystem::path& path, const char* format);
+
+}  // namespace korvex
