@@ -72,16 +72,24 @@ void dropFront(std::string& text, std::size_t count) {
     text.erase(0, std::min(count, text.size()));
 }
 
+// The words a block line is looked through for, wherever they stand.
+constexpr std::string_view BlockWords[] = {"lodon", "lodoff"};
+
 // Treats one line of a block for row `row`; a line may carry several forms.
 // Answers whether it carried any.
-bool applyBlockLine(GeomDataTable& table, std::string_view line, int32_t row) {
-    const bool header = line.front() == '[';
-    if (header) ApplyGeomDataHeader(table, line.size() >= 2 ? line.substr(1, line.size() - 2) : "", row);
+bool applyBlockLine(GeomDataTable& table, const TextLine& line, int32_t row) {
+    const std::string_view text = line.text;
+    const bool header = text.front() == '[';
+    // The header is the text between the brackets: the line's last character
+    // is dropped, unless the line went on past what was kept of it.
+    if (header)
+        ApplyGeomDataHeader(
+            table, text.substr(1, line.cut ? text.npos : text.size() - std::min<std::size_t>(text.size(), 2)), row);
     GeomDataEntry& entry = table[static_cast<std::size_t>(row)];
-    const bool top = contains(line, "lodon");
-    if (top) entry.LodOn = strToInt(characters(line, 7, 3));
-    const bool bottom = contains(line, "lodoff");
-    if (bottom) entry.LodOff = strToInt(characters(line, 8, 3));
+    const bool top = line.has(0);
+    if (top) entry.LodOn = strToInt(characters(text, 7, 3));
+    const bool bottom = line.has(1);
+    if (bottom) entry.LodOff = strToInt(characters(text, 8, 3));
     return header || top || bottom;
 }
 
@@ -91,8 +99,8 @@ bool applyBlockLine(GeomDataTable& table, std::string_view line, int32_t row) {
 std::vector<bool> readBlocks(TextLineReader& reader, GeomDataTable& table, int32_t count) {
     std::vector<bool> given(table.size(), false);
     for (int32_t row = 0; row < count;) {
-        const std::string line = reader.readLine();
-        if (isBlankText(line))
+        const TextLine line = reader.readLine(TextLineReader::MostKept, BlockWords);
+        if (line.blank)
             ++row;
         else if (applyBlockLine(table, line, row))
             given[static_cast<std::size_t>(row)] = true;
@@ -101,7 +109,7 @@ std::vector<bool> readBlocks(TextLineReader& reader, GeomDataTable& table, int32
 }
 
 std::string readFirstLine(TextLineReader& reader) {
-    std::string line = reader.readLine();
+    std::string line = reader.readLine().text;
     // Editors that save with a byte-order mark put it before the first line.
     if (line.starts_with(Utf8ByteOrderMark)) line.erase(0, Utf8ByteOrderMark.size());
     return line;
@@ -140,7 +148,7 @@ bool readGeomData(ProgramState& state, TextLineReader& reader, UserIo io) {
         io.prompts.message("Error", "File is not valid.", BoxIcon::Error);
         return false;
     }
-    const std::string countLine = reader.readLine();
+    const std::string countLine = reader.readLine().text;
     // A count below zero cannot size a table; it reads as no rows at all.
     const int32_t count = std::max(0, strToInt(characters(countLine, 9, 3)));
     state.geomData.resize(static_cast<std::size_t>(count));
