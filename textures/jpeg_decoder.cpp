@@ -3,6 +3,7 @@
 #include "file_bytes.h"
 #include "model/load_error.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
 #include <string>
@@ -96,16 +97,11 @@ void cmykToRgba(uint8_t* row, std::size_t pixels, bool inverted) {
 bool decodeRows(JpegSession& session, uint8_t* pixels, std::size_t rowBytes) {
     if (setjmp(session.errors.jump)) return false;
     jpeg_decompress_struct& info = session.info;
-    // Four-ink pictures come out as C, M, Y, K, one byte each like R, G, B, A.
-    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = inks ? JCS_CMYK : JCS_EXT_RGBA;  // alpha comes out as 255
-    info.scale_num = 1;
-    info.scale_denom = 1;
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = pixels + (info.output_height - 1 - info.output_scanline) * rowBytes;
         jpeg_read_scanlines(&info, &row, 1);
-        if (inks) cmykToRgba(row, info.output_width, info.saw_Adobe_marker != 0);
+        if (info.out_color_space == JCS_CMYK) cmykToRgba(row, info.output_width, info.saw_Adobe_marker != 0);
     }
     jpeg_finish_decompress(&info);
     return true;
@@ -129,33 +125,67 @@ std::optional<PixelBuffer> refuse(std::string_view pathShown, Prompts& prompts) 
     return std::nullopt;
 }
 
+// Sets what the rows come out as: R, G, B, 255, or C, M, Y, K for four-ink
+// pictures; at 1 / `denominator` of the picture's size.
+void chooseOutput(jpeg_decompress_struct& info, unsigned denominator) {
+    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = inks ? JCS_CMYK : JCS_EXT_RGBA;  // alpha comes out as 255
+    info.scale_num = 1;
+    info.scale_denom = denominator;
+    jpeg_calc_output_dimensions(&info);
+}
+
+// The picture at 1 / `denominator` of its size; nothing when it is refused.
+std::optional<PixelBuffer> decodeAtScale(std::span<const uint8_t> file, unsigned denominator, uint64_t budget) {
+    JpegSession session;
+    const SessionGuard guard(session);
+    if (!readHeader(session, file.data(), file.size(), budget)) return std::nullopt;
+    if (session.info.image_width == 0 || session.info.image_height == 0) return std::nullopt;
+    if (setjmp(session.errors.jump)) return std::nullopt;
+    chooseOutput(session.info, denominator);
+
+    // libjpeg's own working memory (the coefficient planes of a progressive
+    // picture) gets what the picture leaves of the budget. A limit of 0
+    // would be none at all to libjpeg: a picture that leaves nothing is refused.
+    const uint64_t pictureBytes = uint64_t{session.info.output_width} * session.info.output_height * 4;
+    if (pictureBytes >= budget) return std::nullopt;
+    session.info.mem->max_memory_to_use = static_cast<long>(budget - pictureBytes);
+
+    PixelBuffer buffer;
+    buffer.width = session.info.output_width;
+    buffer.height = session.info.output_height;
+    buffer.bytesPerPixel = 4;
+    buffer.pixels.resize(pictureBytes);
+    if (!decodeRows(session, buffer.pixels.data(), buffer.rowBytes())) {
+        if (session.errors.tooManyScans) return std::nullopt;
+        throw LoadError("JPEG error #" + std::to_string(session.errors.messageCode));
+    }
+    return buffer;
+}
+
 }  // namespace
 
 std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> file, std::string_view pathShown, Prompts& prompts,
                                       uint64_t budget) {
+    auto decoded = decodeAtScale(file, 1, budget);
+    if (!decoded) return refuse(pathShown, prompts);
+    return decoded;
+}
+
+std::optional<PixelBuffer> DecodeJpegReduced(std::span<const uint8_t> file, uint32_t side, uint32_t& fullWidth,
+                                             uint32_t& fullHeight, uint64_t budget) {
     JpegSession session;
-    const SessionGuard guard(session);
-    if (!readHeader(session, file.data(), file.size(), budget)) return refuse(pathShown, prompts);
-
-    const uint32_t width = session.info.image_width;
-    const uint32_t height = session.info.image_height;
-    if (width == 0 || height == 0 || uint64_t{width} * height > budget / 4) return refuse(pathShown, prompts);
-
-    // libjpeg's own working memory (the coefficient planes of a progressive
-    // picture) gets what the picture leaves of the budget.
-    const uint64_t pictureBytes = uint64_t{width} * height * 4;
-    session.info.mem->max_memory_to_use = static_cast<long>(budget - pictureBytes);
-
-    PixelBuffer buffer;
-    buffer.width = width;
-    buffer.height = height;
-    buffer.bytesPerPixel = 4;
-    buffer.pixels.resize(pictureBytes);
-    if (!decodeRows(session, buffer.pixels.data(), buffer.rowBytes())) {
-        if (session.errors.tooManyScans) return refuse(pathShown, prompts);
-        throw LoadError("JPEG error #" + std::to_string(session.errors.messageCode));
+    {
+        const SessionGuard guard(session);
+        if (!readHeader(session, file.data(), file.size(), budget)) return std::nullopt;
+        fullWidth = session.info.image_width;
+        fullHeight = session.info.image_height;
     }
-    return buffer;
+    // The smallest of libjpeg's scales whose longer side still reaches `side`.
+    const uint32_t longer = std::max(fullWidth, fullHeight);
+    unsigned denominator = 8;
+    while (denominator > 1 && longer / denominator < side) denominator /= 2;
+    return decodeAtScale(file, denominator, budget);
 }
 
 std::optional<PixelBuffer> DecodeJpegFile(const std::filesystem::path& path, Prompts& prompts, uint64_t budget) {

@@ -3,6 +3,7 @@
 #include "model/recording_io.h"
 
 #include "bmp_decoder.h"
+#include "file_bytes.h"
 #include "fit_texture.h"
 #include "jpeg_decoder.h"
 #include "texture_files.h"
@@ -74,6 +75,28 @@ std::optional<PixelBuffer> DecodeTextureFileQuietly(const std::filesystem::path&
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+std::optional<PreviewPicture> DecodeTexturePreview(const std::filesystem::path& path, uint32_t side) {
+    PreviewPicture preview;
+    try {
+        if (textureFileKind(path) == TextureFileKind::Jpeg) {
+            const auto bytes = readWholeFile(path, DecodeBudget);
+            if (!bytes) return std::nullopt;
+            auto reduced = DecodeJpegReduced(*bytes, side, preview.width, preview.height);
+            if (!reduced) return std::nullopt;
+            preview.picture = std::move(*reduced);
+            return preview;
+        }
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    auto whole = DecodeTextureFileQuietly(path);
+    if (!whole) return std::nullopt;
+    preview.width = whole->width;
+    preview.height = whole->height;
+    preview.picture = std::move(*whole);
+    return preview;
 }
 
 std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl& gl) {

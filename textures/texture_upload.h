@@ -30,6 +30,15 @@ std::optional<PixelBuffer> DecodeTextureFile(const std::filesystem::path& path, 
 // preview, an export) where a box would only interrupt.
 std::optional<PixelBuffer> DecodeTextureFileQuietly(const std::filesystem::path& path);
 
+// A picture to look at `side` pixels wide, quietly as above: a JPEG is
+// decoded at a reduced scale where that still fills the side; the others
+// whole. Also answers the picture's own size.
+struct PreviewPicture {
+    PixelBuffer picture;
+    uint32_t width = 0, height = 0;
+};
+std::optional<PreviewPicture> DecodeTexturePreview(const std::filesystem::path& path, uint32_t side);
+
 // Each answers the new texture's name, or nothing (and creates none) when
 // the file could not be loaded. LoadJpegFile throws LoadError for a fatal
 // error in the image data.

@@ -13,11 +13,18 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 
 namespace korvex {
 
@@ -119,16 +126,62 @@ PicturePreview::PicturePreview(QWidget* parent)
     display({}, tr("No preview"));
 }
 
+// One picture decoded on a thread of the pool, for the preview that asked.
+struct PicturePreview::Decoding {
+    QString path;
+    std::optional<PreviewPicture> decoded;
+    bool done = false;
+    std::mutex lock;
+    std::condition_variable finished;
+};
+
 void PicturePreview::showFile(const QString& path) {
     // Decoding is the slow part, so a file already shown is not read again.
     if (path == path_) return;
     path_ = path;
+    shownPath_.clear();
     if (path.isEmpty() || !QFileInfo(path).isFile()) return display({}, tr("No preview"));
     // The loaders' boxes would interrupt every step through the list, and a
-    // broken file needs no more than the pane's own line.
-    const auto decoded = DecodeTextureFileQuietly(fromQPath(path));
-    if (!decoded) return display({}, tr("Cannot be read as a texture"));
-    display(topRowFirst(*decoded), QStringLiteral("%1 \u00D7 %2 pixels").arg(decoded->width).arg(decoded->height));
+    // broken file needs no more than the pane's own line. A big JPEG is
+    // decoded at a reduced scale that still fills the pane.
+    const auto decoding = std::make_shared<Decoding>();
+    decoding->path = path;
+    const auto side = static_cast<uint32_t>(std::ceil(PaneWidth * devicePixelRatioF()));
+    const QPointer<PicturePreview> self(this);
+    QThreadPool::globalInstance()->start([decoding, side, self] {
+        auto decoded = DecodeTexturePreview(fromQPath(decoding->path), side);
+        {
+            const std::lock_guard<std::mutex> held(decoding->lock);
+            decoding->decoded = std::move(decoded);
+            decoding->done = true;
+        }
+        decoding->finished.notify_all();
+        QMetaObject::invokeMethod(
+            qApp,
+            [decoding, self] {
+                if (self) self->showDecoded(*decoding);
+            },
+            Qt::QueuedConnection);
+    });
+    // Most pictures are ready at once: they are shown without a flicker.
+    std::unique_lock<std::mutex> held(decoding->lock);
+    if (decoding->finished.wait_for(held, std::chrono::milliseconds(250), [&] { return decoding->done; })) {
+        held.unlock();
+        return showDecoded(*decoding);
+    }
+    held.unlock();
+    display({}, tr("Reading the picture..."));
+}
+
+void PicturePreview::showDecoded(const Decoding& decoding) {
+    // A result for a file the user has moved away from is no longer wanted;
+    // one shown already after the wait is not shown again.
+    if (decoding.path != path_ || shownPath_ == decoding.path) return;
+    shownPath_ = decoding.path;
+    const auto& preview = decoding.decoded;
+    if (!preview) return display({}, tr("Cannot be read as a texture"));
+    display(topRowFirst(preview->picture),
+            QStringLiteral("%1 \u00D7 %2 pixels").arg(preview->width).arg(preview->height));
 }
 
 QString PicturePreview::sizeText() const {

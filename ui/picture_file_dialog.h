@@ -22,7 +22,10 @@ class PicturePreview : public QWidget {
 public:
     explicit PicturePreview(QWidget* parent = nullptr);
 
-    // An empty path or a folder clears the pane.
+    // An empty path or a folder clears the pane. The picture is decoded on
+    // a thread of its own; one that takes longer than a moment shows
+    // "Reading the picture..." until it is ready, and the dialog goes on
+    // answering meanwhile.
     void showFile(const QString& path);
 
     QString sizeText() const;
@@ -30,9 +33,12 @@ public:
     QImage shownImage() const { return image_; }
 
 private:
+    struct Decoding;
     void display(QImage image, const QString& text);
+    void showDecoded(const Decoding& decoding);
 
     QString path_;
+    QString shownPath_;  // the file whose decoding the pane shows
     QImage image_;
     PictureCanvas* canvas_;
     QLabel* sizeLabel_;
