@@ -174,6 +174,8 @@ private:
     void createMenus();
     void createLeftPane(QWidget* client);
     void createView(QWidget* client);
+    // Notes in the status bar that frames are slow to draw, or takes the note away.
+    void noteSlowFrames(bool slow, uint32_t milliseconds);
     void createViewMenu();
     // Lays out the left pane and puts the tree into its "No File Loaded" state.
     void prepareLeftPane();

@@ -14,13 +14,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPushButton>
-#include <QScrollArea>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
@@ -148,8 +149,10 @@ void MainWindow::createMenus() {
     helpAction = addMenuItem(helpMenu, "helpAction", "How to use this program...", icons::help());
     aboutAction = addMenuItem(helpMenu, "aboutAction", "&About", icons::about());
 
-    for (const auto& [menu, name] :
-         {std::pair{fileMenu, "fileMenu"}, {optionsMenu, "optionsMenu"}, {viewMenu, "viewMenu"}, {helpMenu, "helpMenu"}})
+    for (const auto& [menu, name] : {std::pair{fileMenu, "fileMenu"},
+                                     {optionsMenu, "optionsMenu"},
+                                     {viewMenu, "viewMenu"},
+                                     {helpMenu, "helpMenu"}})
         menu->setObjectName(name);
 
     // A menu item that repeats a tool button performs that button's click.
@@ -304,12 +307,32 @@ FrameControls MainWindow::frameControls() const {
                          optionsPanel->detailSlider->value()};
 }
 
+namespace {
+
+QString slowFramesNote(uint32_t milliseconds) {
+    return QStringLiteral(
+               "The model is slow to draw (%1 s a frame): the view no longer moves by itself and "
+               "draws only when something changes.")
+        .arg(milliseconds / 1000.0, 0, 'f', 1);
+}
+
+}  // namespace
+
+void MainWindow::noteSlowFrames(bool slow, uint32_t milliseconds) {
+    if (slow)
+        statusBar()->showMessage(slowFramesNote(milliseconds));
+    else if (statusBar()->currentMessage().startsWith(QStringLiteral("The model is slow to draw")))
+        statusBar()->clearMessage();
+}
+
 void MainWindow::createView(QWidget* client) {
     std::string whyNot;
     if (ViewWidget::openGlAvailable(whyNot)) {
-        view3d_ = new ViewWidget(state_, prompts_, [this] { return frameControls(); }, client);
+        view3d_ = new ViewWidget(
+            state_, prompts_, [this] { return frameControls(); }, client);
         view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
         view3d_->onPartClicked = [this](int32_t part) { selectPart(part); };
+        view3d_->onSlowFrames = [this](bool slow, uint32_t milliseconds) { noteSlowFrames(slow, milliseconds); };
         view = view3d_;
     } else {
         // Everything but the picture still works: the tree, the options, the log.

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QScreen>
 #include <QWheelEvent>
 
@@ -132,8 +133,15 @@ int ViewWidget::frameInterval() const {
     return static_cast<int>(std::ceil(1000.0 / std::min(rate, MostFramesPerSecond)));
 }
 
+void ViewWidget::noteFrameTime(uint32_t milliseconds) {
+    const bool slow = milliseconds > SlowFrameMs;
+    if (slow == slow_) return;
+    slow_ = slow;
+    if (onSlowFrames) onSlowFrames(slow_, milliseconds);
+}
+
 void ViewWidget::scheduleNextFrame(const FrameControls& controls) {
-    moving_ = !held_ && animating(controls);
+    moving_ = !held_ && !slow_ && animating(controls);
     if (!moving_)
         nextFrame_.stop();
     else if (!nextFrame_.isActive())
@@ -198,6 +206,9 @@ void ViewWidget::paintGL() {
     drawn_ = state_.view;
     RenderFrame(state_, controls);
     ++frames_;
+    // The frame's time is its drawing's, not only the commands' sending.
+    context()->functions()->glFinish();
+    noteFrameTime(tick_() - tick);
     // The timer starts now, so a frame that takes long is followed at once.
     scheduleNextFrame(controls);
 }

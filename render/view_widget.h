@@ -59,6 +59,16 @@ public:
     // A click that did not drag: the part under the pointer, or -1.
     std::function<void(int32_t)> onPartClicked;
 
+    // A frame that takes longer than this to draw makes the view slow to
+    // draw: it stops moving by itself (turning, pulsing) and draws only when
+    // something changes, so that the window goes on answering between frames.
+    static constexpr uint32_t SlowFrameMs = 500;
+    // Whether the last frame drawn was that slow.
+    bool slowToDraw() const { return slow_; }
+    // Told when frames become slow to draw, with the last one's milliseconds,
+    // and when a frame is quick again.
+    std::function<void(bool slow, uint32_t milliseconds)> onSlowFrames;
+
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
@@ -71,6 +81,7 @@ protected:
 private:
     void releaseGl();
     void scheduleNextFrame(const FrameControls& controls);
+    void noteFrameTime(uint32_t milliseconds);
 
     ProgramState& state_;
     Prompts& prompts_;
@@ -83,6 +94,7 @@ private:
     // Whether the last frame asked for the one after it, and its tick.
     bool moving_ = false;
     uint32_t lastTick_ = 0;
+    bool slow_ = false;
     // The camera of the last frame drawn, for what a click hits.
     ViewState drawn_;
     // Where the button went down, and whether the pointer has dragged since.
