@@ -3,6 +3,7 @@
 // program gives for a damaged file, with its memory bounded.
 
 #include "tests/support/hostile_files.h"
+#include "model/text_conversion.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/sanitizers.h"
 #include "tests/support/test_model.h"
@@ -12,15 +13,19 @@
 #include <linux/capability.h>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -34,7 +39,7 @@ namespace {
 constexpr uint64_t MiB = uint64_t{1} << 20;
 
 struct Finished {
-    std::string out;
+    std::string out, err;
     int status = -1;
     uint64_t peakBytes = 0;
     double seconds = 0;
@@ -48,40 +53,80 @@ void dropReadingAnyFile() {
     ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
 }
 
+std::string readText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The inspector under test: this build's, or the one KORVEX_INSPECT_UNDER_TEST
+// names, so that another build's figures can be had from the same files.
+std::string inspectorUnderTest() {
+    const char* other = std::getenv("KORVEX_INSPECT_UNDER_TEST");
+    return other != nullptr && *other != 0 ? other : KORVEX_INSPECT;
+}
+
+// Everything written to `fd` until its writer closes it.
+std::string drain(int fd) {
+    std::string text;
+    char chunk[65536];
+    for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return text;
+}
+
 // Runs the inspector on `args`. Outside the sanitizer build its address
 // space is limited to 1 GiB, so that a fault cannot take the machine; what
-// the tests check is the memory it really used.
-Finished inspect(const fixtures::TempDir& dir, const std::vector<std::string>& args) {
-    const std::string outPath = (dir / "out.txt").string();
-    std::vector<std::string> words{KORVEX_INSPECT};
+// the tests check is the memory it really used. A `fileSizeLimit` makes
+// every file it writes end there, as on a full disk; what it says goes
+// through pipes, which no such limit stops.
+Finished inspect(const std::vector<std::string>& args, rlim_t fileSizeLimit = 0) {
+    std::vector<std::string> words{inspectorUnderTest()};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     const bool limit = !fixtures::UnderAddressSanitizer;
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
+    // A forked child starts with this process's memory counted as its own:
+    // what the generators freed goes back to the system first.
+    ::malloc_trim(0);
 
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(out, 1);
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
         if (limit) {
             const rlimit space{1024 * MiB, 1024 * MiB};
             ::setrlimit(RLIMIT_AS, &space);
+        }
+        if (fileSizeLimit != 0) {
+            // A write past the limit fails with EFBIG instead of ending the process.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &size);
         }
         dropReadingAnyFile();
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    ::close(out[1]);
+    ::close(err[1]);
     Finished run;
+    std::thread errors([&] { run.err = drain(err[0]); });
+    run.out = drain(out[0]);
+    errors.join();
     rusage usage{};
     ::wait4(child, &run.status, 0, &usage);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakBytes = static_cast<uint64_t>(usage.ru_maxrss) * 1024;
-    std::ifstream in(outPath);
-    std::stringstream text;
-    text << in.rdbuf();
-    run.out = text.str();
     return run;
 }
 
@@ -116,17 +161,24 @@ fixtures::Bytes sharedStringTables() {
     return elf.build();
 }
 
+// The message of a load over its budget: four times the file's size and
+// one mebibyte.
+std::string overBudget(const std::filesystem::path& file) {
+    const uint64_t tenths = (4 * std::filesystem::file_size(file) + MiB) * 10 / MiB;
+    const std::string size =
+        tenths >= 100 ? std::to_string(tenths / 10) : std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    return "Message: \"The model needs more than " + size + " MiB, more than its file can hold\"";
+}
+
 TEST(HostileFiles, AModelCostsNoMoreThanItsFileCanHold) {
     fixtures::TempDir dir;
     fixtures::writeFile(dir / "shared.o", sharedBlockModel());
-    const Finished shared = inspect(dir, {"model", (dir / "shared.o").string()});
+    const Finished shared = inspect({"model", (dir / "shared.o").string()});
     expectCheapEnd(shared, 256 * MiB, "ERROR! while loading model geometry.\nGot up to geometry section ");
-    EXPECT_NE(shared.out.find("Message: \"The model needs more than 64 MiB, more than its file can hold\""),
-              std::string::npos);
+    EXPECT_NE(shared.out.find(overBudget(dir / "shared.o")), std::string::npos) << shared.out.substr(0, 2000);
     fixtures::writeFile(dir / "tables.o", sharedStringTables());
-    expectCheapEnd(inspect(dir, {"model", (dir / "tables.o").string()}), 256 * MiB,
-                   "ERROR! while loading string table number 1024\n"
-                   "Message: \"The model needs more than 64 MiB, more than its file can hold\"");
+    expectCheapEnd(inspect({"model", (dir / "tables.o").string()}), 256 * MiB,
+                   "ERROR! while loading string table number 179\n" + overBudget(dir / "tables.o"));
 }
 
 TEST(HostileFiles, PicturesCostNoMoreThanTheirBudget) {
@@ -140,7 +192,7 @@ TEST(HostileFiles, PicturesCostNoMoreThanTheirBudget) {
     tga[12] = 20000 & 0xFF, tga[13] = 20000 >> 8, tga[14] = 20000 & 0xFF, tga[15] = 20000 >> 8;
     tga[16] = 24;
     fixtures::writeFile(dir / "big.tga", tga);
-    expectCheapEnd(inspect(dir, {"texture", (dir / "big.tga").string()}), 256 * MiB, "fail\n");
+    expectCheapEnd(inspect({"texture", (dir / "big.tga").string()}), 256 * MiB, "fail\n");
 
     // A 1 KB run-length bitmap of 16,000 x 16,000 pixels.
     images::BmpOptions rle8;
@@ -151,7 +203,7 @@ TEST(HostileFiles, PicturesCostNoMoreThanTheirBudget) {
     std::memcpy(bmp.data() + 18, &side, 4);
     std::memcpy(bmp.data() + 22, &side, 4);
     fixtures::writeFile(dir / "big.bmp", bmp);
-    expectCheapEnd(inspect(dir, {"texture", (dir / "big.bmp").string()}), 256 * MiB, "fail\n");
+    expectCheapEnd(inspect({"texture", (dir / "big.bmp").string()}), 256 * MiB, "fail\n");
 }
 
 // A progressive picture whose last scan header is repeated 100,000 times
@@ -176,7 +228,7 @@ fixtures::Bytes emptyScans() {
 TEST(HostileFiles, AJpegOfEmptyScansEndsSoon) {
     fixtures::TempDir dir;
     fixtures::writeFile(dir / "scans.jpg", emptyScans());
-    expectCheapEnd(inspect(dir, {"texture", (dir / "scans.jpg").string()}), 256 * MiB,
+    expectCheapEnd(inspect({"texture", (dir / "scans.jpg").string()}), 256 * MiB,
                    "box\tBMP Unit\tCouldn't load JPG - \"" + (dir / "scans.jpg").string() + "\"\nfail\n");
 }
 
@@ -186,7 +238,7 @@ TEST(HostileFiles, APictureFileLongerThanItsFormatCanUseIsNotRead) {
     const std::filesystem::path sparse = dir / "sparse.jpg";
     fixtures::writeFile(sparse, images::writeJpeg(images::testPattern(8, 8)));
     std::filesystem::resize_file(sparse, 2048 * MiB);
-    expectCheapEnd(inspect(dir, {"texture", sparse.string()}), 256 * MiB,
+    expectCheapEnd(inspect({"texture", sparse.string()}), 256 * MiB,
                    "box\tBMP Unit\tCouldn't load JPG - \"" + sparse.string() + "\"\nfail\n");
 }
 
@@ -203,8 +255,8 @@ TEST(HostileFiles, ANamedPipeIsRefusedAtOnce) {
             if (fd >= 0) ::close(fd);
         }
     });
-    const Finished model = inspect(dir, {"model", (dir / "pipe.o").string()});
-    const Finished texture = inspect(dir, {"texture", (dir / "pipe.jpg").string()});
+    const Finished model = inspect({"model", (dir / "pipe.o").string()});
+    const Finished texture = inspect({"texture", (dir / "pipe.jpg").string()});
     done = true;
     writer.join();
     EXPECT_LT(model.seconds, 2.0);
@@ -222,17 +274,34 @@ using namespace fixtures::hostile;
 
 struct HostileFile {
     using Maker = std::function<std::vector<std::string>(const fixtures::CarFolder&)>;
-    HostileFile(std::string what, Maker make, std::vector<std::string> expected)
-        : what(std::move(what)), make(std::move(make)), expected(std::move(expected)) {}
-    HostileFile(std::string what, Maker make, const std::string& expected)
-        : HostileFile(std::move(what), std::move(make), std::vector<std::string>{expected}) {}
+    using Check = std::function<void(const fixtures::CarFolder&)>;
+    HostileFile(std::string what, Maker make, std::vector<std::string> expected, int status = 0, Check check = {},
+                rlim_t fileSizeLimit = 0)
+        : what(std::move(what)),
+          make(std::move(make)),
+          expected(std::move(expected)),
+          status(status),
+          check(std::move(check)),
+          fileSizeLimit(fileSizeLimit) {}
+    HostileFile(std::string what, Maker make, const std::string& expected, int status = 0, Check check = {},
+                rlim_t fileSizeLimit = 0)
+        : HostileFile(std::move(what), std::move(make), std::vector<std::string>{expected}, status, std::move(check),
+                      fileSizeLimit) {}
 
     std::string what;
     // Writes the file (and what goes with it) into the folder; answers the
     // inspector's arguments, the file's path second.
     Maker make;
-    // Texts the output must hold in this order, "PATH" standing for the file's path.
+    // Texts the output, then the error output, must hold in this order,
+    // "PATH" standing for the file's path.
     std::vector<std::string> expected;
+    // A bad model or picture is reported in the lines, with status 0; a
+    // file that cannot be written ends the command with 1.
+    int status;
+    // Looks at the files the run left.
+    Check check;
+    // Files written stop at this size, as on a full disk.
+    rlim_t fileSizeLimit;
 };
 
 std::vector<std::string> model(const fixtures::CarFolder& folder, const Bytes& bytes) {
@@ -251,6 +320,47 @@ std::vector<std::string> picture(const fixtures::CarFolder& folder, const std::s
 }
 
 const std::string Loaded = "\nLoading Model Geometry.\nLoaded 1 parts successfully.\n---\n";
+
+const std::string OverBudget = "more than its file can hold\"\n";
+
+// The export of the quad model with `options` after its path.
+std::vector<std::string> exportQuad(const fixtures::CarFolder& folder, const std::vector<std::string>& options) {
+    std::vector<std::string> args = model(folder, oneQuad().build());
+    args[0] = "export";
+    args.insert(args.end(), options.begin(), options.end());
+    return args;
+}
+
+std::string inFolder(const fixtures::CarFolder& folder, const std::string& name) {
+    return (folder.modelFolder() / name).string();
+}
+
+std::string contents(const std::filesystem::path& path) {
+    return readText(path.string());
+}
+
+// The files beside the model, temporary ones included.
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Old files beside the model, for an export that must leave them as they were.
+void writeOldFiles(const fixtures::CarFolder& folder) {
+    for (const char* name : {"out.glb", "out.obj", "out.mtl"}) fixtures::writeText(folder.modelFolder() / name, "old");
+}
+
+void expectOldFilesOnly(const fixtures::CarFolder& folder) {
+    for (const char* name : {"out.glb", "out.obj", "out.mtl"})
+        EXPECT_EQ(contents(folder.modelFolder() / name), "old") << name;
+    EXPECT_EQ(namesIn(folder.modelFolder()), (std::vector<std::string>{"car.o", "out.glb", "out.mtl", "out.obj"}));
+}
+
+bool validUtf8Text(const std::string& text) {
+    return validUtf8(text) == text;
+}
 
 std::vector<HostileFile> hostileFiles() {
     using Folder = const fixtures::CarFolder&;
@@ -297,6 +407,122 @@ std::vector<HostileFile> hostileFiles() {
          "numpart=1\n---\n0\tFront\t0\t4\t4\t0\t1\t50\t0\n"},
         {"a geomdata.ini line of 10 MB", [](Folder f) { return modelWithSettings(f, tenMegabyteLine()); },
          "numpart=1\n---\n0\tFront\t0\t4\t4\t1\t1\t0\t20\n"},
+        // Drawing work: one block of 65,535 indices, each triangle the whole
+        // view, under 500 parts. Each use of the block counts.
+        {"500 parts on one block of full-view triangles", [](Folder f) { return model(f, fullViewStrip(500)); },
+         std::vector<std::string>{"ERROR! while loading model geometry.\nGot up to geometry section ", OverBudget}},
+        {"a texture file name that is not UTF-8, exported as .glb",
+         [](Folder f) {
+             const std::string picture = inFolder(f, "\xff\xfe.tga");
+             fixtures::writeFile(picture, images::writeTga(images::testPattern(4, 4)));
+             return exportQuad(f, {"--glb", inFolder(f, "out.glb"), "--texture", "0=" + picture});
+         },
+         Loaded, 0,
+         [](Folder f) {
+             const std::string glb = contents(f.modelFolder() / "out.glb");
+             EXPECT_TRUE(validUtf8Text(glb.substr(20, glb.find("BIN") - 20)));
+             EXPECT_NE(glb.find("\"\xEF\xBF\xBD\xEF\xBF\xBD.tga\""), std::string::npos);
+         }},
+        {"a model named with line breaks, exported as .obj",
+         [](Folder f) {
+             const std::filesystem::path named = f.modelFolder() / "car\nmtllib evil.mtl\nv 9 9 9\nf 1 1 1\n.o";
+             fixtures::writeFile(named, oneQuad().build());
+             return std::vector<std::string>{"export", named.string(), "--obj", inFolder(f, "out.obj")};
+         },
+         "Loaded 1 parts successfully.\n", 0,
+         [](Folder f) {
+             const std::string obj = contents(f.modelFolder() / "out.obj");
+             const std::string mtl = contents(f.modelFolder() / "out.mtl");
+             EXPECT_TRUE(
+                 obj.starts_with("# Korvex Model Viewer 1.0, from car mtllib evil.mtl v 9 9 9 f 1 1 1 .o\n"
+                                 "mtllib out.mtl\n"))
+                 << obj.substr(0, 200);
+             EXPECT_EQ(obj.find("\nv 9 9 9"), std::string::npos);
+             EXPECT_TRUE(mtl.starts_with("# Korvex Model Viewer 1.0, from car mtllib evil.mtl v 9 9 9 f 1 1 1 .o\n\n"));
+         }},
+        {"50,000 parts exported as .glb",
+         [](Folder f) {
+             auto args = model(f, manySmallParts(50000));
+             args[0] = "export";
+             args.insert(args.end(), {"--glb", inFolder(f, "out.glb")});
+             return args;
+         },
+         "Loaded 50000 parts successfully.\n", 0,
+         [](Folder f) { EXPECT_GT(std::filesystem::file_size(f.modelFolder() / "out.glb"), 50000u * 300); }},
+        {"a string table of 32 MiB of zeros",
+         [](Folder f) {
+             writeTableOfZeros(f.model(), 32 << 20);
+             return std::vector<std::string>{"model", f.model().string()};
+         },
+         std::vector<std::string>{"ERROR! while loading string table number 0\n", OverBudget}},
+        {"a JPEG claiming 16384 x 16384 pixels", [](Folder f) { return picture(f, "big.jpg", boastfulJpeg(16384)); },
+         "box\tBMP Unit\tCouldn't load JPG - \"PATH\"\nfail\n"},
+        {"a geomdata.ini line of 256 MiB, most of it a hole",
+         [](Folder f) {
+             writeEndlessLineSettings(f.modelFolder() / "geomdata.ini", 256 << 20);
+             return model(f, oneQuad().build());
+         },
+         std::vector<std::string>{"numpart=1\n---\n0\t", "\t0\t4\t4\t1\t1\t0\t20\n"}},
+        {"a texture's PNG written to a full disk",
+         [](Folder f) {
+             auto args = picture(f, "paint.tga", images::writeTga(images::testPattern(64, 64)));
+             args.insert(args.end(), {"--png", inFolder(f, "paint.png")});
+             return args;
+         },
+         "paint.png: File too large\n", 1,
+         [](Folder f) { EXPECT_EQ(namesIn(f.modelFolder()), (std::vector<std::string>{"paint.tga"})); }, 64},
+        {"a drawn frame's PNG written to a full disk",
+         [](Folder f) {
+             auto args = model(f, oneQuad().build());
+             args[0] = "render";
+             args.insert(args.end(), {"--png", inFolder(f, "frame.png"), "--size", "64x64"});
+             return args;
+         },
+         "frame.png: File too large\n", 1,
+         [](Folder f) { EXPECT_EQ(namesIn(f.modelFolder()), (std::vector<std::string>{"car.o"})); }, 64},
+        {"an export of both formats to a full disk",
+         [](Folder f) {
+             writeOldFiles(f);
+             return exportQuad(f, {"--glb", inFolder(f, "out.glb"), "--obj", inFolder(f, "out.obj")});
+         },
+         ": File too large\n", 1, expectOldFilesOnly, 400},
+        {"an export whose second target is a folder",
+         [](Folder f) {
+             writeOldFiles(f);
+             std::filesystem::create_directory(f.modelFolder() / "folder.obj");
+             return exportQuad(f, {"--glb", inFolder(f, "out.glb"), "--obj", inFolder(f, "folder.obj")});
+         },
+         "folder.obj: Is a directory\n", 1,
+         [](Folder f) {
+             EXPECT_EQ(contents(f.modelFolder() / "out.glb"), "old");
+             EXPECT_FALSE(std::filesystem::exists(f.modelFolder() / "folder.mtl"));
+         }},
+        {"an export onto its own model",
+         [](Folder f) {
+             return exportQuad(f, {"--glb", f.model().string()});
+         },
+         "korvex-inspect: cannot write PATH: it is the model being exported\n", 1,
+         [](Folder f) {
+             EXPECT_EQ(contents(f.model()).substr(0, 4),
+                       "\x7F"
+                       "ELF");
+         }},
+        {"an OBJ named as its own material file",
+         [](Folder f) {
+             return exportQuad(f, {"--obj", inFolder(f, "x.mtl")});
+         },
+         "x.mtl: another file of this export is written there", 1,
+         [](Folder f) { EXPECT_EQ(namesIn(f.modelFolder()), (std::vector<std::string>{"car.o"})); }},
+        {"an export to a name of 250 bytes",
+         [](Folder f) {
+             return exportQuad(f, {"--glb", inFolder(f, std::string(246, 'n') + ".glb")});
+         },
+         Loaded, 0,
+         [](Folder f) {
+             EXPECT_EQ(contents(f.modelFolder() / (std::string(246, 'n') + ".glb")).substr(0, 4), "glTF");
+         }},
+        {"a million empty parts on one block", [](Folder f) { return model(f, manyEmptyParts(1'000'000)); },
+         std::vector<std::string>{"ERROR! while loading model geometry.\nGot up to geometry section ", OverBudget}},
     };
 }
 
@@ -308,22 +534,24 @@ TEST(HostileFiles, EachEndsInItsMessagesWithMemoryBounded) {
         fixtures::CarFolder folder;
         const std::vector<std::string> args = hostile.make(folder);
         const std::string& path = args[1];
-        fixtures::TempDir scratch;
-        const Finished run = inspect(scratch, args);
+        const Finished run = inspect(args, hostile.fileSizeLimit);
+        std::printf("%-56s %6.2f s %5llu MiB  status %d\n", hostile.what.c_str(), run.seconds,
+                    static_cast<unsigned long long>(run.peakBytes / MiB),
+                    WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -WTERMSIG(run.status));
         // The folder's removal needs the unreadable file readable again.
         std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
-        // A bad file is reported in the lines, not by the exit status.
-        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status << "\n"
-                                                                           << run.out.substr(0, 2000);
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == hostile.status)
+            << run.status << "\n"
+            << run.out.substr(0, 2000) << run.err;
         EXPECT_LT(run.peakBytes, fixtures::UnderAddressSanitizer ? 768 * MiB : 256 * MiB);
         EXPECT_LT(run.seconds, 5.0);
+        const std::string said = run.out + run.err;
         std::size_t from = 0;
         for (const std::string& text : hostile.expected) {
-            from = run.out.find(withPath(text, path), from);
-            ASSERT_NE(from, std::string::npos) << text << "\nnot found in:\n" << run.out.substr(0, 2000);
+            from = said.find(withPath(text, path), from);
+            ASSERT_NE(from, std::string::npos) << text << "\nnot found in:\n" << said.substr(0, 2000);
         }
-        std::printf("%-46s %5.2f s %4llu MiB\n", hostile.what.c_str(), run.seconds,
-                    static_cast<unsigned long long>(run.peakBytes / MiB));
+        if (hostile.check) hostile.check(folder);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 namespace korvex::fixtures::hostile {
 
@@ -76,6 +77,47 @@ Bytes indicesBeyondTheVertices() {
     return model.build();
 }
 
+Bytes fullViewStrip(int parts) {
+    ModelDescription model;
+    GeometryBlock block;
+    block.vertices = {vertex(-1000, -1000, 0), vertex(3000, -1000, 0), vertex(-1000, 3000, 0)};
+    for (int i = 0; i < 65535; ++i) block.indices.push_back(static_cast<uint16_t>(i % 3));
+    model.parts.push_back({"geo_r_0_FRNShape", std::move(block)});
+    for (int i = 1; i < parts; ++i)
+        model.extraSymbols.push_back({"geo_r_" + std::to_string(i) + "_FRNShape", std::nullopt, 0});
+    return model.build();
+}
+
+Bytes manyEmptyParts(int count) {
+    ModelDescription model;
+    model.parts.push_back({"geo_r_0_FRNShape", GeometryBlock{}});
+    for (int i = 1; i < count; ++i) model.extraSymbols.push_back({"", 1u, 0});
+    return model.build();
+}
+
+Bytes manySmallParts(int count) {
+    ModelDescription model;
+    for (int i = 0; i < count; ++i) {
+        GeometryBlock block;
+        const auto x = static_cast<float>(i);
+        block.vertices = {vertex(x, 0, 0), vertex(x + 1, 0, 0), vertex(x, 1, 0)};
+        block.indices = {0, 1, 2};
+        model.parts.push_back({"geo_r_" + std::to_string(i) + "_FRNShape", std::move(block)});
+    }
+    return model.build();
+}
+
+void writeTableOfZeros(const std::filesystem::path& path, uint32_t bytes) {
+    ElfImage elf = oneQuad().toElf();
+    // The section-name table moves to the end of the file and grows.
+    constexpr uint32_t Start = 64 * 1024;
+    elf.sections[1].offset = Start;
+    elf.sections[1].size = bytes;
+    elf.sections[1].contents.clear();
+    writeFile(path, elf.build());
+    std::filesystem::resize_file(path, uint64_t{Start} + bytes);
+}
+
 Bytes tgaHeader(uint16_t width, uint16_t height) {
     Bytes tga(18 + 64, 0x40);
     std::fill(tga.begin(), tga.begin() + 18, uint8_t{0});
@@ -85,15 +127,19 @@ Bytes tgaHeader(uint16_t width, uint16_t height) {
     return tga;
 }
 
-Bytes hugeJpeg() {
+Bytes boastfulJpeg(uint16_t side) {
     Bytes jpeg = images::writeJpeg(images::testPattern(16, 16));
     for (std::size_t i = 0; i + 8 < jpeg.size(); ++i)
         if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
-            jpeg[i + 5] = 65500 >> 8, jpeg[i + 6] = 65500 & 0xFF;  // height
-            jpeg[i + 7] = 65500 >> 8, jpeg[i + 8] = 65500 & 0xFF;  // width
+            jpeg[i + 5] = static_cast<uint8_t>(side >> 8), jpeg[i + 6] = side & 0xFF;  // height
+            jpeg[i + 7] = static_cast<uint8_t>(side >> 8), jpeg[i + 8] = side & 0xFF;  // width
             break;
         }
     return jpeg;
+}
+
+Bytes hugeJpeg() {
+    return boastfulJpeg(65500);
 }
 
 Bytes hugeBitmapHeader() {
@@ -111,6 +157,14 @@ std::string millionLineSettings() {
 
 std::string tenMegabyteLine() {
     return "[GEOMDATA]\nnumpart=1\n\n[ALPHA_TRANS_" + std::string(10 * MiB, 'Q') + "FRNShape]\nlodoff=020\n";
+}
+
+void writeEndlessLineSettings(const std::filesystem::path& path, uint64_t bytes) {
+    const std::string head = "[GEOMDATA]\nnumpart=1\n\n[ALPHA_TRANS_";
+    writeFile(path, Bytes(head.begin(), head.end()));
+    std::filesystem::resize_file(path, head.size() + bytes);
+    std::ofstream tail(path, std::ios::binary | std::ios::app);
+    tail << "FRNShape]\nlodoff=020\n";
 }
 
 std::string withPath(std::string text, const std::string& path) {

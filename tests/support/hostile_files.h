@@ -6,6 +6,7 @@
 #include "model_file_builder.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace korvex::fixtures::hostile {
@@ -26,17 +27,36 @@ Bytes namesPastEveryTable();
 // One part of four vertices with 65,535 indices, all 60,000.
 Bytes indicesBeyondTheVertices();
 
+// One block of three vertices far out on every side of the view, whose
+// strip of 65,535 indices goes round them again and again: one triangle
+// that covers the whole view, 65,533 times. `parts` geometry symbols
+// point at the block.
+Bytes fullViewStrip(int parts);
+// `count` parts whose symbols share one name and one empty block: 16 bytes
+// of symbol each.
+Bytes manyEmptyParts(int count);
+// `count` honest parts, each a triangle of its own.
+Bytes manySmallParts(int count);
+// A model whose section-name table is `bytes` zeros, most of them a hole
+// that takes no room on the disk.
+void writeTableOfZeros(const std::filesystem::path& path, uint32_t bytes);
+
 // An uncompressed 32-bit TGA header claiming width x height, with 64 bytes of pixels.
 Bytes tgaHeader(uint16_t width, uint16_t height);
 // A small JPEG whose frame header claims 65,500 x 65,500 pixels.
 Bytes hugeJpeg();
 // A bitmap whose info header says it is 4 GB long.
 Bytes hugeBitmapHeader();
+// A small JPEG whose frame header claims `side` x `side` pixels.
+Bytes boastfulJpeg(uint16_t side);
 
 // A settings file for oneQuad(): one block of a million lines.
 std::string millionLineSettings();
 // A settings file for oneQuad() whose one block header is 10 MB long.
 std::string tenMegabyteLine();
+// A settings file for oneQuad() whose block header runs on for `bytes`
+// zeros, a hole in the file, before its name and its "lodoff" line.
+void writeEndlessLineSettings(const std::filesystem::path& path, uint64_t bytes);
 
 // `text` with every "PATH" in it replaced by `path`.
 std::string withPath(std::string text, const std::string& path);
