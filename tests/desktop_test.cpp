@@ -39,6 +39,10 @@
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <fstream>
 
 using namespace korvex;
@@ -305,6 +309,28 @@ TEST(QtPromptsFolders, TheModelDialogStartsInTheWorkingFolderThenWhereItIsTold) 
     EXPECT_EQ(saved->filename(), "picture.png");
 }
 
+// While it lives, files this process writes stop growing at `bytes`, as on
+// a full disk: a write past that fails with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, signal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*signal_)(int) = nullptr;
+};
+
 TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
     if (window->view3d() == nullptr) GTEST_SKIP() << "no OpenGL on this display";
     // A still car: no turning, and a clock that stands.
@@ -347,6 +373,23 @@ TEST_F(DesktopTest, F12SavesTheViewAsThePictureOnScreen) {
     EXPECT_NE(
         prompts.shown[2].text.find("The picture could not be saved to " + (folder / "missing" / "shot.png").string()),
         std::string::npos);
+
+    // On a full disk (here: files may not grow past 64 bytes) the box says
+    // so, and the picture written before is left as it was.
+    const auto contents = [&] {
+        QFile picture(QString::fromStdString(saved.string()));
+        return picture.open(QIODevice::ReadOnly) ? picture.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
+    prompts.fileAnswers.push_back(saved);
+    {
+        const FileSizeLimit full(64);
+        QTest::keyClick(window->partTree, Qt::Key_F12);
+    }
+    ASSERT_EQ(prompts.shown.size(), 5u);
+    EXPECT_EQ(prompts.shown[4].text, "The picture could not be saved to " + saved.string() + ": File too large");
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(saved.parent_path()), {}), 1);
     // No menu of the window carries the key.
     for (QAction* action : window->findChildren<QAction*>()) EXPECT_NE(action->shortcut(), QKeySequence(Qt::Key_F12));
 }

@@ -1,6 +1,7 @@
 #include "settings/geomdata_file.h"
 
 #include "model/load_error.h"
+#include "settings/text_line_reader.h"
 #include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
@@ -171,6 +172,29 @@ TEST(GeomDataFile, ReadsBlocksByTheirRules) {
         EXPECT_EQ(rows, c.expected);
         EXPECT_EQ(viewer->prompts.shown.size(), c.asksAboutFewerRows ? 1u : 0u);
     }
+}
+
+TEST(TextLineReader, KeepsALinesFirstBytesAndJudgesTheWholeLine) {
+    // Blanks, a word across the reader's 4096-byte pieces far past what is
+    // kept, and a letter at the very end; then a short line after a CR LF.
+    std::string text = std::string(4093, ' ') + "lodoff" + std::string(5000, ' ') + "x\r\nlodon\r";
+    TextLineReader reader(ModelStream::fromBytes(std::vector<uint8_t>(text.begin(), text.end())));
+    constexpr std::string_view words[] = {"lodon", "lodoff"};
+    const TextLine first = reader.readLine(8, words);
+    EXPECT_EQ(first.text, std::string(8, ' '));
+    EXPECT_TRUE(first.cut);
+    EXPECT_FALSE(first.blank) << "the x at the end counts";
+    EXPECT_FALSE(first.has(0));
+    EXPECT_TRUE(first.has(1));
+    const TextLine second = reader.readLine(8, words);
+    EXPECT_EQ(second.text, "lodon");
+    EXPECT_FALSE(second.cut);
+    EXPECT_TRUE(second.has(0));
+    EXPECT_FALSE(second.has(1));
+    EXPECT_TRUE(reader.atEnd());
+    const TextLine past = reader.readLine(8, words);
+    EXPECT_TRUE(past.blank);
+    EXPECT_EQ(past.text, "");
 }
 
 TEST(GeomDataFile, LogsThePathAndTheCountLineThenAppliesTheRows) {

@@ -64,6 +64,18 @@ TEST(PicturePreview, ShowsTheDecodedPictureTopRowFirst) {
     }
 }
 
+TEST(PicturePreview, ABigJpegIsDecodedAtAReducedScaleWithItsFullSizeShown) {
+    fixtures::TempDir folder;
+    images::writeFile(folder / "big.jpg", images::writeJpeg(images::testPattern(2048, 1024)));
+    PicturePreview preview;
+    preview.showFile(toQString(folder / "big.jpg"));
+    // Slow machines see the pane's note first; the picture follows.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !preview.shownImage().isNull(); }, 5000));
+    EXPECT_EQ(preview.sizeText(), QStringLiteral("2048 \u00D7 1024 pixels"));
+    // An eighth of the picture still fills the pane's 180 pixels.
+    EXPECT_EQ(preview.shownImage().size(), QSize(256, 128));
+}
+
 TEST(PicturePreview, SaysWhyNothingIsShown) {
     fixtures::TempDir folder;
     images::writeFile(folder / "good.tga", images::writeTga(redOverBlue()));

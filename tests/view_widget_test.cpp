@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTest>
 
 #include <GL/gl.h>
@@ -132,6 +133,34 @@ TEST_F(ViewWidgetTest, FramesFollowOneAnotherOnlyWhileALoadedModelTurnsUntilTheL
     view->setFrameLoopHeld(false);
     QTest::qWait(100);
     EXPECT_EQ(framesOver(300), 0u) << "closed";
+}
+
+TEST_F(ViewWidgetTest, AFrameSlowerThanHalfASecondStopsTheViewMovingUntilAFrameIsQuickAgain) {
+    window->openModel(KORVEX_SAMPLE_CAR);
+    ASSERT_TRUE(window->rotatingAction->isChecked());
+    // Each frame reads the clock before and after drawing: 600 ms a frame.
+    clock.step = 600;
+    view->setFrameLoopHeld(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->slowToDraw(); }, 5000));
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "The model is slow to draw (0.6 s a frame): the view no longer moves by itself and draws only when "
+              "something changes.");
+    QTest::qWait(50);
+    const uint64_t stopped = view->framesDrawn();
+    QTest::qWait(300);
+    EXPECT_EQ(view->framesDrawn(), stopped) << "no frame follows by itself";
+    // A change is still drawn, once.
+    view->requestFrame();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->framesDrawn() == stopped + 1; }, 5000));
+    QTest::qWait(300);
+    EXPECT_EQ(view->framesDrawn(), stopped + 1);
+
+    // A quick frame sets the view moving again and takes the note away.
+    clock.step = 10;
+    view->requestFrame();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->framesDrawn() > stopped + 5; }, 5000));
+    EXPECT_FALSE(view->slowToDraw());
+    EXPECT_EQ(window->statusBar()->currentMessage(), "");
 }
 
 TEST_F(ViewWidgetTest, MouseDragsTurnTiltAndZoomUntilAnyRelease) {
