@@ -11,14 +11,14 @@
 #include "render/view_widget.h"
 #include "settings/geomdata_file.h"
 #include "settings/open_command.h"
-#include "textures/opengl_textures.h"
-#include "textures/texture_files.h"
-#include "textures/texture_library.h"
-#include "textures/texture_upload.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_model.h"
 #include "tests/support/window_checks.h"
+#include "textures/opengl_textures.h"
+#include "textures/texture_files.h"
+#include "textures/texture_library.h"
+#include "textures/texture_upload.h"
 #include "ui/texture_manager_window.h"
 
 #include <QAction>
@@ -247,8 +247,7 @@ TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
     EXPECT_TRUE(window->state().ModelLoaded);
     EXPECT_EQ(log(), logBefore);
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().text;
-    EXPECT_EQ(window->statusBar()->currentMessage(),
-              "photo.jpg was not opened: only model files (.o) open as models.");
+    EXPECT_EQ(window->statusBar()->currentMessage(), "photo.jpg was not opened: only model files (.o) open as models.");
 
     // Two files at once, or something that is no file, are not taken.
     EXPECT_FALSE(drop({QUrl::fromLocalFile("/tmp/a.o"), QUrl::fromLocalFile("/tmp/b.o")}));
@@ -426,8 +425,8 @@ TEST_F(DesktopTest, FileExportWritesTheCheckedPartsWithTheTexturesTheViewShows) 
     EXPECT_EQ(prompts.shown[0].caption, "car.glb");
     EXPECT_EQ(prompts.shown[0].text, ExportFileFilter);
     const std::size_t parts = state.partList.Parts.size();
-    EXPECT_TRUE(log().endsWith(QString::fromStdString("Exported " + std::to_string(parts - 1) + " parts to " +
-                                                      glb.string())));
+    EXPECT_TRUE(
+        log().endsWith(QString::fromStdString("Exported " + std::to_string(parts - 1) + " parts to " + glb.string())));
 
     tinygltf::Model model;
     tinygltf::TinyGLTF reader;

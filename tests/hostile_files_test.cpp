@@ -420,6 +420,7 @@ std::vector<HostileFile> hostileFiles() {
          Loaded, 0,
          [](Folder f) {
              const std::string glb = contents(f.modelFolder() / "out.glb");
+             ASSERT_GT(glb.size(), 20u);
              EXPECT_TRUE(validUtf8Text(glb.substr(20, glb.find("BIN") - 20)));
              EXPECT_NE(glb.find("\"\xEF\xBF\xBD\xEF\xBF\xBD.tga\""), std::string::npos);
          }},
@@ -448,7 +449,7 @@ std::vector<HostileFile> hostileFiles() {
              return args;
          },
          "Loaded 50000 parts successfully.\n", 0,
-         [](Folder f) { EXPECT_GT(std::filesystem::file_size(f.modelFolder() / "out.glb"), 50000u * 300); }},
+         [](Folder f) { EXPECT_GT(contents(f.modelFolder() / "out.glb").size(), 50000u * 300); }},
         {"a string table of 32 MiB of zeros",
          [](Folder f) {
              writeTableOfZeros(f.model(), 32 << 20);
@@ -549,7 +550,8 @@ TEST(HostileFiles, EachEndsInItsMessagesWithMemoryBounded) {
         std::size_t from = 0;
         for (const std::string& text : hostile.expected) {
             from = said.find(withPath(text, path), from);
-            ASSERT_NE(from, std::string::npos) << text << "\nnot found in:\n" << said.substr(0, 2000);
+            EXPECT_NE(from, std::string::npos) << text << "\nnot found in:\n" << said.substr(0, 2000);
+            if (from == std::string::npos) break;
         }
         if (hostile.check) hostile.check(folder);
     }
