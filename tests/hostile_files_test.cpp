@@ -441,15 +441,15 @@ std::vector<HostileFile> hostileFiles() {
              EXPECT_EQ(obj.find("\nv 9 9 9"), std::string::npos);
              EXPECT_TRUE(mtl.starts_with("# Korvex Model Viewer 1.0, from car mtllib evil.mtl v 9 9 9 f 1 1 1 .o\n\n"));
          }},
-        {"50,000 parts exported as .glb",
+        {"20,000 parts exported as .glb",
          [](Folder f) {
-             auto args = model(f, manySmallParts(50000));
+             auto args = model(f, manySmallParts(20000));
              args[0] = "export";
              args.insert(args.end(), {"--glb", inFolder(f, "out.glb")});
              return args;
          },
-         "Loaded 50000 parts successfully.\n", 0,
-         [](Folder f) { EXPECT_GT(contents(f.modelFolder() / "out.glb").size(), 50000u * 300); }},
+         "Loaded 20000 parts successfully.\n", 0,
+         [](Folder f) { EXPECT_GT(contents(f.modelFolder() / "out.glb").size(), 20000u * 300); }},
         {"a string table of 32 MiB of zeros",
          [](Folder f) {
              writeTableOfZeros(f.model(), 32 << 20);
@@ -458,9 +458,9 @@ std::vector<HostileFile> hostileFiles() {
          std::vector<std::string>{"ERROR! while loading string table number 0\n", OverBudget}},
         {"a JPEG claiming 16384 x 16384 pixels", [](Folder f) { return picture(f, "big.jpg", boastfulJpeg(16384)); },
          "box\tBMP Unit\tCouldn't load JPG - \"PATH\"\nfail\n"},
-        {"a geomdata.ini line of 256 MiB, most of it a hole",
+        {"a geomdata.ini line of 128 MiB, most of it a hole",
          [](Folder f) {
-             writeEndlessLineSettings(f.modelFolder() / "geomdata.ini", 256 << 20);
+             writeEndlessLineSettings(f.modelFolder() / "geomdata.ini", 128 << 20);
              return model(f, oneQuad().build());
          },
          std::vector<std::string>{"numpart=1\n---\n0\t", "\t0\t4\t4\t1\t1\t0\t20\n"}},
