@@ -1,6 +1,7 @@
 #include "ui/picture_file_dialog.h"
 
 #include "tests/support/gui_test_main.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/test_model.h"
 
@@ -88,11 +89,14 @@ TEST(PicturePreview, SaysWhyNothingIsShown) {
     ASSERT_LT(second + 5, jpeg.end());
     second[5] = 0x7E;
     images::writeFile(folder / "broken.jpg", jpeg);
+    // Far too big to be a texture, though an eighth of it would fit the pane.
+    images::writeFile(folder / "huge.jpg", fixtures::hostile::boastfulJpeg(16384));
     const std::pair<QString, QString> cases[] = {
         {QString(), QStringLiteral("No preview")},
         {toQString(folder.path()), QStringLiteral("No preview")},
         {toQString(folder / "picture.png"), QStringLiteral("Cannot be read as a texture")},
         {toQString(folder / "broken.jpg"), QStringLiteral("Cannot be read as a texture")},
+        {toQString(folder / "huge.jpg"), QStringLiteral("Cannot be read as a texture")},
     };
     PicturePreview preview;
     for (const auto& [path, text] : cases) {
