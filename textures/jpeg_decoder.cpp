@@ -181,6 +181,8 @@ std::optional<PixelBuffer> DecodeJpegReduced(std::span<const uint8_t> file, uint
         fullWidth = session.info.image_width;
         fullHeight = session.info.image_height;
     }
+    // A picture the texture loader would refuse is not shown as if it could be used.
+    if (uint64_t{fullWidth} * fullHeight * 4 >= budget) return std::nullopt;
     // The smallest of libjpeg's scales whose longer side still reaches `side`.
     const uint32_t longer = std::max(fullWidth, fullHeight);
     unsigned denominator = 8;

@@ -25,7 +25,8 @@ std::optional<PixelBuffer> DecodeJpegFile(const std::filesystem::path& path, Pro
 // scales (1/8, 1/4, 1/2, 1) whose longer side still reaches `side`, which
 // costs a fraction of the whole picture's memory and time. Sets the
 // picture's full size whenever the header could be read; nothing, with no
-// box, for a picture that cannot be read or is over `budget`.
+// box, for a picture that cannot be read or that DecodeJpeg would refuse
+// for its size, before any of it is decoded.
 std::optional<PixelBuffer> DecodeJpegReduced(std::span<const uint8_t> file, uint32_t side, uint32_t& fullWidth,
                                              uint32_t& fullHeight, uint64_t budget = DecodeBudget);
 

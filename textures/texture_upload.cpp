@@ -84,8 +84,7 @@ std::optional<PreviewPicture> DecodeTexturePreview(const std::filesystem::path& 
             const auto bytes = readWholeFile(path, DecodeBudget);
             if (!bytes) return std::nullopt;
             auto reduced = DecodeJpegReduced(*bytes, side, preview.width, preview.height);
-            // A picture the texture loader would refuse is not shown as if it could be used.
-            if (!reduced || uint64_t{preview.width} * preview.height * 4 >= DecodeBudget) return std::nullopt;
+            if (!reduced) return std::nullopt;
             preview.picture = std::move(*reduced);
             return preview;
         }
