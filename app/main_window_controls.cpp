@@ -307,21 +307,13 @@ FrameControls MainWindow::frameControls() const {
                          optionsPanel->detailSlider->value()};
 }
 
-namespace {
-
-QString slowFramesNote(uint32_t milliseconds) {
-    return QStringLiteral(
-               "The model is slow to draw (%1 s a frame): the view no longer moves by itself and "
-               "draws only when something changes.")
-        .arg(milliseconds / 1000.0, 0, 'f', 1);
-}
-
-}  // namespace
-
 void MainWindow::noteSlowFrames(bool slow, uint32_t milliseconds) {
+    static const QString start = QStringLiteral("The model is slow to draw");
     if (slow)
-        statusBar()->showMessage(slowFramesNote(milliseconds));
-    else if (statusBar()->currentMessage().startsWith(QStringLiteral("The model is slow to draw")))
+        statusBar()->showMessage(start + QStringLiteral(" (%1 s a frame): the view no longer moves by itself and "
+                                                        "draws only when something changes.")
+                                             .arg(milliseconds / 1000.0, 0, 'f', 1));
+    else if (statusBar()->currentMessage().startsWith(start))
         statusBar()->clearMessage();
 }
 

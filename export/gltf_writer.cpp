@@ -410,18 +410,6 @@ void addGlb(FileSet& files, const ExportScene& scene, const std::filesystem::pat
     }
 }
 
-void writeGlb(const ExportScene& scene, const std::filesystem::path& path) {
-    writeExports(scene, {{ExportFormat::Glb, path}});
-}
-
-void writeObj(const ExportScene& scene, const std::filesystem::path& path) {
-    writeExports(scene, {{ExportFormat::Obj, path}});
-}
-
-void writeExport(const ExportScene& scene, ExportFormat format, const std::filesystem::path& path) {
-    writeExports(scene, {{format, path}});
-}
-
 void writeExports(const ExportScene& scene, const std::vector<ExportTarget>& targets,
                   const std::vector<ExportInput>& inputs) {
     std::filesystem::path current;

@@ -20,18 +20,6 @@ inline constexpr std::string_view ExportFileFilter = "glTF Binary (*.glb)|*.glb|
 // The format a file name's extension asks for (".glb", ".obj", any case).
 std::optional<ExportFormat> exportFormatOf(const std::filesystem::path& path);
 
-// One node, mesh and material per part, the buffer and the textures' PNG
-// pictures inside the one file; the parts left out are listed in the
-// scene's extras. Throws ExportError, leaving no file behind.
-void writeGlb(const ExportScene& scene, const std::filesystem::path& path);
-
-// One group and material per part; beside the OBJ go an MTL file of the
-// same name and the textures as "<name>_<texture>.png". The parts left out
-// are listed in comments. Throws ExportError, leaving no file behind.
-void writeObj(const ExportScene& scene, const std::filesystem::path& path);
-
-void writeExport(const ExportScene& scene, ExportFormat format, const std::filesystem::path& path);
-
 struct ExportTarget {
     ExportFormat format;
     std::filesystem::path path;
@@ -44,6 +32,12 @@ struct ExportInput {
     std::string what;
 };
 
+// A .glb target holds one node, mesh and material per part, the buffer and
+// the textures' PNG pictures; the parts left out are listed in the scene's
+// extras. Beside an .obj target go an MTL file of the same name and the
+// textures as "<name>_<texture>.png"; the parts left out are listed in
+// comments.
+//
 // Writes every target, all or nothing: should any file fail (a full disk,
 // a name that cannot be replaced, a target that is an input or another
 // target), every file is left as it was and ExportError says why. Every

@@ -253,13 +253,6 @@ TEST(ExportSampleCar, BothFilesHoldTheLoadedPartsTrianglesAndVertices) {
     EXPECT_GT(totalTriangles, 25000u);
 }
 
-std::vector<std::string> filesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothingBehind) {
     const std::filesystem::path missing = folder.modelFolder() / "missing" / "car.glb";
     const InspectRun run = exportModel({"--glb", missing.string()});
@@ -270,12 +263,12 @@ TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothingBehind) {
     // picture is put in place, and no temporary file stays.
     const std::vector<std::string> before = {"car.mtl", "car.o", "geomdata.ini", "paint.tga"};
     std::filesystem::create_directory(folder.modelFolder() / "car.mtl");
-    ASSERT_EQ(filesIn(folder.modelFolder()), before);
+    ASSERT_EQ(fixtures::filesIn(folder.modelFolder()), before);
     const InspectRun blocked = exportModel({"--obj", (folder.modelFolder() / "car.obj").string()});
     EXPECT_EQ(blocked.status, 1);
     EXPECT_NE(blocked.err.find("cannot write " + (folder.modelFolder() / "car.mtl").string()), std::string::npos)
         << blocked.err;
-    EXPECT_EQ(filesIn(folder.modelFolder()), before);
+    EXPECT_EQ(fixtures::filesIn(folder.modelFolder()), before);
 
     // A model that does not load writes nothing.
     const InspectRun nothing = inspect({"export", (folder.modelFolder() / "none.o").string(), "--glb", "x.glb"});

@@ -339,14 +339,6 @@ std::string contents(const std::filesystem::path& path) {
     return readText(path.string());
 }
 
-// The files beside the model, temporary ones included.
-std::vector<std::string> namesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Old files beside the model, for an export that must leave them as they were.
 void writeOldFiles(const fixtures::CarFolder& folder) {
     for (const char* name : {"out.glb", "out.obj", "out.mtl"}) fixtures::writeText(folder.modelFolder() / name, "old");
@@ -355,7 +347,8 @@ void writeOldFiles(const fixtures::CarFolder& folder) {
 void expectOldFilesOnly(const fixtures::CarFolder& folder) {
     for (const char* name : {"out.glb", "out.obj", "out.mtl"})
         EXPECT_TRUE(contents(folder.modelFolder() / name) == "old") << name << " was replaced";
-    EXPECT_EQ(namesIn(folder.modelFolder()), (std::vector<std::string>{"car.o", "out.glb", "out.mtl", "out.obj"}));
+    EXPECT_EQ(fixtures::filesIn(folder.modelFolder()),
+              (std::vector<std::string>{"car.o", "out.glb", "out.mtl", "out.obj"}));
 }
 
 // One part of 2,000 vertices whose numbers take many digits as text.
@@ -484,7 +477,7 @@ std::vector<HostileFile> hostileFiles() {
              return args;
          },
          "paint.png: File too large\n", 1,
-         [](Folder f) { EXPECT_EQ(namesIn(f.modelFolder()), (std::vector<std::string>{"paint.tga"})); }, 64},
+         [](Folder f) { EXPECT_EQ(fixtures::filesIn(f.modelFolder()), (std::vector<std::string>{"paint.tga"})); }, 64},
         {"a drawn frame's PNG written to a full disk",
          [](Folder f) {
              auto args = model(f, oneQuad().build());
@@ -493,7 +486,7 @@ std::vector<HostileFile> hostileFiles() {
              return args;
          },
          "frame.png: File too large\n", 1,
-         [](Folder f) { EXPECT_EQ(namesIn(f.modelFolder()), (std::vector<std::string>{"car.o"})); }, 64},
+         [](Folder f) { EXPECT_EQ(fixtures::filesIn(f.modelFolder()), (std::vector<std::string>{"car.o"})); }, 64},
         // The .glb (about 70 KB) fits under the limit, the .obj's text
         // (about 200 KB) does not.
         {"an export of both formats to a full disk",
@@ -531,7 +524,7 @@ std::vector<HostileFile> hostileFiles() {
              return exportQuad(f, {"--obj", inFolder(f, "x.mtl")});
          },
          "x.mtl: another file of this export is written there", 1,
-         [](Folder f) { EXPECT_EQ(namesIn(f.modelFolder()), (std::vector<std::string>{"car.o"})); }},
+         [](Folder f) { EXPECT_EQ(fixtures::filesIn(f.modelFolder()), (std::vector<std::string>{"car.o"})); }},
         {"an export to a name of 250 bytes",
          [](Folder f) {
              return exportQuad(f, {"--glb", inFolder(f, std::string(246, 'n') + ".glb")});

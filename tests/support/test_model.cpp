@@ -3,6 +3,7 @@
 #include "model/elf_reader.h"
 #include "settings/open_command.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include <random>
@@ -28,9 +29,15 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-CarFolder::CarFolder()
-    : cars_(root_.path() / "cars"), modelFolder_(cars_ / "a"), model_(modelFolder_ / "car.o") {
+CarFolder::CarFolder() : cars_(root_.path() / "cars"), modelFolder_(cars_ / "a"), model_(modelFolder_ / "car.o") {
     std::filesystem::create_directories(modelFolder_);
+}
+
+std::vector<std::string> filesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void writeText(const std::filesystem::path& path, std::string_view text) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex::fixtures {
 
@@ -43,6 +44,9 @@ private:
 };
 
 void writeText(const std::filesystem::path& path, std::string_view text);
+
+// The names of the files in `folder`, hidden ones included, in order.
+std::vector<std::string> filesIn(const std::filesystem::path& folder);
 
 struct LoadOutcome {
     ProgramState state;
