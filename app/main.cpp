@@ -5,6 +5,7 @@
 #include "qt_prompts.h"
 #include "ui/window_common.h"
 
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -107,11 +108,16 @@ int main(int argc, char** argv) {
         arguments.size() == 1 ? std::optional<std::filesystem::path>(arguments[0]) : std::nullopt;
     korvex::KorvexApplication app(argc, argv);
 
+    // What the window remembers across runs, in the user's configuration
+    // folder ($XDG_CONFIG_HOME/korvex-viewer/korvex-viewer.conf).
+    QSettings memory(QSettings::NativeFormat, QSettings::UserScope, "korvex-viewer", "korvex-viewer");
     korvex::QtPrompts prompts;
+    prompts.useMemory(&memory);
     korvex::QtColourChooser colours;
     auto window = std::make_unique<korvex::MainWindow>(prompts, colours);
     prompts.setParent(window.get());
     colours.setParent(window.get());
+    window->useMemory(&memory);
     app.setErrorPrompts(&prompts);
     window->show();
     if (model) QTimer::singleShot(0, window.get(), [&] { window->openModel(*model); });

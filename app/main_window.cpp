@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include "about_box.h"
+#include "file_watcher.h"
 #include "main_window_metrics.h"
 #include "model/model_commands.h"
 #include "render/view_widget.h"
@@ -41,6 +42,7 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
 
     createToolBar();
     createMenus();
+    createReloading();
 
     client_ = new ResizingPanel(this);
     client_->setObjectName("clientArea");
@@ -87,6 +89,11 @@ MainWindow::~MainWindow() {
     // The child widgets are destroyed after this object has stopped being a
     // MainWindow, and after the state they show: nothing they report may
     // reach it, and the tree must stop reading the state first.
+    // Pictures still being read are not wanted any more.
+    pictureReaders_.clear();
+    pictureReaders_.waitForDone();
+    remember();
+    watcher_->onChanged = nullptr;
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     for (QObject* sender :
@@ -163,6 +170,7 @@ void MainWindow::showCurrentState() {
                                       : title);
     viewHint->setVisible(!state_.ModelLoaded);
     if (view3d_ != nullptr) view3d_->requestFrame();
+    updateWatches();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

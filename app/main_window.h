@@ -10,6 +10,8 @@
 //   main_window_file_commands.cpp     open, close, dropped files, F12, exit
 //   main_window_appearance_commands.cpp  parts, wireframe, colours, textures,
 //                                     help and about
+//   main_window_reload.cpp            files changed by other programs, Reload,
+//                                     recent files, what the window remembers
 
 #include "model/program_state.h"
 #include "model/user_io.h"
@@ -26,8 +28,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
+
+#include <QStringList>
+#include <QThreadPool>
+
+#include <map>
+#include <set>
 
 class QAction;
+class QSettings;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -40,6 +50,8 @@ class QUrl;
 namespace korvex {
 
 class AboutBox;
+class FileWatcher;
+struct ReloadedPicture;
 class PartOptionsPanel;
 class PartTreeModel;
 class TextureCombo;
@@ -92,6 +104,26 @@ public:
     void openModelMenuCommand();
     void closeModelCommand();
     void exitCommand();
+    // "Reload" (F5): the model and its settings file read again with the
+    // user's set-up kept, and every picture read again.
+    void reloadCommand();
+    // Opens a model of the recent list, or takes it off when it is gone.
+    void openRecentFile(const QString& path);
+    void clearRecentFiles();
+    // The models opened last, newest first, at most RecentFileCount.
+    QStringList recentFiles() const { return recentFiles_; }
+    static constexpr int RecentFileCount = 10;
+    // Keeps what the window remembers across runs in `memory` (the recent
+    // files, its size and place, the drag bars, "Rotating" and the scene
+    // colours), taking up what it holds now. The window keeps nothing
+    // without one.
+    void useMemory(QSettings* memory);
+    // Writes what the window remembers into its memory now.
+    void remember();
+    // The files watched for changes made by other programs.
+    FileWatcher& fileWatcher() { return *watcher_; }
+    // Pictures read again and shown so far.
+    uint64_t picturesReloaded() const { return picturesReloaded_; }
     // F12: saves the 3-D view as a picture.
     void saveViewPicture();
     // "File > Export...": the model as glTF or OBJ, without the parts left unchecked.
@@ -139,6 +171,8 @@ public:
     // which triggers the button's.
     QMenu *fileMenu, *optionsMenu, *viewMenu, *helpMenu;
     QAction *openMenuAction, *closeMenuAction, *exportMenuAction, *texturesMenuAction, *exitAction;
+    QAction *reloadAction, *reloadChangedAction, *clearRecentAction;
+    QMenu* recentMenu;
     QAction *rotatingAction, *showAllMenuAction, *hideAllMenuAction, *untextureAllAction, *textureNonWheelAction,
         *textureWheelAction, *uncolourAllAction, *randomColoursAction, *allTransparentAction, *allOpaqueAction,
         *allReflectingAction, *allMattAction, *restoreSettingsMenuAction, *backgroundColourAction,
@@ -174,6 +208,20 @@ private:
     void createMenus();
     void createLeftPane(QWidget* client);
     void createView(QWidget* client);
+    // Watching and reading files again.
+    void createReloading();
+    // Watches the open model's files and pictures, or nothing.
+    void updateWatches();
+    void filesChanged(const std::vector<std::filesystem::path>& files);
+    void reloadModelFile();
+    void rereadSettingsFile();
+    // Reads the picture at `file` (in watched form) on a worker thread; the
+    // textures made from it take it up once it is ready.
+    void reloadPicture(const std::filesystem::path& file);
+    void pictureRead(const std::filesystem::path& file, uint64_t generation, std::optional<ReloadedPicture> picture);
+    // Puts a model just opened at the top of the recent list.
+    void noteRecentFile(const std::filesystem::path& model);
+    void showRecentFiles();
     // Notes in the status bar that frames are slow to draw, or takes the note away.
     void noteSlowFrames(bool slow, uint32_t milliseconds);
     void createViewMenu();
@@ -224,6 +272,15 @@ private:
     int leftPaneWidth_;
     double splitterShare_ = 0.0;
     bool logEmpty_ = false;
+    FileWatcher* watcher_ = nullptr;
+    // Changes seen while a modal dialog was up, taken up once it is gone.
+    std::set<std::filesystem::path> pendingChanges_;
+    // Reads pictures again; the newest read of each file wins.
+    QThreadPool pictureReaders_;
+    std::map<std::filesystem::path, uint64_t> pictureGenerations_;
+    uint64_t picturesReloaded_ = 0;
+    QStringList recentFiles_;
+    QSettings* memory_ = nullptr;
 };
 
 inline constexpr std::string_view PictureFileFilter =

@@ -107,6 +107,14 @@ void MainWindow::createMenus() {
     closeMenuAction = addMenuItem(fileMenu, "closeMenuAction", "C&lose", icons::closeFile());
     closeMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     closeMenuAction->setEnabled(false);
+    reloadAction = addMenuItem(fileMenu, "reloadAction", "&Reload");
+    reloadAction->setShortcut(QKeySequence(Qt::Key_F5));
+    recentMenu = fileMenu->addMenu("Open R&ecent");
+    recentMenu->setObjectName("recentMenu");
+    // Each item names its file; its folder shows when the pointer rests on it.
+    recentMenu->setToolTipsVisible(true);
+    recentMenu->addSeparator();
+    clearRecentAction = addMenuItem(recentMenu, "clearRecentAction", "Clear List");
     fileMenu->addSeparator();
     exportMenuAction = addMenuItem(fileMenu, "exportMenuAction", "Ex&port...");
     exportMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -139,6 +147,10 @@ void MainWindow::createMenus() {
     optionsMenu->addSeparator();
     restoreSettingsMenuAction =
         addMenuItem(optionsMenu, "restoreSettingsMenuAction", "Restore File Settings", icons::restoreSettings());
+    optionsMenu->addSeparator();
+    reloadChangedAction = addMenuItem(optionsMenu, "reloadChangedAction", "Reload Changed Files");
+    reloadChangedAction->setCheckable(true);
+    reloadChangedAction->setChecked(true);
     optionsMenu->addSeparator();
     backgroundColourAction = addMenuItem(optionsMenu, "backgroundColourAction", "Background Colour...");
     backlightColourAction = addMenuItem(optionsMenu, "backlightColourAction", "Backlight Colour...");

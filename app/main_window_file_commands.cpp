@@ -54,6 +54,7 @@ void MainWindow::runOpenCommand(const std::function<void()>& open) {
     rememberModelFolder(state_.ModelPath);
     if (state_.ModelLoaded) {
         statusBar()->clearMessage();
+        noteRecentFile(state_.ModelPath);
         return;
     }
     // The log says why, on a tab that may be hidden: it comes forward.

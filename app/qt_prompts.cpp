@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QSettings>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -62,7 +63,30 @@ std::optional<std::filesystem::path> QtPrompts::chooseWith(std::string_view filt
     const std::optional<QString> chosen = dialog(folder.isEmpty() ? QDir::currentPath() : folder, qtFilter);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     folder = QFileInfo(*chosen).absolutePath();
+    rememberFolders();
     return fromQPath(*chosen);
+}
+
+void QtPrompts::useMemory(QSettings* memory) {
+    memory_ = memory;
+    if (memory_ == nullptr) return;
+    memory_->beginGroup(FoldersGroup);
+    // Keys are the filters, which hold characters a key may not: they are
+    // stored as pairs in one list.
+    const QStringList pairs = memory_->value("lastFolders").toStringList();
+    memory_->endGroup();
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+        if (QFileInfo(pairs[i + 1]).isDir()) folders_[pairs[i]] = pairs[i + 1];
+}
+
+void QtPrompts::rememberFolders() {
+    if (memory_ == nullptr) return;
+    QStringList pairs;
+    for (auto folder = folders_.cbegin(); folder != folders_.cend(); ++folder)
+        if (!folder.value().isEmpty()) pairs << folder.key() << folder.value();
+    memory_->beginGroup(FoldersGroup);
+    memory_->setValue("lastFolders", pairs);
+    memory_->endGroup();
 }
 
 std::optional<std::filesystem::path> QtPrompts::chooseFile(std::string_view filter, std::string_view caption) {
@@ -110,6 +134,7 @@ std::optional<std::filesystem::path> QtPrompts::chooseSaveFile(std::string_view 
 
 void QtPrompts::startIn(std::string_view filter, const std::filesystem::path& folder) {
     folders_[toDialogFilter(filter)] = toQPath(folder);
+    rememberFolders();
 }
 
 std::optional<uint32_t> QtColourChooser::chooseColour(uint32_t current) {

@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class QSettings;
 class QWidget;
 
 namespace korvex {
@@ -34,14 +35,21 @@ public:
     std::optional<std::filesystem::path> chooseSaveFile(std::string_view filter, const std::filesystem::path& suggested,
                                                         std::string_view caption = SaveAsCaption) override;
     void startIn(std::string_view filter, const std::filesystem::path& folder) override;
+    // Keeps each dialog's last folder in `memory`, across runs, taking up
+    // the folders it holds that still exist.
+    void useMemory(QSettings* memory);
 
 private:
+    static constexpr const char* FoldersGroup = "dialogs";
+    void rememberFolders();
+
     using Dialog = std::function<std::optional<QString>(const QString& folder, const QString& filter)>;
     std::optional<std::filesystem::path> chooseWith(std::string_view filter, const Dialog& dialog);
 
     QWidget* parent_;
     // Each file dialog starts in the folder it was last left in.
     QHash<QString, QString> folders_;
+    QSettings* memory_ = nullptr;
 };
 
 // The colour dialog of the commands.

@@ -168,6 +168,8 @@ void decodeParts(ProgramState& state, ModelStream& stream, const std::vector<Sym
         list.grow(i + 1);
         list.PartVisible[i] = 1;
         list.Parts[i].Name = decodingName(name);
+        budget.take(name.size());
+        list.Parts[i].SymbolName = name;
         list.PartVertices[i] = VertexArray();
         list.PartIndices[i] = TriArray();
 

@@ -31,6 +31,9 @@ struct GeometryPart {
     int32_t TextureIndex = 0;  // 0 = none, k = texture library entry k - 1
     uint8_t Transparent = 0;
     std::string Name;  // single-byte characters, at most 255 of them
+    // The symbol the part was found under in the file ("geo_r_12_FRNShape"):
+    // what a part is known by when the file is read again.
+    std::string SymbolName;
     int32_t SettingsRow = 0;
     // False when the part's strip refers to a vertex it does not have; such a
     // part is kept for the tree and the settings but never drawn.

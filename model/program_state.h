@@ -44,12 +44,22 @@ struct ViewState {
     uint32_t EnvTexture = 0;  // OpenGL texture of the reflection picture; 0 while there is none
 };
 
+// The window's controls that every frame reads.
+struct FrameControls {
+    bool Rotating = true;          // "Rotating" on the Options menu
+    bool UseLevelOfDetail = true;  // "Use Level of Detail"
+    int32_t DetailLevel = 100;     // the level-of-detail slider, 0 to 100
+};
+
 struct ProgramState {
     PartList partList;
     StringTables stringTables;
     PartTree tree;
     // Settings rows of the last opened model; kept when the model is closed.
     GeomDataTable geomData;
+    // The settings file those rows were read from; empty when the model
+    // had none (its rows are the defaults).
+    std::filesystem::path SettingsPath;
     // The program's textures; they outlive every model.
     TextureLibrary textureLibrary;
     bool ModelLoaded = false;

@@ -10,13 +10,6 @@
 
 namespace korvex {
 
-// The window's controls that every frame reads.
-struct FrameControls {
-    bool Rotating = true;          // "Rotating" on the Options menu
-    bool UseLevelOfDetail = true;  // "Use Level of Detail"
-    int32_t DetailLevel = 100;     // the level-of-detail slider, 0 to 100
-};
-
 // How a part's strip reaches OpenGL. Both send the same vertices in the same
 // order; the immediate one, a call per attribute, is kept as the reference.
 enum class StripEmitter { VertexArrays, Immediate };

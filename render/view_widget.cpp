@@ -1,5 +1,7 @@
 #include "view_widget.h"
 
+#include "scene_colours.h"
+
 #include "model/recording_io.h"
 #include "navigation.h"
 #include "picking.h"
@@ -173,6 +175,11 @@ void ViewWidget::initializeGL() {
     try {
         SetupScene(state_, locateProgramDataFile("Env.jpg"), *reported, textures);
         ApplyPolygonMode(state_.view);
+        // Scene colours chosen before the view had its context (or remembered
+        // from the last run) replace the scene's own.
+        const ViewState start;
+        if (state_.view.BackgroundColour != start.BackgroundColour) ApplyBackgroundColour(state_.view.BackgroundColour);
+        if (state_.view.BacklightColour != start.BacklightColour) ApplyBacklightColour(state_.view.BacklightColour);
     } catch (const std::bad_alloc&) {
         failure = "Out of memory.";
     } catch (const std::exception& escaped) {

@@ -41,16 +41,8 @@ std::optional<std::filesystem::path> findInFolder(const std::filesystem::path& f
     return found;
 }
 
-// The folder above the model's wins over the model's own.
-std::optional<std::filesystem::path> findBesideModel(const std::filesystem::path& modelPath) {
-    const std::filesystem::path folder = modelPath.parent_path();
-    for (const auto& candidate : {folder / "..", folder})
-        if (auto found = findInFolder(candidate)) return found;
-    return std::nullopt;
-}
-
 std::optional<std::filesystem::path> findGeomDataFile(const std::filesystem::path& modelPath, Prompts& prompts) {
-    if (auto found = findBesideModel(modelPath)) return found;
+    if (auto found = findGeomDataBesideModel(modelPath)) return found;
     prompts.message("Finding Geomdata.ini", MissingFileText, BoxIcon::Information);
     // The file most likely lies near the model: the dialog starts there.
     std::error_code failed;
@@ -132,15 +124,31 @@ int32_t roundHalfEven(int64_t numerator, int64_t denominator) {
 
 }  // namespace
 
+std::optional<std::filesystem::path> findGeomDataBesideModel(const std::filesystem::path& modelPath) {
+    // The folder above the model's wins over the model's own.
+    const std::filesystem::path folder = modelPath.parent_path();
+    for (const auto& candidate : {folder / "..", folder})
+        if (auto found = findInFolder(candidate)) return found;
+    return std::nullopt;
+}
+
 bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, UserIo io) {
+    state.SettingsPath.clear();
     const auto file = findGeomDataFile(modelPath, io.prompts);
-    if (!file) return false;
+    return file && loadGeomDataFile(state, *file, io);
+}
+
+bool loadGeomDataFile(ProgramState& state, const std::filesystem::path& file, UserIo io) {
     io.log.LogLine("");
     io.log.LogLine("LOADING Geomdata.ini...");
-    io.log.LogLine(file->string());
+    io.log.LogLine(file.string());
 
-    TextLineReader reader(*file);
-    return readGeomData(state, reader, io);
+    // A file that fails half-way is still the one the rows came from.
+    state.SettingsPath = file;
+    TextLineReader reader(file);
+    if (readGeomData(state, reader, io)) return true;
+    state.SettingsPath.clear();
+    return false;
 }
 
 bool readGeomData(ProgramState& state, TextLineReader& reader, UserIo io) {

@@ -7,6 +7,7 @@
 #include "model/user_io.h"
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace korvex {
@@ -20,7 +21,13 @@ inline constexpr std::string_view GeomDataDialogCaption = "Choose the geomdata.i
 // state.geomData and applies it to the parts. Answers false when no file was
 // used. A number that is not an integer, or a file that cannot be read,
 // escapes as LoadError; rows already read stay.
+// The file used is kept in state.SettingsPath, which is empty when none was.
 bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, UserIo io);
+// The settings file of the model at `modelPath` in the folder above it, else
+// in its own folder; nothing when neither has one.
+std::optional<std::filesystem::path> findGeomDataBesideModel(const std::filesystem::path& modelPath);
+// Reads the settings file `file` as LoadGeomData reads the one it finds.
+bool loadGeomDataFile(ProgramState& state, const std::filesystem::path& file, UserIo io);
 
 class TextLineReader;
 

@@ -59,4 +59,32 @@ std::optional<PixelBuffer> readTexturePixels(uint32_t name) {
     return picture;
 }
 
+bool replaceTexturePixels(uint32_t name, const ReloadedPicture& reloaded) {
+    const PixelBuffer& picture = reloaded.picture;
+    const bool mipmapped = reloaded.kind == TextureFileKind::Tga;
+    if (name == 0 || glIsTexture(name) != GL_TRUE || !powerOfTwoSides(picture)) return false;
+    if (mipmapped && reloaded.levels.empty() && (picture.width > 1 || picture.height > 1)) return false;
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    const bool fits = width == static_cast<GLint>(picture.width) && height == static_cast<GLint>(picture.height);
+    if (fits) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        const auto upload = [](GLint level, const PixelBuffer& pixels) {
+            glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, static_cast<GLsizei>(pixels.width),
+                            static_cast<GLsizei>(pixels.height), pixels.bytesPerPixel == 4 ? GL_RGBA : GL_RGB,
+                            GL_UNSIGNED_BYTE, pixels.pixels.data());
+        };
+        upload(0, picture);
+        for (std::size_t level = 0; level < reloaded.levels.size(); ++level)
+            upload(static_cast<GLint>(level + 1), reloaded.levels[level]);
+        // The others draw from the largest level alone; the smaller ones the
+        // builder made of the old picture are never used again.
+        if (!mipmapped) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return fits;
+}
+
 }  // namespace korvex

@@ -3,6 +3,7 @@
 
 #include "pixel_buffer.h"
 #include "texture_gl.h"
+#include "texture_reload.h"
 
 #include <optional>
 
@@ -24,5 +25,11 @@ public:
 // R, G, B, A), or nothing for a texture that has none. Needs the context
 // the texture was made in to be current.
 std::optional<PixelBuffer> readTexturePixels(uint32_t name);
+
+// Puts a picture read again into texture `name` in place, when the texture
+// holds a picture of its size (a TGA one, with every mipmap level): copying
+// bytes into storage that exists costs a fraction of making new storage.
+// Answers false, having changed nothing, when it does not fit.
+bool replaceTexturePixels(uint32_t name, const ReloadedPicture& reloaded);
 
 }  // namespace korvex

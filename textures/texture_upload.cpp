@@ -22,11 +22,9 @@ uint32_t textureSizeLimit(TextureGl& gl) {
     return static_cast<uint32_t>(std::max(1, gl.maxTextureSize()));
 }
 
-std::optional<uint32_t> uploadRgba(std::optional<PixelBuffer> decoded, TextureGl& gl) {
+std::optional<uint32_t> fitAndUpload(TextureFileKind kind, std::optional<PixelBuffer> decoded, TextureGl& gl) {
     if (!decoded) return std::nullopt;
-    const PixelBuffer fitted = FitToMaxTextureSize(std::move(*decoded), textureSizeLimit(gl));
-    return UploadRgbaPixels(gl, static_cast<uint16_t>(fitted.width), static_cast<uint16_t>(fitted.height), GL_RGBA,
-                            fitted.pixels.data());
+    return uploadDecodedPicture(kind, FitToMaxTextureSize(std::move(*decoded), textureSizeLimit(gl)), gl);
 }
 
 }  // namespace
@@ -52,6 +50,12 @@ uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer) {
     gl.build2DMipmaps(GL_TEXTURE_2D, 3, static_cast<int32_t>(buffer.width), static_cast<int32_t>(buffer.height),
                       buffer.bytesPerPixel == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, buffer.pixels.data());
     return name;
+}
+
+uint32_t uploadDecodedPicture(TextureFileKind kind, const PixelBuffer& fitted, TextureGl& gl) {
+    if (kind == TextureFileKind::Tga) return UploadTgaPixels(gl, fitted);
+    return UploadRgbaPixels(gl, static_cast<uint16_t>(fitted.width), static_cast<uint16_t>(fitted.height), GL_RGBA,
+                            fitted.pixels.data());
 }
 
 std::optional<PixelBuffer> DecodeTextureFile(const std::filesystem::path& path, Prompts& prompts) {
@@ -100,18 +104,15 @@ std::optional<PreviewPicture> DecodeTexturePreview(const std::filesystem::path& 
 }
 
 std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl& gl) {
-    auto decoded = DecodeTgaFile(path);
-    if (!decoded) return std::nullopt;
-    const PixelBuffer fitted = FitToMaxTextureSize(std::move(*decoded), textureSizeLimit(gl));
-    return UploadTgaPixels(gl, fitted);
+    return fitAndUpload(TextureFileKind::Tga, DecodeTgaFile(path), gl);
 }
 
 std::optional<uint32_t> LoadJpegFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
-    return uploadRgba(DecodeJpegFile(path, prompts), gl);
+    return fitAndUpload(TextureFileKind::Jpeg, DecodeJpegFile(path, prompts), gl);
 }
 
 std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
-    return uploadRgba(DecodeBmpFile(path, prompts), gl);
+    return fitAndUpload(TextureFileKind::Bmp, DecodeBmpFile(path, prompts), gl);
 }
 
 std::optional<uint32_t> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {

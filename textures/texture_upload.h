@@ -3,6 +3,7 @@
 
 #include "model/user_io.h"
 #include "pixel_buffer.h"
+#include "texture_files.h"
 #include "texture_gl.h"
 
 #include <cstdint>
@@ -19,6 +20,9 @@ uint32_t UploadRgbaPixels(TextureGl& gl, uint16_t width, uint16_t height, uint32
 // depth, mipmapped minification; the texture environment is left alone.
 uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer);
 
+// A picture already decoded and fitted, uploaded as the loader of `kind`
+// uploads it: TGA as UploadTgaPixels does, the others as R,G,B,A.
+uint32_t uploadDecodedPicture(TextureFileKind kind, const PixelBuffer& fitted, TextureGl& gl);
 // The picture in a texture file, decoded by the loader its extension
 // chooses (textureFileKind); nothing for an unknown kind or a file that
 // cannot be read, after the decoder's own box where it shows one. Throws

@@ -1,0 +1,250 @@
+// The main window and files that other programs change: watching the open
+// model, its settings file and the pictures of the textures; reading them
+// again with the user's set-up kept ("Reload", F5); the recent files; and
+// what the window remembers across runs.
+
+#include "main_window.h"
+
+#include "file_watcher.h"
+#include "main_window_metrics.h"
+#include "render/scene_colours.h"
+#include "render/view_widget.h"
+#include "setup/reload.h"
+#include "textures/opengl_textures.h"
+#include "textures/texture_reload.h"
+#include "textures/texture_upload.h"
+#include "ui/part_options_panel.h"
+#include "ui/part_tree_model.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <memory>
+
+namespace korvex {
+
+namespace {
+
+// How long a note that something went well stays in the status bar.
+constexpr int GoodNewsMs = 6000;
+
+QString fileNameOf(const std::filesystem::path& path) {
+    return toQPath(path.filename());
+}
+
+}  // namespace
+
+void MainWindow::createReloading() {
+    watcher_ = new FileWatcher(this);
+    watcher_->onChanged = [this](const std::vector<std::filesystem::path>& files) { filesChanged(files); };
+    // One reader is enough: a picture saved again while it is read is read
+    // once more, and only the last read is shown.
+    pictureReaders_.setMaxThreadCount(1);
+    connect(reloadAction, &QAction::triggered, this, [this] { reloadCommand(); });
+    connect(reloadChangedAction, &QAction::toggled, this, [this] { updateWatches(); });
+    connect(clearRecentAction, &QAction::triggered, this, [this] { clearRecentFiles(); });
+    showRecentFiles();
+}
+
+void MainWindow::updateWatches() {
+    // The window shows its state while it is still being made.
+    if (watcher_ == nullptr) return;
+    std::vector<std::filesystem::path> files;
+    if (state_.ModelLoaded && reloadChangedAction->isChecked()) {
+        files.push_back(state_.ModelPath);
+        if (!state_.SettingsPath.empty()) files.push_back(state_.SettingsPath);
+        for (const TextureEntry& texture : state_.textureLibrary)
+            if (!texture.SourcePath.empty()) files.push_back(texture.SourcePath);
+    }
+    watcher_->watch(files);
+}
+
+void MainWindow::filesChanged(const std::vector<std::filesystem::path>& files) {
+    pendingChanges_.insert(files.begin(), files.end());
+    // A dialog may be working on the parts or textures: what changed is
+    // taken up once it has closed.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(250, this, [this] { filesChanged({}); });
+        return;
+    }
+    const std::set<std::filesystem::path> changed = std::exchange(pendingChanges_, {});
+    if (state_.ModelLoaded && changed.contains(watchedForm(state_.ModelPath)))
+        reloadModelFile();
+    else if (state_.ModelLoaded && !state_.SettingsPath.empty() && changed.contains(watchedForm(state_.SettingsPath)))
+        rereadSettingsFile();
+    for (const std::filesystem::path& file : changed)
+        for (const TextureEntry& texture : state_.textureLibrary)
+            if (!texture.SourcePath.empty() && watchedForm(texture.SourcePath) == file) {
+                reloadPicture(file);
+                break;
+            }
+}
+
+void MainWindow::reloadCommand() {
+    if (state_.ModelLoaded) reloadModelFile();
+    std::set<std::filesystem::path> pictures;
+    for (const TextureEntry& texture : state_.textureLibrary)
+        if (!texture.SourcePath.empty()) pictures.insert(watchedForm(texture.SourcePath));
+    for (const std::filesystem::path& picture : pictures) reloadPicture(picture);
+}
+
+void MainWindow::reloadModelFile() {
+    ReloadOutcome outcome;
+    runTreeCommand([&] { outcome = reopenModel(state_, frameControls(), *this); });
+    const QString name = fileNameOf(state_.ModelPath);
+    if (!outcome.Done) {
+        statusBar()->showMessage(name + " could not be read; keeping the model loaded before" +
+                                 (outcome.Failure.empty() ? QString() : " (" + toQString(outcome.Failure) + ")"));
+        return;
+    }
+    statusBar()->showMessage(name + " was read again; the names, colours and textures given to its parts were kept.",
+                             GoodNewsMs);
+}
+
+void MainWindow::rereadSettingsFile() {
+    ReloadOutcome outcome;
+    runCommand([&] {
+        outcome = rereadSettings(state_, *this);
+        treeModel->partNodesChanged();
+    });
+    const QString name = fileNameOf(state_.SettingsPath);
+    if (outcome.Done)
+        statusBar()->showMessage(name + " was read again.", GoodNewsMs);
+    else
+        statusBar()->showMessage(name + " could not be read; keeping the settings loaded before");
+}
+
+void MainWindow::reloadPicture(const std::filesystem::path& file) {
+    const uint64_t generation = ++pictureGenerations_[file];
+    // Fitted to the limit the view's textures were fitted to; without a
+    // view they were read but never uploaded, as now.
+    int32_t limit = 1;
+    withViewTextures([&](TextureGl& gl) { limit = std::max(1, gl.maxTextureSize()); });
+    pictureReaders_.start([this, file, generation, limit] {
+        auto picture = std::make_shared<std::optional<ReloadedPicture>>(
+            prepareReloadedPicture(file, static_cast<uint32_t>(limit)));
+        // The window waits for its readers before it goes, so it is still here.
+        QMetaObject::invokeMethod(
+            this, [this, file, generation, picture] { pictureRead(file, generation, std::move(*picture)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::pictureRead(const std::filesystem::path& file, uint64_t generation,
+                             std::optional<ReloadedPicture> picture) {
+    // A read started later will bring the picture as it is now.
+    if (pictureGenerations_[file] != generation) return;
+    pictureGenerations_.erase(file);
+    if (!picture) {
+        statusBar()->showMessage(fileNameOf(file) + " could not be read; keeping the picture loaded before");
+        return;
+    }
+    bool shown = false;
+    for (TextureEntry& texture : state_.textureLibrary) {
+        if (texture.SourcePath.empty() || watchedForm(texture.SourcePath) != file) continue;
+        // Into the texture where it stands when it has the same size; as a
+        // new texture under the same entry otherwise.
+        bool replaced = false;
+        withViewContext([&] { replaced = replaceTexturePixels(texture.TextureObject, *picture); });
+        if (!replaced)
+            withViewTextures([&](TextureGl& gl) {
+                const uint32_t fresh = uploadDecodedPicture(picture->kind, picture->picture, gl);
+                gl.deleteTexture(texture.TextureObject);
+                texture.TextureObject = fresh;
+            });
+        shown = true;
+    }
+    if (!shown) return;
+    ++picturesReloaded_;
+    statusBar()->showMessage(fileNameOf(file) + " was read again.", GoodNewsMs);
+    showCurrentState();
+}
+
+void MainWindow::noteRecentFile(const std::filesystem::path& model) {
+    const QString path = toQPath(watchedForm(model));
+    recentFiles_.removeAll(path);
+    recentFiles_.prepend(path);
+    while (recentFiles_.size() > RecentFileCount) recentFiles_.removeLast();
+    showRecentFiles();
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        recentFiles_.removeAll(path);
+        showRecentFiles();
+        statusBar()->showMessage(QFileInfo(path).fileName() + " is no longer there; it was taken off the recent files.");
+        return;
+    }
+    openDroppedModel(fromQPath(path));
+}
+
+void MainWindow::clearRecentFiles() {
+    recentFiles_.clear();
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles() {
+    for (QAction* item : recentMenu->actions())
+        if (item != clearRecentAction && !item->isSeparator()) delete item;
+    QAction* before = recentMenu->actions().isEmpty() ? nullptr : recentMenu->actions().first();
+    for (const QString& path : recentFiles_) {
+        const QFileInfo file(path);
+        // An ampersand in a name is shown, not taken for a short-cut mark.
+        auto* item = new QAction(file.fileName().replace('&', "&&"), recentMenu);
+        item->setToolTip(path);
+        connect(item, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+        recentMenu->insertAction(before, item);
+    }
+    clearRecentAction->setEnabled(!recentFiles_.isEmpty());
+    if (memory_ != nullptr) memory_->setValue("recentFiles", recentFiles_);
+}
+
+namespace {
+
+const QString BackgroundKey = QStringLiteral("scene/background");
+const QString BacklightKey = QStringLiteral("scene/backlight");
+
+}  // namespace
+
+void MainWindow::useMemory(QSettings* memory) {
+    memory_ = memory;
+    if (memory_ == nullptr) return;
+    recentFiles_ = memory_->value("recentFiles").toStringList();
+    while (recentFiles_.size() > RecentFileCount) recentFiles_.removeLast();
+    showRecentFiles();
+    if (memory_->contains("window/geometry")) restoreGeometry(memory_->value("window/geometry").toByteArray());
+    const int paneWidth = memory_->value("window/leftPaneWidth", leftPaneWidth_).toInt();
+    const double share = memory_->value("window/treeShare", splitterShare_).toDouble();
+    if (share > 0.0 && share < 1.0) splitterShare_ = share;
+    setLeftPaneWidth(std::max(window_metrics::NarrowestPane, paneWidth));
+    layoutLeftPane();
+    rotatingAction->setChecked(memory_->value("options/rotating", true).toBool());
+    const auto colour = [&](const QString& key, uint32_t& value, void (*apply)(uint32_t)) {
+        bool number = false;
+        const uint32_t remembered = memory_->value(key).toUInt(&number);
+        if (!number || remembered > 0xFFFFFFu || remembered == value) return;
+        value = remembered;
+        withViewContext([&] { apply(remembered); });
+    };
+    colour(BackgroundKey, state_.view.BackgroundColour, &ApplyBackgroundColour);
+    colour(BacklightKey, state_.view.BacklightColour, &ApplyBacklightColour);
+    showCurrentState();
+}
+
+void MainWindow::remember() {
+    if (memory_ == nullptr) return;
+    memory_->setValue("recentFiles", recentFiles_);
+    memory_->setValue("window/geometry", saveGeometry());
+    memory_->setValue("window/leftPaneWidth", leftPaneWidth_);
+    memory_->setValue("window/treeShare", splitterShare_);
+    memory_->setValue("options/rotating", rotatingAction->isChecked());
+    memory_->setValue(BackgroundKey, state_.view.BackgroundColour);
+    memory_->setValue(BacklightKey, state_.view.BacklightColour);
+    memory_->sync();
+}
+
+}  // namespace korvex

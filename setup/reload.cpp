@@ -1,0 +1,82 @@
+#include "reload.h"
+
+#include "model/elf_reader.h"
+#include "model/recording_io.h"
+#include "settings/geomdata_file.h"
+#include "setup.h"
+
+#include <exception>
+#include <optional>
+
+namespace korvex {
+
+namespace {
+
+bool isFile(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored);
+}
+
+// The settings file of the model `state` held, as found when it was opened;
+// nothing asked when there is none.
+std::optional<std::filesystem::path> settingsFileAgain(const ProgramState& state) {
+    if (!state.SettingsPath.empty() && isFile(state.SettingsPath)) return state.SettingsPath;
+    return findGeomDataBesideModel(state.ModelPath);
+}
+
+}  // namespace
+
+ReloadOutcome reopenModel(ProgramState& state, const FrameControls& controls, LogSink& log) {
+    if (!state.ModelLoaded) return {false, "no model is open"};
+    const Setup before = captureSetup(state, controls);
+    ProgramState fresh;
+    RecordingLog lines;
+    // What would be asked was answered when the model was first opened: a
+    // settings file with fewer rows is used again, as it was then.
+    ScriptedPrompts quiet;
+    const UserIo io{lines, quiet};
+    try {
+        LoadModel(fresh, state.ModelPath, io);
+        if (fresh.ModelLoaded) {
+            const auto settings = settingsFileAgain(state);
+            if (!settings || !loadGeomDataFile(fresh, *settings, io)) {
+                FillDefaultGeomData(fresh);
+                restoreFileSettings(fresh);
+            }
+        }
+    } catch (const std::exception& failure) {
+        return {false, failure.what()};
+    }
+    if (!fresh.ModelLoaded) return {false, lines.lines.empty() ? std::string() : lines.lines.back()};
+
+    log.clear();
+    for (const std::string& line : lines.lines) log.LogLine(line);
+    const bool expanded = state.tree.RootExpanded;
+    state.partList = std::move(fresh.partList);
+    state.tree = std::move(fresh.tree);
+    state.tree.RootExpanded = expanded;
+    state.geomData = std::move(fresh.geomData);
+    state.SettingsPath = std::move(fresh.SettingsPath);
+    applyParts(state, before);
+    applyScene(state.view, before.Scene);
+    return {true, {}};
+}
+
+ReloadOutcome rereadSettings(ProgramState& state, LogSink& log) {
+    if (!state.ModelLoaded || state.SettingsPath.empty()) return {false, "no settings file is in use"};
+    const GeomDataTable kept = state.geomData;
+    const std::filesystem::path file = state.SettingsPath;
+    ScriptedPrompts quiet;
+    ReloadOutcome outcome;
+    try {
+        outcome.Done = loadGeomDataFile(state, file, {log, quiet});
+        if (!outcome.Done) outcome.Failure = quiet.shown.empty() ? std::string() : quiet.shown.back().text;
+    } catch (const std::exception& failure) {
+        outcome.Failure = failure.what();
+    }
+    if (!outcome.Done) state.geomData = kept;
+    state.SettingsPath = file;
+    return outcome;
+}
+
+}  // namespace korvex
