@@ -218,6 +218,7 @@ void ViewWidget::paintGL() {
     noteFrameTime(tick_() - tick);
     // The timer starts now, so a frame that takes long is followed at once.
     scheduleNextFrame(controls);
+    if (onFrameDrawn) onFrameDrawn();
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {

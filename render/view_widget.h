@@ -41,6 +41,8 @@ public:
     void setFrameLoopHeld(bool held);
     // Frames drawn so far.
     uint64_t framesDrawn() const { return frames_; }
+    // Told after each frame has been drawn (for measuring).
+    std::function<void()> onFrameDrawn;
     // Asks for one frame: something the picture shows has changed.
     void requestFrame();
     // Whether the picture changes by itself under these controls: a loaded

@@ -2,6 +2,7 @@
 
 #include "tests/support/gui_test_main.h"
 #include "textures/opengl_textures.h"
+#include "textures/texture_reload.h"
 #include "textures/texture_upload.h"
 
 #include "model/recording_io.h"
@@ -103,6 +104,68 @@ TEST_F(OpenGlTexturesTest, JpegTexturesAreModulatedAndOpaque) {
     for (std::size_t i = 3; i < rgba.size(); i += 4) ASSERT_EQ(rgba[i], 255);
     gl.deleteTexture(*name);
     EXPECT_EQ(glIsTexture(*name), GL_FALSE);
+}
+
+// A picture of noise: every level of a mipmap chain differs from the next.
+images::Picture noise(uint32_t width, uint32_t height, uint32_t seed) {
+    images::Picture picture(width, height);
+    for (uint8_t& byte : picture.rgba) byte = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    return picture;
+}
+
+// Every mipmap level of the bound texture, as R, G, B bytes.
+std::vector<std::vector<uint8_t>> allLevels(uint32_t width, uint32_t height) {
+    std::vector<std::vector<uint8_t>> levels;
+    for (GLint level = 0;; ++level) {
+        std::vector<uint8_t> pixels(std::size_t{width} * height * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        levels.push_back(std::move(pixels));
+        if (width == 1 && height == 1) return levels;
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+    }
+}
+
+TEST_F(OpenGlTexturesTest, APictureReadAgainFillsItsTextureInPlaceAsAFreshUploadWould) {
+    // TGA textures draw with mipmaps: each level must be the builder's own,
+    // at both depths and down the single rows of a long picture.
+    for (const uint8_t depth : {uint8_t{24}, uint8_t{32}}) {
+        images::writeFile(dir / "a.tga", images::writeTga(noise(32, 8, 1), {depth, false, true}));
+        const auto name = LoadTgaFile(dir / "a.tga", gl);
+        ASSERT_TRUE(name);
+        images::writeFile(dir / "b.tga", images::writeTga(noise(32, 8, 2), {depth, false, true}));
+        const auto fresh = LoadTgaFile(dir / "b.tga", gl);
+        const auto expected = allLevels(32, 8);
+
+        const auto reloaded = prepareReloadedPicture(dir / "b.tga", 16384);
+        ASSERT_TRUE(reloaded);
+        EXPECT_EQ(reloaded->levels.size(), 5u);
+        EXPECT_TRUE(replaceTexturePixels(*name, *reloaded));
+        glBindTexture(GL_TEXTURE_2D, *name);
+        EXPECT_EQ(allLevels(32, 8), expected) << int{depth} << "-bit";
+        gl.deleteTexture(*fresh);
+        // Another size does not fit the texture, which stays as it was.
+        images::writeFile(dir / "c.tga", images::writeTga(noise(16, 16, 3), {depth, false, true}));
+        EXPECT_FALSE(replaceTexturePixels(*name, *prepareReloadedPicture(dir / "c.tga", 16384)));
+        glBindTexture(GL_TEXTURE_2D, *name);
+        EXPECT_EQ(allLevels(32, 8), expected);
+        gl.deleteTexture(*name);
+    }
+
+    // The others draw from the largest level alone.
+    images::writeFile(dir / "a.bmp", images::writeBmp(noise(8, 4, 4)));
+    ScriptedPrompts prompts;
+    const auto name = LoadBmpFile(dir / "a.bmp", prompts, gl);
+    ASSERT_TRUE(name);
+    images::writeFile(dir / "a.bmp", images::writeBmp(noise(8, 4, 5)));
+    EXPECT_TRUE(replaceTexturePixels(*name, *prepareReloadedPicture(dir / "a.bmp", 16384)));
+    glBindTexture(GL_TEXTURE_2D, *name);
+    const auto bmp = *DecodeTextureFileQuietly(dir / "a.bmp");
+    std::vector<uint8_t> rgba(8 * 4 * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    EXPECT_TRUE(std::equal(rgba.begin(), rgba.end(), bmp.pixels.begin()));
+    EXPECT_FALSE(replaceTexturePixels(0, *prepareReloadedPicture(dir / "a.bmp", 16384)));
 }
 
 }  // namespace
