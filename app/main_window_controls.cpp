@@ -109,7 +109,7 @@ void MainWindow::createMenus() {
     closeMenuAction->setEnabled(false);
     reloadAction = addMenuItem(fileMenu, "reloadAction", "&Reload");
     reloadAction->setShortcut(QKeySequence(Qt::Key_F5));
-    recentMenu = fileMenu->addMenu("Open R&ecent");
+    recentMenu = fileMenu->addMenu("Open Re&cent");
     recentMenu->setObjectName("recentMenu");
     // Each item names its file; its folder shows when the pointer rests on it.
     recentMenu->setToolTipsVisible(true);

@@ -22,7 +22,8 @@ if [ "${1:-}" = --on-display ]; then
   trap 'echo "the window listing failed at line $LINENO"' ERR
   viewer=$2
   list=$4
-  "$viewer" >"$3" 2>&1 &
+  # What the viewer remembers goes to the test's own folder.
+  XDG_CONFIG_HOME=$(dirname "$3")/config "$viewer" >"$3" 2>&1 &
   pid=$!
   trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
   windows() {

@@ -157,6 +157,8 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
         {window->wireframeAction, "Wireframe", "Toggle Wireframe", {}},
         {window->openMenuAction, "&Open", nullptr, QKeySequence("Ctrl+O")},
         {window->closeMenuAction, "C&lose", nullptr, QKeySequence("Ctrl+L")},
+        {window->reloadAction, "&Reload", nullptr, QKeySequence("F5")},
+        {window->reloadChangedAction, "Reload Changed Files", nullptr, {}},
         {window->texturesMenuAction, "Manage Textures", nullptr, {}},
         {window->exitAction, "&Exit", nullptr, {}},
         {window->rotatingAction, "Rotating", nullptr, {}},
@@ -197,8 +199,12 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
     EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&View", "&Help"}));
     QStringList fileMenu;
     for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
-    EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "-", "Ex&port...", "-", "Manage Textures", "-", "&Exit"}));
-    EXPECT_EQ(window->optionsMenu->actions().size(), 20);
+    EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "&Reload", "Open Re&cent", "-", "Ex&port...", "-",
+                                     "Manage Textures", "-", "&Exit"}));
+    EXPECT_EQ(window->optionsMenu->actions().size(), 22);
+    EXPECT_TRUE(window->reloadChangedAction->isChecked());
+    // Nothing opened yet: the recent list has only its (greyed) "Clear List".
+    EXPECT_FALSE(window->clearRecentAction->isEnabled());
     for (QAction* button : window->toolBar->actions())
         if (!button->isSeparator() && !button->icon().isNull()) {
             EXPECT_EQ(window->toolBar->widgetForAction(button)->size(), QSize(25, 25));

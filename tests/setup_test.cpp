@@ -71,19 +71,20 @@ TEST(Setup, PartsAreMatchedByTheirSymbolNameElseByIndexWhenTheCountsAgree) {
     parts.Parts[2].SymbolName = "geo_r_1_HODShape";
     // The names first, in order; then the one left over by index.
     EXPECT_EQ(matchParts(captured, parts), (std::vector<int32_t>{1, -1, 2}));
-    parts.Parts[1].SymbolName = "geo_r_5_OTHShape";
-    parts.Parts[2].SymbolName = "geo_r_6_OTHShape";
-    EXPECT_EQ(matchParts(captured, parts), (std::vector<int32_t>{1, -1, -1}));
     // With as many parts on both sides, an unmatched part takes its index's.
+    for (GeometryPart& part : parts.Parts) part.SymbolName += "x";
+    EXPECT_EQ(matchParts(captured, parts), (std::vector<int32_t>{0, 1, 2}));
+    // With another count, only names match.
     captured.pop_back();
-    parts.resize(2);
-    EXPECT_EQ(matchParts(captured, parts), (std::vector<int32_t>{1, 0}));
+    EXPECT_EQ(matchParts(captured, parts), (std::vector<int32_t>{-1, -1, -1}));
+    parts.Parts[2].SymbolName = "geo_r_0_FRNShape";
+    EXPECT_EQ(matchParts(captured, parts), (std::vector<int32_t>{-1, -1, 0}));
     EXPECT_EQ(matchParts(captured, PartList{}), std::vector<int32_t>{});
 }
 
 TEST(Setup, ACapturedSetupAppliedToAFreshCopyOfTheModelGivesTheSameParts) {
     SetUpViewer set;
-    const Setup setup = captureSetup(set.state, FrameControls{false, true, 40});
+    const auto setup = captureSetup(set.state, FrameControls{false, true, 40});
     ASSERT_EQ(setup.Parts.size(), 3u);
     EXPECT_EQ(setup.SelectedPart, 2);
     EXPECT_FALSE(setup.Scene.Controls.Rotating);
@@ -154,9 +155,9 @@ TEST(Reload, TheSettingsFileReadAgainGivesNamesAndFlagsAndLeavesColoursAndTextur
     SetUpViewer set;
     ASSERT_EQ(set.state.SettingsPath, set.folder.modelFolder() / "geomdata.ini");
     fixtures::writeText(set.state.SettingsPath,
-                        "[GEOMDATA]\nnumpart=3\n\n[ALPHA_TRANS_FRNShape]\n\n[ALPHA_OPAQUE_TRKShape]\n\n[TOPShape]\n\n");
+                        "[GEOMDATA]\nnumpart=3\n\n[ALPHA_TRANS_FRNShape]\n\n[ALPHA_OPAQUE_REARShape]\n\n[TOPShape]\n\n");
     ASSERT_TRUE(rereadSettings(set.state, set.viewer.log).Done);
-    EXPECT_EQ(captions(set.state), (std::vector<std::u16string>{u"Front", u"Trunk", u"Top"}));
+    EXPECT_EQ(captions(set.state), (std::vector<std::u16string>{u"Front", u"Rear", u"Top"}));
     EXPECT_EQ(set.state.partList.Parts[0].Transparent, 1);
     EXPECT_EQ(set.state.partList.Parts[1].EnvironmentMapped, 1);
     EXPECT_EQ(set.state.partList.Parts[1].Colour[0], 1.0f);
