@@ -25,6 +25,7 @@ std::filesystem::path watchedForm(const std::filesystem::path& path) {
 FileWatcher::FileWatcher(QObject* parent) : QObject(parent), system_(this) {
     quiet_.setSingleShot(true);
     quiet_.setInterval(QuietSpellMs);
+    quiet_.setTimerType(Qt::PreciseTimer);
     connect(&quiet_, &QTimer::timeout, this, [this] { settle(); });
     connect(&system_, &QFileSystemWatcher::fileChanged, this, [this] { news(); });
     connect(&system_, &QFileSystemWatcher::directoryChanged, this, [this] { news(); });
