@@ -76,10 +76,23 @@ void FileWatcher::watchSystemPaths() {
 void FileWatcher::news() {
     // Each piece of news starts the spell again: a save in several writes
     // is looked at once, when it is over.
-    if (!files_.empty()) quiet_.start();
+    if (files_.empty()) return;
+    quiet_.start();
+    if (!onStirring) return;
+    std::vector<std::filesystem::path> stirring;
+    for (const auto& [path, identity] : files_) {
+        const FileIdentity now = identityOf(path);
+        if (now == identity) continue;
+        const auto [told, added] = stirring_.try_emplace(path, now);
+        if (!added && told->second == now) continue;
+        told->second = now;
+        stirring.push_back(path);
+    }
+    if (!stirring.empty()) onStirring(stirring);
 }
 
 void FileWatcher::settle() {
+    stirring_.clear();
     std::vector<std::filesystem::path> changed;
     QStringList renewed;
     for (auto& [path, identity] : files_) {

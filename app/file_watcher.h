@@ -47,6 +47,10 @@ public:
 
     // The files that changed, in their watched form.
     std::function<void(const std::vector<std::filesystem::path>&)> onChanged;
+    // Files that look changed while news is still coming in, each state of
+    // a file told once: work that takes long may start on them early, but
+    // only onChanged says the saving is over.
+    std::function<void(const std::vector<std::filesystem::path>&)> onStirring;
 
 private:
     void news();
@@ -56,6 +60,8 @@ private:
     QFileSystemWatcher system_;
     QTimer quiet_;
     std::map<std::filesystem::path, FileIdentity> files_;
+    // The states of files told to onStirring since the spell began.
+    std::map<std::filesystem::path, FileIdentity> stirring_;
 };
 
 }  // namespace korvex

@@ -5,6 +5,7 @@
 
 #include "about_box.h"
 #include "file_watcher.h"
+#include "picture_reloader.h"
 #include "main_window_metrics.h"
 #include "model/model_commands.h"
 #include "render/view_widget.h"
@@ -90,10 +91,9 @@ MainWindow::~MainWindow() {
     // MainWindow, and after the state they show: nothing they report may
     // reach it, and the tree must stop reading the state first.
     // Pictures still being read are not wanted any more.
-    pictureReaders_.clear();
-    pictureReaders_.waitForDone();
+    delete pictures_;
     remember();
-    watcher_->onChanged = nullptr;
+    watcher_->onChanged = watcher_->onStirring = nullptr;
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     for (QObject* sender :

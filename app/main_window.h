@@ -31,7 +31,6 @@
 #include <vector>
 
 #include <QStringList>
-#include <QThreadPool>
 
 #include <map>
 #include <set>
@@ -51,6 +50,7 @@ namespace korvex {
 
 class AboutBox;
 class FileWatcher;
+class PictureReloader;
 struct ReloadedPicture;
 class PartOptionsPanel;
 class PartTreeModel;
@@ -215,10 +215,10 @@ private:
     void filesChanged(const std::vector<std::filesystem::path>& files);
     void reloadModelFile();
     void rereadSettingsFile();
-    // Reads the picture at `file` (in watched form) on a worker thread; the
-    // textures made from it take it up once it is ready.
-    void reloadPicture(const std::filesystem::path& file);
-    void pictureRead(const std::filesystem::path& file, uint64_t generation, std::optional<ReloadedPicture> picture);
+    // Whether a texture of the library is made from `file` (in watched form).
+    bool isTexturePicture(const std::filesystem::path& file) const;
+    // Gives the textures made from `file` the picture read again from it.
+    void pictureRead(const std::filesystem::path& file, std::optional<ReloadedPicture>& picture);
     // Puts a model just opened at the top of the recent list.
     void noteRecentFile(const std::filesystem::path& model);
     void showRecentFiles();
@@ -275,9 +275,7 @@ private:
     FileWatcher* watcher_ = nullptr;
     // Changes seen while a modal dialog was up, taken up once it is gone.
     std::set<std::filesystem::path> pendingChanges_;
-    // Reads pictures again; the newest read of each file wins.
-    QThreadPool pictureReaders_;
-    std::map<std::filesystem::path, uint64_t> pictureGenerations_;
+    PictureReloader* pictures_ = nullptr;
     uint64_t picturesReloaded_ = 0;
     QStringList recentFiles_;
     QSettings* memory_ = nullptr;

@@ -6,6 +6,7 @@
 #include "main_window.h"
 
 #include "file_watcher.h"
+#include "picture_reloader.h"
 #include "main_window_metrics.h"
 #include "render/scene_colours.h"
 #include "render/view_widget.h"
@@ -23,7 +24,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include <memory>
+#include <algorithm>
 
 namespace korvex {
 
@@ -41,9 +42,25 @@ QString fileNameOf(const std::filesystem::path& path) {
 void MainWindow::createReloading() {
     watcher_ = new FileWatcher(this);
     watcher_->onChanged = [this](const std::vector<std::filesystem::path>& files) { filesChanged(files); };
-    // One reader is enough: a picture saved again while it is read is read
-    // once more, and only the last read is shown.
-    pictureReaders_.setMaxThreadCount(1);
+    // Reading a big picture takes longer than the watcher's quiet spell: it
+    // starts at the first sign of a change, and is used if the file is still
+    // the same once the saving is over.
+    pictures_ = new PictureReloader(
+        [this] {
+            // Fitted to the limit the view's textures were fitted to; without
+            // a view they were read but never uploaded, as now.
+            int32_t limit = 1;
+            withViewTextures([&](TextureGl& gl) { limit = std::max(1, gl.maxTextureSize()); });
+            return static_cast<uint32_t>(limit);
+        },
+        this);
+    pictures_->onRead = [this](const std::filesystem::path& file, std::optional<ReloadedPicture>& picture) {
+        pictureRead(file, picture);
+    };
+    watcher_->onStirring = [this](const std::vector<std::filesystem::path>& files) {
+        for (const std::filesystem::path& file : files)
+            if (isTexturePicture(file)) pictures_->readEarly(file);
+    };
     connect(reloadAction, &QAction::triggered, this, [this] { reloadCommand(); });
     connect(reloadChangedAction, &QAction::toggled, this, [this] { updateWatches(); });
     connect(clearRecentAction, &QAction::triggered, this, [this] { clearRecentFiles(); });
@@ -77,11 +94,14 @@ void MainWindow::filesChanged(const std::vector<std::filesystem::path>& files) {
     else if (state_.ModelLoaded && !state_.SettingsPath.empty() && changed.contains(watchedForm(state_.SettingsPath)))
         rereadSettingsFile();
     for (const std::filesystem::path& file : changed)
-        for (const TextureEntry& texture : state_.textureLibrary)
-            if (!texture.SourcePath.empty() && watchedForm(texture.SourcePath) == file) {
-                reloadPicture(file);
-                break;
-            }
+        if (isTexturePicture(file)) pictures_->want(file);
+    pictures_->dropUnwanted();
+}
+
+bool MainWindow::isTexturePicture(const std::filesystem::path& file) const {
+    return std::any_of(state_.textureLibrary.begin(), state_.textureLibrary.end(), [&](const TextureEntry& texture) {
+        return !texture.SourcePath.empty() && watchedForm(texture.SourcePath) == file;
+    });
 }
 
 void MainWindow::reloadCommand() {
@@ -89,7 +109,7 @@ void MainWindow::reloadCommand() {
     std::set<std::filesystem::path> pictures;
     for (const TextureEntry& texture : state_.textureLibrary)
         if (!texture.SourcePath.empty()) pictures.insert(watchedForm(texture.SourcePath));
-    for (const std::filesystem::path& picture : pictures) reloadPicture(picture);
+    for (const std::filesystem::path& picture : pictures) pictures_->want(picture);
 }
 
 void MainWindow::reloadModelFile() {
@@ -118,27 +138,7 @@ void MainWindow::rereadSettingsFile() {
         statusBar()->showMessage(name + " could not be read; keeping the settings loaded before");
 }
 
-void MainWindow::reloadPicture(const std::filesystem::path& file) {
-    const uint64_t generation = ++pictureGenerations_[file];
-    // Fitted to the limit the view's textures were fitted to; without a
-    // view they were read but never uploaded, as now.
-    int32_t limit = 1;
-    withViewTextures([&](TextureGl& gl) { limit = std::max(1, gl.maxTextureSize()); });
-    pictureReaders_.start([this, file, generation, limit] {
-        auto picture = std::make_shared<std::optional<ReloadedPicture>>(
-            prepareReloadedPicture(file, static_cast<uint32_t>(limit)));
-        // The window waits for its readers before it goes, so it is still here.
-        QMetaObject::invokeMethod(
-            this, [this, file, generation, picture] { pictureRead(file, generation, std::move(*picture)); },
-            Qt::QueuedConnection);
-    });
-}
-
-void MainWindow::pictureRead(const std::filesystem::path& file, uint64_t generation,
-                             std::optional<ReloadedPicture> picture) {
-    // A read started later will bring the picture as it is now.
-    if (pictureGenerations_[file] != generation) return;
-    pictureGenerations_.erase(file);
+void MainWindow::pictureRead(const std::filesystem::path& file, std::optional<ReloadedPicture>& picture) {
     if (!picture) {
         statusBar()->showMessage(fileNameOf(file) + " could not be read; keeping the picture loaded before");
         return;

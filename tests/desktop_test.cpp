@@ -32,6 +32,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTest>
+#include <QSettings>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -269,6 +270,29 @@ auto withFileDialog(Ask ask, const std::function<void(QFileDialog&)>& answer) {
         if (dialog->isVisible()) dialog->reject();
     });
     return ask();
+}
+
+TEST(QtPromptsFolders, EachDialogsFolderIsRememberedAcrossRunsWhileItExists) {
+    fixtures::TempDir dir;
+    QSettings memory(toQPath(dir / "korvex-viewer.conf"), QSettings::IniFormat);
+    std::filesystem::create_directories(dir / "cars");
+    std::filesystem::create_directories(dir / "gone");
+    {
+        QtPrompts first;
+        first.useMemory(&memory);
+        first.startIn(ModelFileFilter, dir / "cars");
+        first.startIn(PictureFileFilter, dir / "gone");
+    }
+    std::filesystem::remove(dir / "gone");
+    QtPrompts second;
+    second.useMemory(&memory);
+    QString shownIn;
+    const auto remember = [&](QFileDialog& dialog) { shownIn = dialog.directory().absolutePath(); };
+    withFileDialog([&] { return second.chooseFile(ModelFileFilter, OpenCaption); }, remember);
+    EXPECT_EQ(shownIn.toStdString(), (dir / "cars").string());
+    // A folder that is no longer there is forgotten.
+    withFileDialog([&] { return second.chooseFile(PictureFileFilter, OpenCaption); }, remember);
+    EXPECT_EQ(shownIn.toStdString(), QDir::currentPath().toStdString());
 }
 
 TEST(QtPromptsFolders, TheModelDialogStartsInTheWorkingFolderThenWhereItIsTold) {

@@ -133,6 +133,21 @@ TEST_F(ReloadWindowTest, APictureSavedInEachWayAnEditorSavesIsShownAndABrokenOne
     for (std::size_t i = 0; i < wide.rgba.size(); ++i) wide.rgba[i] = i % 4 == 3 ? 255 : 90;
     images::writeFile(tga, images::writeTga(wide));
     expectTexel(90, 90, 90, 5);
+    // A save in several writes, each within the quiet spell of the last, is
+    // shown once, as it is at the end.
+    {
+        const std::vector<uint8_t> slow = images::writeTga(solid(10, 20, 30));
+        std::ofstream out(tga, std::ios::binary | std::ios::trunc);
+        for (std::size_t at = 0; at < slow.size(); at += slow.size() / 3 + 1) {
+            out.write(reinterpret_cast<const char*>(slow.data() + at),
+                      static_cast<std::streamsize>(std::min(slow.size() - at, slow.size() / 3 + 1)));
+            out.flush();
+            QTest::qWait(FileWatcher::QuietSpellMs / 3);
+        }
+    }
+    expectTexel(10, 20, 30, 6);
+    QTest::qWait(FileWatcher::QuietSpellMs * 2);
+    EXPECT_EQ(window->picturesReloaded(), 6u);
     EXPECT_EQ(boxesShown(), 0);
 }
 
