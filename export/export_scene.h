@@ -31,13 +31,15 @@ private:
     std::string reason_;
 };
 
-// Calls emit(a, b, c) for each triangle of the strip that covers anything,
+// Calls take(a, b, c) for each triangle of the strip that covers anything,
 // in the strip's own alternating winding: triangle k keeps the order of its
 // corners when k is even and swaps the first two when it is odd, as OpenGL
 // draws it. A triangle with two equal corners, or two corners at the same
 // point, is left out, and so is one with a corner past `vertices`.
-template <typename Emit>
-void forEachStripTriangle(const TriArray& strip, const VertexArray& vertices, Emit&& emit) {
+// (The callback is not called `emit`: files that include the toolkit's
+// headers have that word defined away.)
+template <typename Take>
+void forEachStripTriangle(const TriArray& strip, const VertexArray& vertices, Take&& take) {
     const auto samePoint = [&vertices](uint16_t p, uint16_t q) {
         const float* a = vertices[p].Position;
         const float* b = vertices[q].Position;
@@ -49,9 +51,9 @@ void forEachStripTriangle(const TriArray& strip, const VertexArray& vertices, Em
         if (a >= vertices.size() || b >= vertices.size() || c >= vertices.size()) continue;
         if (samePoint(a, b) || samePoint(b, c) || samePoint(a, c)) continue;
         if (k % 2 == 0)
-            emit(a, b, c);
+            take(a, b, c);
         else
-            emit(b, a, c);
+            take(b, a, c);
     }
 }
 

@@ -6,6 +6,25 @@
 
 namespace korvex {
 
+namespace {
+
+// The camera, wireframe flag and scene colours, which the view state and a
+// set-up keep under the same names.
+template <typename From, typename To>
+void copyScene(const From& from, To& to) {
+    to.RotationX = from.RotationX;
+    to.RotationY = from.RotationY;
+    to.ZoomZ = from.ZoomZ;
+    to.PanX = from.PanX;
+    to.PanY = from.PanY;
+    std::copy(std::begin(from.Centre), std::end(from.Centre), to.Centre);
+    to.Wireframe = from.Wireframe;
+    to.BackgroundColour = from.BackgroundColour;
+    to.BacklightColour = from.BacklightColour;
+}
+
+}  // namespace
+
 Setup captureSetup(const ProgramState& state, const FrameControls& controls) {
     Setup setup;
     if (state.ModelLoaded) {
@@ -28,18 +47,8 @@ Setup captureSetup(const ProgramState& state, const FrameControls& controls) {
             setup.Parts.push_back(std::move(captured));
         }
     }
-    const ViewState& view = state.view;
-    SceneSetup& scene = setup.Scene;
-    scene.RotationX = view.RotationX;
-    scene.RotationY = view.RotationY;
-    scene.ZoomZ = view.ZoomZ;
-    scene.PanX = view.PanX;
-    scene.PanY = view.PanY;
-    std::copy(std::begin(view.Centre), std::end(view.Centre), scene.Centre);
-    scene.Wireframe = view.Wireframe;
-    scene.BackgroundColour = view.BackgroundColour;
-    scene.BacklightColour = view.BacklightColour;
-    scene.Controls = controls;
+    copyScene(state.view, setup.Scene);
+    setup.Scene.Controls = controls;
     return setup;
 }
 
@@ -94,15 +103,7 @@ std::vector<int32_t> applyParts(ProgramState& state, const Setup& setup) {
 }
 
 void applyScene(ViewState& view, const SceneSetup& scene) {
-    view.RotationX = scene.RotationX;
-    view.RotationY = scene.RotationY;
-    view.ZoomZ = scene.ZoomZ;
-    view.PanX = scene.PanX;
-    view.PanY = scene.PanY;
-    std::copy(std::begin(scene.Centre), std::end(scene.Centre), view.Centre);
-    view.Wireframe = scene.Wireframe;
-    view.BackgroundColour = scene.BackgroundColour;
-    view.BacklightColour = scene.BacklightColour;
+    copyScene(scene, view);
 }
 
 }  // namespace korvex

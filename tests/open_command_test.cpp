@@ -12,12 +12,8 @@ using fixtures::Bytes;
 using fixtures::CarFolder;
 using fixtures::LoadOutcome;
 using fixtures::ModelDescription;
+using fixtures::partsNamed;
 
-ModelDescription partsNamed(std::initializer_list<const char*> names) {
-    ModelDescription model;
-    for (const char* name : names) model.parts.push_back({name, fixtures::quadBlock()});
-    return model;
-}
 
 std::string lastLine(const LoadOutcome& viewer) {
     return viewer.log.lines.empty() ? "" : viewer.log.lines.back();

@@ -24,26 +24,14 @@
 namespace korvex {
 namespace {
 
-using fixtures::ModelDescription;
+using fixtures::partsNamed;
 
 constexpr int Patience = 5000;  // milliseconds a change may take to show
 
 images::Picture solid(uint8_t r, uint8_t g, uint8_t b) {
-    images::Picture picture(16, 16);
-    for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
-        picture.rgba[i] = r;
-        picture.rgba[i + 1] = g;
-        picture.rgba[i + 2] = b;
-        picture.rgba[i + 3] = 255;
-    }
-    return picture;
+    return images::solid(16, 16, r, g, b);
 }
 
-ModelDescription partsNamed(std::initializer_list<const char*> names) {
-    ModelDescription model;
-    for (const char* name : names) model.parts.push_back({name, fixtures::quadBlock()});
-    return model;
-}
 
 class ReloadWindowTest : public fixtures::MainWindowFixture {
 protected:

@@ -13,13 +13,8 @@ namespace {
 
 using fixtures::CarFolder;
 using fixtures::LoadOutcome;
-using fixtures::ModelDescription;
+using fixtures::partsNamed;
 
-ModelDescription partsNamed(std::initializer_list<const char*> names) {
-    ModelDescription model;
-    for (const char* name : names) model.parts.push_back({name, fixtures::quadBlock()});
-    return model;
-}
 
 const std::string Settings =
     "[GEOMDATA]\nnumpart=3\n\n[ALPHA_OPAQUE_FRNShape]\n\n[ALPHA_OPAQUE_HODShape]\n\n[ALPHA_TRANS_TOPShape]\n\n";

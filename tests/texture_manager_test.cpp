@@ -47,14 +47,7 @@ bool sampleWheel(std::size_t part) {
 }
 
 images::Picture solid(uint8_t r, uint8_t g, uint8_t b) {
-    images::Picture picture(8, 8);
-    for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
-        picture.rgba[i] = r;
-        picture.rgba[i + 1] = g;
-        picture.rgba[i + 2] = b;
-        picture.rgba[i + 3] = 255;
-    }
-    return picture;
+    return images::solid(8, 8, r, g, b);
 }
 
 // A progressive JPEG whose second scan names a component the frame lacks:

@@ -254,6 +254,17 @@ Bytes bmpRunLength(const Picture& picture, const Palette& palette, int depth) {
 
 }  // namespace
 
+Picture solid(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b) {
+    Picture picture(width, height);
+    for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
+        picture.rgba[i] = r;
+        picture.rgba[i + 1] = g;
+        picture.rgba[i + 2] = b;
+        picture.rgba[i + 3] = 255;
+    }
+    return picture;
+}
+
 Picture testPattern(uint32_t width, uint32_t height, bool alpha) {
     Picture picture(width, height);
     const double cx = width / 2.0, cy = height / 2.0;

@@ -23,6 +23,8 @@ struct Picture {
 // A deterministic picture with smooth gradients and some detail, for
 // benchmarks and seeds; `alpha` varies A too, otherwise it is 255.
 Picture testPattern(uint32_t width, uint32_t height, bool alpha = false);
+// A picture of one opaque colour.
+Picture solid(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b);
 
 struct TgaOptions {
     int depth = 24;          // 24 or 32

@@ -144,6 +144,12 @@ GeometryBlock quadBlock() {
     return block;
 }
 
+ModelDescription partsNamed(std::initializer_list<const char*> names) {
+    ModelDescription model;
+    for (const char* name : names) model.parts.push_back({name, quadBlock()});
+    return model;
+}
+
 void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

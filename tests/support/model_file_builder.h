@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,9 @@ struct ModelDescription {
 
 // A small part: a quad of four vertices drawn as the strip 0 1 2 3.
 GeometryBlock quadBlock();
+
+// A model of quads, one under each of these symbol names.
+ModelDescription partsNamed(std::initializer_list<const char*> names);
 
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
