@@ -94,22 +94,18 @@ void FileWatcher::news() {
 void FileWatcher::settle() {
     stirring_.clear();
     std::vector<std::filesystem::path> changed;
-    QStringList renewed;
+    QStringList stale;
     for (auto& [path, identity] : files_) {
         const FileIdentity now = identityOf(path);
         if (now == identity) continue;
         // A file renamed over or made again is another file under the same
         // name: the watch on the old one would see nothing more.
-        if (now.inode != identity.inode || now.device != identity.device) renewed << toQPath(path);
+        const QString name = toQPath(path);
+        if ((now.inode != identity.inode || now.device != identity.device) && system_.files().contains(name))
+            stale << name;
         identity = now;
         changed.push_back(path);
     }
-    const QStringList stale = [&] {
-        QStringList watchedNow;
-        for (const QString& path : renewed)
-            if (system_.files().contains(path)) watchedNow << path;
-        return watchedNow;
-    }();
     if (!stale.isEmpty()) system_.removePaths(stale);
     watchSystemPaths();
     if (!changed.empty() && onChanged) onChanged(changed);

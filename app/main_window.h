@@ -28,12 +28,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include <QStringList>
-
-#include <map>
-#include <set>
 
 class QAction;
 class QSettings;

@@ -14,7 +14,6 @@
 #include "textures/opengl_textures.h"
 #include "textures/texture_reload.h"
 #include "textures/texture_upload.h"
-#include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
 
 #include <QApplication>
@@ -33,6 +32,10 @@ namespace {
 // How long a note that something went well stays in the status bar.
 constexpr int GoodNewsMs = 6000;
 
+const QString RecentFilesKey = QStringLiteral("recentFiles");
+const QString BackgroundKey = QStringLiteral("scene/background");
+const QString BacklightKey = QStringLiteral("scene/backlight");
+
 QString fileNameOf(const std::filesystem::path& path) {
     return toQPath(path.filename());
 }
@@ -47,11 +50,11 @@ void MainWindow::createReloading() {
     // the same once the saving is over.
     pictures_ = new PictureReloader(
         [this] {
-            // Fitted to the limit the view's textures were fitted to; without
-            // a view they were read but never uploaded, as now.
-            int32_t limit = 1;
-            withViewTextures([&](TextureGl& gl) { limit = std::max(1, gl.maxTextureSize()); });
-            return static_cast<uint32_t>(limit);
+            // Fitted as the view's textures were; without a view they were
+            // read but never uploaded, as now.
+            uint32_t limit = 1;
+            withViewTextures([&](TextureGl& gl) { limit = textureSizeLimit(gl); });
+            return limit;
         },
         this);
     pictures_->onRead = [this](const std::filesystem::path& file, std::optional<ReloadedPicture>& picture) {
@@ -200,20 +203,14 @@ void MainWindow::showRecentFiles() {
         recentMenu->insertAction(before, item);
     }
     clearRecentAction->setEnabled(!recentFiles_.isEmpty());
-    if (memory_ != nullptr) memory_->setValue("recentFiles", recentFiles_);
+    // Kept as it changes, so that a viewer that does not end well keeps it too.
+    if (memory_ != nullptr) memory_->setValue(RecentFilesKey, recentFiles_);
 }
-
-namespace {
-
-const QString BackgroundKey = QStringLiteral("scene/background");
-const QString BacklightKey = QStringLiteral("scene/backlight");
-
-}  // namespace
 
 void MainWindow::useMemory(QSettings* memory) {
     memory_ = memory;
     if (memory_ == nullptr) return;
-    recentFiles_ = memory_->value("recentFiles").toStringList();
+    recentFiles_ = memory_->value(RecentFilesKey).toStringList();
     while (recentFiles_.size() > RecentFileCount) recentFiles_.removeLast();
     showRecentFiles();
     if (memory_->contains("window/geometry")) restoreGeometry(memory_->value("window/geometry").toByteArray());
@@ -237,7 +234,6 @@ void MainWindow::useMemory(QSettings* memory) {
 
 void MainWindow::remember() {
     if (memory_ == nullptr) return;
-    memory_->setValue("recentFiles", recentFiles_);
     memory_->setValue("window/geometry", saveGeometry());
     memory_->setValue("window/leftPaneWidth", leftPaneWidth_);
     memory_->setValue("window/treeShare", splitterShare_);

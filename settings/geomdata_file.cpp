@@ -132,6 +132,11 @@ std::optional<std::filesystem::path> findGeomDataBesideModel(const std::filesyst
     return std::nullopt;
 }
 
+std::optional<std::filesystem::path> findGeomDataAgain(const ProgramState& state) {
+    if (!state.SettingsPath.empty() && isFile(state.SettingsPath)) return state.SettingsPath;
+    return findGeomDataBesideModel(state.ModelPath);
+}
+
 bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, UserIo io) {
     state.SettingsPath.clear();
     const auto file = findGeomDataFile(modelPath, io.prompts);

@@ -26,6 +26,9 @@ bool LoadGeomData(ProgramState& state, const std::filesystem::path& modelPath, U
 // The settings file of the model at `modelPath` in the folder above it, else
 // in its own folder; nothing when neither has one.
 std::optional<std::filesystem::path> findGeomDataBesideModel(const std::filesystem::path& modelPath);
+// The settings file for opening the loaded model again, without asking: the
+// one in use while it is still there, else the one beside the model.
+std::optional<std::filesystem::path> findGeomDataAgain(const ProgramState& state);
 // Reads the settings file `file` as LoadGeomData reads the one it finds.
 bool loadGeomDataFile(ProgramState& state, const std::filesystem::path& file, UserIo io);
 

@@ -6,25 +6,8 @@
 #include "setup.h"
 
 #include <exception>
-#include <optional>
 
 namespace korvex {
-
-namespace {
-
-bool isFile(const std::filesystem::path& path) {
-    std::error_code ignored;
-    return std::filesystem::is_regular_file(path, ignored);
-}
-
-// The settings file of the model `state` held, as found when it was opened;
-// nothing asked when there is none.
-std::optional<std::filesystem::path> settingsFileAgain(const ProgramState& state) {
-    if (!state.SettingsPath.empty() && isFile(state.SettingsPath)) return state.SettingsPath;
-    return findGeomDataBesideModel(state.ModelPath);
-}
-
-}  // namespace
 
 ReloadOutcome reopenModel(ProgramState& state, const FrameControls& controls, LogSink& log) {
     if (!state.ModelLoaded) return {false, "no model is open"};
@@ -38,7 +21,7 @@ ReloadOutcome reopenModel(ProgramState& state, const FrameControls& controls, Lo
     try {
         LoadModel(fresh, state.ModelPath, io);
         if (fresh.ModelLoaded) {
-            const auto settings = settingsFileAgain(state);
+            const auto settings = findGeomDataAgain(state);
             if (!settings || !loadGeomDataFile(fresh, *settings, io)) {
                 FillDefaultGeomData(fresh);
                 restoreFileSettings(fresh);

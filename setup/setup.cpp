@@ -1,5 +1,7 @@
 #include "setup.h"
 
+#include "model/text_conversion.h"
+
 #include <algorithm>
 #include <map>
 #include <string_view>
@@ -37,7 +39,6 @@ Setup captureSetup(const ProgramState& state, const FrameControls& controls) {
             captured.SymbolName = part.SymbolName;
             captured.Index = node.PartIndex;
             captured.Caption = node.Caption;
-            captured.Name = part.Name;
             captured.Visible = i < list.PartVisible.size() && list.PartVisible[i] != 0;
             std::copy(std::begin(part.Colour), std::end(part.Colour), captured.Colour);
             captured.Transparent = part.Transparent;
@@ -78,9 +79,9 @@ std::vector<int32_t> matchParts(const std::vector<PartSetup>& captured, const Pa
     return matches;
 }
 
-std::vector<int32_t> applyParts(ProgramState& state, const Setup& setup) {
+void applyParts(ProgramState& state, const Setup& setup) {
     PartList& list = state.partList;
-    std::vector<int32_t> matches = matchParts(setup.Parts, list);
+    const std::vector<int32_t> matches = matchParts(setup.Parts, list);
     const auto textures = static_cast<int32_t>(state.textureLibrary.size());
     int32_t selected = -1;
     for (PartNodeData& node : state.tree.PartNodes) {
@@ -90,7 +91,7 @@ std::vector<int32_t> applyParts(ProgramState& state, const Setup& setup) {
         const PartSetup& captured = setup.Parts[static_cast<std::size_t>(matches[i])];
         GeometryPart& part = list.Parts[i];
         node.Caption = captured.Caption;
-        part.Name = captured.Name;
+        part.Name = cutToNameLength(wideToLatin1(captured.Caption));
         if (i < list.PartVisible.size()) list.PartVisible[i] = captured.Visible ? 1 : 0;
         std::copy(std::begin(captured.Colour), std::end(captured.Colour), part.Colour);
         part.Transparent = captured.Transparent;
@@ -99,7 +100,6 @@ std::vector<int32_t> applyParts(ProgramState& state, const Setup& setup) {
         if (matches[i] == setup.SelectedPart) selected = node.PartIndex;
     }
     state.SelectedPart = selected;
-    return matches;
 }
 
 void applyScene(ViewState& view, const SceneSetup& scene) {

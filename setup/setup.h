@@ -15,8 +15,7 @@ namespace korvex {
 struct PartSetup {
     std::string SymbolName;  // the part's symbol in the file, how it is found again
     int32_t Index = -1;      // its place in the file, for files whose symbols repeat
-    std::u16string Caption;  // the name in the tree
-    std::string Name;        // the same as the part record keeps it
+    std::u16string Caption;  // the name in the tree (the part record's is made from it)
     bool Visible = true;     // its check box
     float Colour[3] = {0.0f, 0.0f, 0.0f};
     uint8_t Transparent = 0;
@@ -53,8 +52,8 @@ std::vector<int32_t> matchParts(const std::vector<PartSetup>& captured, const Pa
 // Gives each part of the loaded model that matches a captured one its name,
 // check box, colour, flags and texture (a texture past the library is
 // none), and selects the part that matches the captured selection. Parts
-// that match none keep what they have. Answers the matches.
-std::vector<int32_t> applyParts(ProgramState& state, const Setup& setup);
+// that match none keep what they have.
+void applyParts(ProgramState& state, const Setup& setup);
 
 // Puts the camera, wireframe flag and scene colours into the view state;
 // drawing them with OpenGL, and the frame controls, are the window's.

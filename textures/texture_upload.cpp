@@ -18,10 +18,6 @@ namespace korvex {
 
 namespace {
 
-uint32_t textureSizeLimit(TextureGl& gl) {
-    return static_cast<uint32_t>(std::max(1, gl.maxTextureSize()));
-}
-
 std::optional<uint32_t> fitAndUpload(TextureFileKind kind, std::optional<PixelBuffer> decoded, TextureGl& gl) {
     if (!decoded) return std::nullopt;
     return uploadDecodedPicture(kind, FitToMaxTextureSize(std::move(*decoded), textureSizeLimit(gl)), gl);
@@ -50,6 +46,10 @@ uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer) {
     gl.build2DMipmaps(GL_TEXTURE_2D, 3, static_cast<int32_t>(buffer.width), static_cast<int32_t>(buffer.height),
                       buffer.bytesPerPixel == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, buffer.pixels.data());
     return name;
+}
+
+uint32_t textureSizeLimit(TextureGl& gl) {
+    return static_cast<uint32_t>(std::max(1, gl.maxTextureSize()));
 }
 
 uint32_t uploadDecodedPicture(TextureFileKind kind, const PixelBuffer& fitted, TextureGl& gl) {

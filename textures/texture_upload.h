@@ -20,6 +20,8 @@ uint32_t UploadRgbaPixels(TextureGl& gl, uint16_t width, uint16_t height, uint32
 // depth, mipmapped minification; the texture environment is left alone.
 uint32_t UploadTgaPixels(TextureGl& gl, const PixelBuffer& buffer);
 
+// The largest side a texture may have: OpenGL's limit, at least 1.
+uint32_t textureSizeLimit(TextureGl& gl);
 // A picture already decoded and fitted, uploaded as the loader of `kind`
 // uploads it: TGA as UploadTgaPixels does, the others as R,G,B,A.
 uint32_t uploadDecodedPicture(TextureFileKind kind, const PixelBuffer& fitted, TextureGl& gl);
