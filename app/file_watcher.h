@@ -42,8 +42,6 @@ public:
     // one that stays keeps what was known of it.
     void watch(const std::vector<std::filesystem::path>& files);
     std::vector<std::filesystem::path> watched() const;
-    // Whether news is waiting for the quiet spell to end.
-    bool settling() const { return quiet_.isActive(); }
 
     // The files that changed, in their watched form.
     std::function<void(const std::vector<std::filesystem::path>&)> onChanged;
