@@ -1,4 +1,4 @@
-// korvex-viewer [MODEL]: the viewer, opening MODEL at start when given.
+// korvex-viewer [MODEL|LOOK]: the viewer, opening MODEL or LOOK at start when given.
 
 #include "korvex_application.h"
 #include "main_window.h"
@@ -19,8 +19,9 @@
 namespace {
 
 constexpr const char* UsageText =
-    "usage: korvex-viewer [MODEL]\n"
-    "Shows the car-model file MODEL (an ELF object, .o) as a 3-D model.\n"
+    "usage: korvex-viewer [MODEL|LOOK]\n"
+    "Shows the car-model file MODEL (an ELF object, .o) as a 3-D model, or opens\n"
+    "the look LOOK (.kvlook): a model with the names, colours and textures saved for it.\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the program's version and exit\n";
 
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
     window->useMemory(&memory);
     app.setErrorPrompts(&prompts);
     window->show();
-    if (model) QTimer::singleShot(0, window.get(), [&] { window->openModel(*model); });
+    if (model) QTimer::singleShot(0, window.get(), [&] { window->openFile(*model); });
     const int status = app.exec();
     app.setErrorPrompts(nullptr);
     window.reset();  // closes a model left open

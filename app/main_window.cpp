@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include "about_box.h"
+#include "edit_history.h"
 #include "file_watcher.h"
 #include "picture_reloader.h"
 #include "main_window_metrics.h"
@@ -73,7 +74,11 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
         [this](const std::function<void(TextureGl&)>& work) { withViewTextures(work); }, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         textureManager_->move(screen->availableGeometry().center() - textureManager_->rect().center());
-    textureManager_->onChanged = [this] { showCurrentState(); };
+    // A texture renamed there is a step; one added is not.
+    textureManager_->onChanged = [this] {
+        noteStep("Rename Texture");
+        showCurrentState();
+    };
     textureManager_->onNote = [this](const QString& note) { statusBar()->showMessage(note); };
     aboutBox_ = new AboutBox(this);
 
@@ -82,6 +87,7 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
     auto* saveView = new QShortcut(QKeySequence(Qt::Key_F12), this);
     saveView->setObjectName("saveViewShortcut");
     connect(saveView, &QShortcut::activated, this, [this] { saveViewPicture(); });
+    createEditing();
     qApp->installEventFilter(this);
     showCurrentState();
 }
@@ -93,6 +99,8 @@ MainWindow::~MainWindow() {
     // Pictures still being read are not wanted any more.
     delete pictures_;
     remember();
+    // Textures kept for undoing their removal go while the view's context is here.
+    history_.reset();
     watcher_->onChanged = watcher_->onStirring = nullptr;
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
@@ -142,6 +150,7 @@ void MainWindow::LogLine(std::string_view text) {
 
 void MainWindow::setCloseEnabled(bool enabled) {
     closeAction->setEnabled(enabled);
+    saveLookAction->setEnabled(enabled);
     closeMenuAction->setEnabled(enabled);
     exportMenuAction->setEnabled(enabled);
 }

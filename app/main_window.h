@@ -12,6 +12,7 @@
 //                                     help and about
 //   main_window_reload.cpp            files changed by other programs, Reload,
 //                                     recent files, what the window remembers
+//   main_window_looks.cpp             looks saved and opened; undo and redo
 
 #include "model/program_state.h"
 #include "model/user_io.h"
@@ -47,7 +48,10 @@ class QUrl;
 namespace korvex {
 
 class AboutBox;
+class EditHistory;
 class FileWatcher;
+struct SceneSetup;
+struct Setup;
 class PictureReloader;
 struct ReloadedPicture;
 class PartOptionsPanel;
@@ -81,6 +85,16 @@ public:
     void openModel(const std::filesystem::path& path);
     // Opens a model file dropped on the window, as "Open" would have.
     void openDroppedModel(const std::filesystem::path& path);
+    // Opens a look file, or a model file as openModel does.
+    void openFile(const std::filesystem::path& path);
+    // Opens the look in `file` with its model, its textures and its set-up;
+    // a bad look is said in one box and changes nothing.
+    void openLookFile(const std::filesystem::path& file);
+    // "Save Look..." and "Open Look...".
+    void saveLookCommand();
+    void openLookCommand();
+    // The steps that "Undo" and "Redo" go through.
+    EditHistory& history() { return *history_; }
 
     // LogSink: the "Log" tab.
     void clear() override;
@@ -167,9 +181,10 @@ public:
         *wireframeAction;
     // The menus; an item that repeats a tool button has its own action,
     // which triggers the button's.
-    QMenu *fileMenu, *optionsMenu, *viewMenu, *helpMenu;
+    QMenu *fileMenu, *editMenu, *optionsMenu, *viewMenu, *helpMenu;
     QAction *openMenuAction, *closeMenuAction, *exportMenuAction, *texturesMenuAction, *exitAction;
     QAction *reloadAction, *reloadChangedAction, *clearRecentAction;
+    QAction *openLookAction, *saveLookAction, *undoAction, *redoAction;
     QMenu* recentMenu;
     QAction *rotatingAction, *showAllMenuAction, *hideAllMenuAction, *untextureAllAction, *textureNonWheelAction,
         *textureWheelAction, *uncolourAllAction, *randomColoursAction, *allTransparentAction, *allOpaqueAction,
@@ -208,6 +223,17 @@ private:
     void createView(QWidget* client);
     // Watching and reading files again.
     void createReloading();
+    // Undo and redo.
+    void createEditing();
+    // After a change the user made: it becomes an undo step called `name`.
+    void noteStep(const QString& name);
+    // Runs a command; what it changes becomes an undo step called `name`.
+    void runStep(const QString& name, const std::function<void()>& command);
+    // Shows the set-up an undo or redo put back: the parts, then the scene.
+    void showSetup(const Setup& setup);
+    // The scene colours, wireframe and frame controls of `scene`, into the
+    // state, the view and the controls; the camera is left alone.
+    void showScene(const SceneSetup& scene);
     // Watches the open model's files and pictures, or nothing.
     void updateWatches();
     void filesChanged(const std::vector<std::filesystem::path>& files);
@@ -277,6 +303,9 @@ private:
     uint64_t picturesReloaded_ = 0;
     QStringList recentFiles_;
     QSettings* memory_ = nullptr;
+    std::unique_ptr<EditHistory> history_;
+    // The look last saved or opened, where "Save Look..." suggests saving.
+    std::filesystem::path lookPath_;
 };
 
 inline constexpr std::string_view PictureFileFilter =

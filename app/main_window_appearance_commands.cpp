@@ -52,7 +52,7 @@ void MainWindow::withViewTextures(const std::function<void(TextureGl&)>& work) {
 }
 
 void MainWindow::restoreFileSettingsCommand() {
-    runCommand([this] {
+    runStep("Restore File Settings", [this] {
         struct NodesChanged {
             PartTreeModel& model;
             ~NodesChanged() { model.partNodesChanged(); }
@@ -62,14 +62,14 @@ void MainWindow::restoreFileSettingsCommand() {
 }
 
 void MainWindow::hideAllPartsCommand() {
-    runCommand([this] {
+    runStep("Hide All Parts", [this] {
         hideAllParts(state_);
         treeModel->partNodesChanged();
     });
 }
 
 void MainWindow::showAllPartsCommand() {
-    runCommand([this] {
+    runStep("Show All Parts", [this] {
         showAllParts(state_);
         treeModel->partNodesChanged();
     });
@@ -80,6 +80,7 @@ void MainWindow::toggleWireframe() {
     if (view3d_ == nullptr || !view3d_->withContext([this] { korvex::toggleWireframe(state_.view); }))
         state_.view.Wireframe = !state_.view.Wireframe;
     wireframeAction->setChecked(state_.view.Wireframe);
+    noteStep("Toggle Wireframe");
     showCurrentState();
 }
 
@@ -103,7 +104,7 @@ void MainWindow::manageTexturesCommand() {
 }
 
 void MainWindow::untextureAllParts() {
-    runCommand([this] { korvex::untextureAllParts(state_); });
+    runStep("Untexture All Parts", [this] { korvex::untextureAllParts(state_); });
 }
 
 std::optional<int32_t> MainWindow::ChooseTexture() {
@@ -123,13 +124,13 @@ std::optional<int32_t> MainWindow::ChooseTexture() {
 }
 
 void MainWindow::textureNonWheelParts() {
-    runCommand([this] {
+    runStep("Texture All Non-Wheel Parts", [this] {
         if (const auto chosen = ChooseTexture()) korvex::textureNonWheelParts(state_, *chosen);
     });
 }
 
 void MainWindow::textureWheelParts() {
-    runCommand([this] {
+    runStep("Texture All Wheel Parts", [this] {
         if (const auto chosen = ChooseTexture()) korvex::textureWheelParts(state_, *chosen);
     });
 }
@@ -138,6 +139,7 @@ void MainWindow::chooseBackgroundColour() {
     if (const auto chosen = colours_.chooseColour(state_.view.BackgroundColour)) {
         state_.view.BackgroundColour = *chosen;
         withViewContext([&] { ApplyBackgroundColour(*chosen); });
+        noteStep("Background Colour");
     }
     showCurrentState();
 }
@@ -146,6 +148,7 @@ void MainWindow::chooseBacklightColour() {
     if (const auto chosen = colours_.chooseColour(state_.view.BacklightColour)) {
         state_.view.BacklightColour = *chosen;
         withViewContext([&] { ApplyBacklightColour(*chosen); });
+        noteStep("Backlight Colour");
     }
     showCurrentState();
 }

@@ -3,6 +3,8 @@
 
 #include "main_window.h"
 
+#include "edit_history.h"
+
 #include "main_window_metrics.h"
 #include "render/view_widget.h"
 #include "ui/icons.h"
@@ -104,6 +106,7 @@ void MainWindow::createMenus() {
     fileMenu = bar->addMenu("&File");
     openMenuAction = addMenuItem(fileMenu, "openMenuAction", "&Open", icons::openFile());
     openMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    openLookAction = addMenuItem(fileMenu, "openLookAction", "Open Loo&k...");
     closeMenuAction = addMenuItem(fileMenu, "closeMenuAction", "C&lose", icons::closeFile());
     closeMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     closeMenuAction->setEnabled(false);
@@ -116,6 +119,9 @@ void MainWindow::createMenus() {
     recentMenu->addSeparator();
     clearRecentAction = addMenuItem(recentMenu, "clearRecentAction", "Clear List");
     fileMenu->addSeparator();
+    saveLookAction = addMenuItem(fileMenu, "saveLookAction", "&Save Look...");
+    saveLookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveLookAction->setEnabled(false);
     exportMenuAction = addMenuItem(fileMenu, "exportMenuAction", "Ex&port...");
     exportMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     exportMenuAction->setEnabled(false);
@@ -124,6 +130,7 @@ void MainWindow::createMenus() {
     fileMenu->addSeparator();
     exitAction = addMenuItem(fileMenu, "exitAction", "&Exit");
 
+    editMenu = bar->addMenu("&Edit");
     optionsMenu = bar->addMenu("&Options");
     rotatingAction = addMenuItem(optionsMenu, "rotatingAction", "Rotating");
     rotatingAction->setCheckable(true);
@@ -162,6 +169,7 @@ void MainWindow::createMenus() {
     aboutAction = addMenuItem(helpMenu, "aboutAction", "&About", icons::about());
 
     for (const auto& [menu, name] : {std::pair{fileMenu, "fileMenu"},
+                                     {editMenu, "editMenu"},
                                      {optionsMenu, "optionsMenu"},
                                      {viewMenu, "viewMenu"},
                                      {helpMenu, "helpMenu"}})
@@ -171,6 +179,8 @@ void MainWindow::createMenus() {
     connect(openMenuAction, &QAction::triggered, this, [this] { openModelMenuCommand(); });
     connect(closeMenuAction, &QAction::triggered, closeAction, &QAction::trigger);
     connect(exportMenuAction, &QAction::triggered, this, [this] { exportModelCommand(); });
+    connect(openLookAction, &QAction::triggered, this, [this] { openLookCommand(); });
+    connect(saveLookAction, &QAction::triggered, this, [this] { saveLookCommand(); });
     connect(texturesMenuAction, &QAction::triggered, texturesAction, &QAction::trigger);
     connect(exitAction, &QAction::triggered, this, [this] { exitCommand(); });
     connect(backgroundColourAction, &QAction::triggered, this, [this] { chooseBackgroundColour(); });
@@ -183,7 +193,10 @@ void MainWindow::createMenus() {
     connect(untextureAllAction, &QAction::triggered, this, [this] { untextureAllParts(); });
     connect(textureNonWheelAction, &QAction::triggered, this, [this] { textureNonWheelParts(); });
     connect(textureWheelAction, &QAction::triggered, this, [this] { textureWheelParts(); });
-    connect(rotatingAction, &QAction::toggled, this, [this] { showCurrentState(); });
+    connect(rotatingAction, &QAction::toggled, this, [this] {
+        noteStep(rotatingAction->text());
+        showCurrentState();
+    });
 
     const std::pair<QAction*, void (*)(ProgramState&)> bulkCommands[] = {
         {uncolourAllAction, &uncolourAllParts},          {randomColoursAction, &randomPartColours},
@@ -191,7 +204,8 @@ void MainWindow::createMenus() {
         {allReflectingAction, &setAllEnvironmentMapped}, {allMattAction, &setAllMatt},
     };
     for (const auto& [item, command] : bulkCommands)
-        connect(item, &QAction::triggered, this, [this, command = command] { runCommand([&] { command(state_); }); });
+        connect(item, &QAction::triggered, this,
+                [this, item = item, command = command] { runStep(item->text(), [&] { command(state_); }); });
 }
 
 void MainWindow::createViewMenu() {
@@ -295,17 +309,27 @@ void MainWindow::createLeftPane(QWidget* client) {
     optionsPanel = new PartOptionsPanel(state_, colours_, optionsScroll);
     optionsScroll->setWidget(optionsPanel);
     optionsScroll->hide();
-    // What the panel changes shows in the next frame; a rename in the tree
-    // shows in the panel's heading too.
-    const auto changed = [this] {
-        if (view3d_ != nullptr) view3d_->requestFrame();
+    // What the panel changes is a step that can be undone, and shows in the
+    // next frame; a rename in the tree shows in the panel's heading too.
+    const auto changed = [this](const QString& step) {
+        return [this, step] {
+            noteStep(step);
+            if (view3d_ != nullptr) view3d_->requestFrame();
+        };
     };
-    connect(optionsPanel->colourButton, &QPushButton::clicked, this, changed);
+    connect(optionsPanel->colourButton, &QPushButton::clicked, this, changed("Part Colour"));
     for (QCheckBox* box : {optionsPanel->transparentBox, optionsPanel->reflectionBox, optionsPanel->useDetailBox})
-        connect(box, &QCheckBox::toggled, this, changed);
-    connect(optionsPanel->textureBox, &QComboBox::activated, this, changed);
-    connect(optionsPanel->detailSlider, &QSlider::valueChanged, this, changed);
-    connect(treeModel, &QAbstractItemModel::dataChanged, this, [this] { showCurrentState(); });
+        connect(box, &QCheckBox::toggled, this, changed(box->text()));
+    connect(optionsPanel->textureBox, &QComboBox::activated, this, changed("Part Texture"));
+    connect(optionsPanel->detailSlider, &QSlider::valueChanged, this, changed(EditHistory::DetailLevelStep));
+    connect(treeModel, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& index, const QModelIndex&, const QList<int>& roles) {
+                if (!roles.contains(Qt::CheckStateRole))
+                    noteStep("Rename");
+                else
+                    noteStep(index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? "Show Part" : "Hide Part");
+                showCurrentState();
+            });
     textureCombo_ = std::make_unique<TextureComboBox>(*optionsPanel->textureBox);
 
     widthSplitter = new MousePanel(leftPane);

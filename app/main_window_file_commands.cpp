@@ -14,6 +14,8 @@
 #include "model/model_commands.h"
 #include "render/view_widget.h"
 #include "settings/open_command.h"
+#include "setup/look_file.h"
+#include "edit_history.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,6 +54,9 @@ void MainWindow::runOpenCommand(const std::function<void()>& open) {
         return;
     }
     rememberModelFolder(state_.ModelPath);
+    // The steps were the old model's.
+    history().forget();
+    lookPath_.clear();
     if (state_.ModelLoaded) {
         statusBar()->clearMessage();
         noteRecentFile(state_.ModelPath);
@@ -99,9 +104,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const auto path = droppedFile(event->mimeData());
     if (!path) return;
     event->acceptProposedAction();
+    if (isLookFileName(*path)) {
+        QTimer::singleShot(0, this, [this, path = *path] { openLookFile(path); });
+        return;
+    }
     if (!isModelFileName(*path)) {
         statusBar()->showMessage(QString::fromStdString(path->filename().string()) +
-                                 " was not opened: only model files (.o) open as models.");
+                                 " was not opened: only model files (.o) open as models, and looks (.kvlook).");
         return;
     }
     // Opened once the drop has ended, so that its boxes do not hold up the
@@ -119,6 +128,8 @@ void MainWindow::openModelMenuCommand() {
 
 void MainWindow::closeModelCommand() {
     runTreeCommand([this] { CloseModel(state_, *this, *this); });
+    history().forget();
+    lookPath_.clear();
 }
 
 void MainWindow::exitCommand() {

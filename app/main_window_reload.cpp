@@ -5,6 +5,9 @@
 
 #include "main_window.h"
 
+#include "edit_history.h"
+#include "setup/look_file.h"
+
 #include "file_watcher.h"
 #include "picture_reloader.h"
 #include "main_window_metrics.h"
@@ -118,6 +121,8 @@ void MainWindow::reloadCommand() {
 void MainWindow::reloadModelFile() {
     ReloadOutcome outcome;
     runTreeCommand([&] { outcome = reopenModel(state_, frameControls(), *this); });
+    // Parts the file gained came with its settings: the user did not make them.
+    history().rebase();
     const QString name = fileNameOf(state_.ModelPath);
     if (!outcome.Done) {
         statusBar()->showMessage(name + " could not be read; keeping the model loaded before" +
@@ -134,6 +139,7 @@ void MainWindow::rereadSettingsFile() {
         outcome = rereadSettings(state_, *this);
         treeModel->partNodesChanged();
     });
+    history().rebase();
     const QString name = fileNameOf(state_.SettingsPath);
     if (outcome.Done)
         statusBar()->showMessage(name + " was read again.", GoodNewsMs);
@@ -182,7 +188,11 @@ void MainWindow::openRecentFile(const QString& path) {
         statusBar()->showMessage(QFileInfo(path).fileName() + " is no longer there; it was taken off the recent files.");
         return;
     }
-    openDroppedModel(fromQPath(path));
+    const std::filesystem::path file = fromQPath(path);
+    if (isLookFileName(file))
+        openLookFile(file);
+    else
+        openDroppedModel(file);
 }
 
 void MainWindow::clearRecentFiles() {
@@ -230,6 +240,7 @@ void MainWindow::useMemory(QSettings* memory) {
     colour(BackgroundKey, state_.view.BackgroundColour, &ApplyBackgroundColour);
     colour(BacklightKey, state_.view.BacklightColour, &ApplyBacklightColour);
     showCurrentState();
+    history().forget();
 }
 
 void MainWindow::remember() {

@@ -3,6 +3,7 @@
 #include "model/elf_reader.h"
 #include "model/recording_io.h"
 #include "settings/geomdata_file.h"
+#include "look_open.h"
 #include "setup.h"
 
 #include <exception>
@@ -35,11 +36,8 @@ ReloadOutcome reopenModel(ProgramState& state, const FrameControls& controls, Lo
     log.clear();
     for (const std::string& line : lines.lines) log.LogLine(line);
     const bool expanded = state.tree.RootExpanded;
-    state.partList = std::move(fresh.partList);
-    state.tree = std::move(fresh.tree);
+    adoptModel(state, std::move(fresh));
     state.tree.RootExpanded = expanded;
-    state.geomData = std::move(fresh.geomData);
-    state.SettingsPath = std::move(fresh.SettingsPath);
     applyParts(state, before);
     applyScene(state.view, before.Scene);
     return {true, {}};

@@ -27,6 +27,15 @@ void copyScene(const From& from, To& to) {
 
 }  // namespace
 
+bool sameAppearance(const Setup& a, const Setup& b) {
+    const SceneSetup& x = a.Scene;
+    const SceneSetup& y = b.Scene;
+    return a.Parts == b.Parts && x.Wireframe == y.Wireframe && x.BackgroundColour == y.BackgroundColour &&
+           x.BacklightColour == y.BacklightColour && x.Controls.Rotating == y.Controls.Rotating &&
+           x.Controls.UseLevelOfDetail == y.Controls.UseLevelOfDetail &&
+           x.Controls.DetailLevel == y.Controls.DetailLevel;
+}
+
 Setup captureSetup(const ProgramState& state, const FrameControls& controls) {
     Setup setup;
     if (state.ModelLoaded) {

@@ -21,6 +21,8 @@ struct PartSetup {
     uint8_t Transparent = 0;
     uint8_t EnvironmentMapped = 0;
     int32_t TextureIndex = 0;  // 0 = none, k = texture library entry k - 1
+
+    friend bool operator==(const PartSetup&, const PartSetup&) = default;
 };
 
 struct SceneSetup {
@@ -39,6 +41,11 @@ struct Setup {
     int32_t SelectedPart = -1;     // index into Parts, or -1
     SceneSetup Scene;
 };
+
+// Whether two set-ups give the parts, the scene colours, wireframe and the
+// frame controls the same values: what an undo step changes. Where the
+// camera is and which part is selected do not count.
+bool sameAppearance(const Setup& a, const Setup& b);
 
 // The set-up of the loaded model (no parts when none is loaded) and of the
 // scene, with the window's frame controls as they are.

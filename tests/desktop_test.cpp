@@ -248,7 +248,7 @@ TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
     EXPECT_TRUE(window->state().ModelLoaded);
     EXPECT_EQ(log(), logBefore);
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().text;
-    EXPECT_EQ(window->statusBar()->currentMessage(), "photo.jpg was not opened: only model files (.o) open as models.");
+    EXPECT_EQ(window->statusBar()->currentMessage(), "photo.jpg was not opened: only model files (.o) open as models, and looks (.kvlook).");
 
     // Two files at once, or something that is no file, are not taken.
     EXPECT_FALSE(drop({QUrl::fromLocalFile("/tmp/a.o"), QUrl::fromLocalFile("/tmp/b.o")}));

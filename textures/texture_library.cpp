@@ -27,9 +27,9 @@ void renameTexture(TextureLibrary& library, std::size_t position, std::string di
     library.at(position).DisplayName = std::move(displayName);
 }
 
-void RemoveTextureEntry(ProgramState& state, std::size_t position, TextureGl& gl, TextureCombo& combo) {
+TextureEntry detachTextureEntry(ProgramState& state, std::size_t position) {
     TextureLibrary& library = state.textureLibrary;
-    const TextureEntry removed = library.at(position);
+    TextureEntry removed = library.at(position);
     const auto removedIndex = static_cast<int32_t>(position + 1);
     for (GeometryPart& part : state.partList.Parts) {
         if (part.TextureIndex == removedIndex)
@@ -37,9 +37,13 @@ void RemoveTextureEntry(ProgramState& state, std::size_t position, TextureGl& gl
         else if (part.TextureIndex > removedIndex)
             --part.TextureIndex;
     }
-    gl.deleteTexture(removed.TextureObject);
     library.erase(library.begin() + static_cast<std::ptrdiff_t>(position));
-    RefreshTextureCombo(library, combo);
+    return removed;
+}
+
+void RemoveTextureEntry(ProgramState& state, std::size_t position, TextureGl& gl, TextureCombo& combo) {
+    gl.deleteTexture(detachTextureEntry(state, position).TextureObject);
+    RefreshTextureCombo(state.textureLibrary, combo);
 }
 
 void RefreshTextureCombo(const TextureLibrary& library, TextureCombo& combo) {

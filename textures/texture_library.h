@@ -36,6 +36,11 @@ void appendTexture(TextureLibrary& library, std::string displayName, uint32_t te
 // No uniqueness test: two entries may share a name after a rename.
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName);
 
+// Takes the entry at `position` (which must exist) out of the library and
+// answers it, its texture object still there: parts using it lose their
+// texture, parts using a later one keep theirs.
+TextureEntry detachTextureEntry(ProgramState& state, std::size_t position);
+
 // Drops the entry at `position` (which must exist): parts using it lose
 // their texture, parts using a later one keep theirs, its texture object is
 // deleted, and the texture box is filled again.

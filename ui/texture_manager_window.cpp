@@ -193,6 +193,15 @@ void TextureManagerWindow::addListItem(const std::string& name) {
     textureList->addItem(item);
 }
 
+void TextureManagerWindow::showLibrary() {
+    {
+        const QSignalBlocker quiet(textureList);
+        textureList->clear();
+    }
+    for (const TextureEntry& entry : state_.textureLibrary) addListItem(entry.DisplayName);
+    chosenTexture_ = -1;
+}
+
 int32_t TextureManagerWindow::entryOf(const QListWidgetItem* item) const {
     return FindTextureByName(state_.textureLibrary, viewOf(item->data(NameRole).toByteArray()));
 }
@@ -259,8 +268,12 @@ void TextureManagerWindow::removeTexture() {
         prompts_.message("Error", "Could not find the thing to delete.", BoxIcon::None);
         return;
     }
-    withTextures_([&](TextureGl& gl) { RemoveTextureEntry(state_, static_cast<std::size_t>(position), gl, combo_); });
+    if (removeEntry)
+        removeEntry(static_cast<std::size_t>(position));
+    else
+        withTextures_([&](TextureGl& gl) { RemoveTextureEntry(state_, static_cast<std::size_t>(position), gl, combo_); });
     delete item;
+    RefreshTextureCombo(state_.textureLibrary, combo_);
     chosenTexture_ = -1;
 }
 

@@ -77,6 +77,11 @@ public:
     std::function<void()> onChanged;
     // A short note for the main window's status bar (a refused rename).
     std::function<void(const QString&)> onNote;
+    // Takes library entry `position` away for "Remove"; without it the entry
+    // and its texture are dropped at once.
+    std::function<void(std::size_t position)> removeEntry;
+    // Lists the library's textures again, as it holds them now.
+    void showLibrary();
 
     QLabel* listLabel;
     QListWidget* textureList;
