@@ -318,16 +318,18 @@ void MainWindow::createLeftPane(QWidget* client) {
         };
     };
     connect(optionsPanel->colourButton, &QPushButton::clicked, this, changed("Part Colour"));
+    // Only the user's clicks: showing another part sets the boxes too.
     for (QCheckBox* box : {optionsPanel->transparentBox, optionsPanel->reflectionBox, optionsPanel->useDetailBox})
-        connect(box, &QCheckBox::toggled, this, changed(box->text()));
+        connect(box, &QCheckBox::clicked, this, changed(box->text()));
     connect(optionsPanel->textureBox, &QComboBox::activated, this, changed("Part Texture"));
     connect(optionsPanel->detailSlider, &QSlider::valueChanged, this, changed(EditHistory::DetailLevelStep));
     connect(treeModel, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& index, const QModelIndex&, const QList<int>& roles) {
-                if (!roles.contains(Qt::CheckStateRole))
-                    noteStep("Rename");
-                else
+                // An edit of one node; a command that changed them all is its own step.
+                if (roles.contains(Qt::CheckStateRole))
                     noteStep(index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? "Show Part" : "Hide Part");
+                else if (roles.contains(Qt::DisplayRole))
+                    noteStep("Rename");
                 showCurrentState();
             });
     textureCombo_ = std::make_unique<TextureComboBox>(*optionsPanel->textureBox);
