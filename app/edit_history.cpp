@@ -34,25 +34,26 @@ bool onlyTexturesAdded(const Appearance& before, const Appearance& after) {
 // A command's change: undone by putting back the appearance before it.
 class AppearanceStep : public QUndoCommand {
 public:
-    AppearanceStep(EditHistory& history, const QString& name, Appearance before, Appearance after)
+    AppearanceStep(EditHistory& history, const QString& name, KeptAppearance before, KeptAppearance after)
         : QUndoCommand(name), history_(history), before_(std::move(before)), after_(std::move(after)) {}
 
-    void undo() override { history_.put(before_); }
+    void undo() override { history_.put(*before_); }
     void redo() override {
         // Pushed after the change was made.
-        if (!std::exchange(fresh_, false)) history_.put(after_);
+        if (!std::exchange(fresh_, false)) history_.put(*after_);
     }
     int id() const override { return text() == EditHistory::DetailLevelStep ? 1 : -1; }
     bool mergeWith(const QUndoCommand* other) override {
         if (other->id() != id()) return false;
         after_ = static_cast<const AppearanceStep*>(other)->after_;
-        setObsolete(alike(before_, after_));
+        setObsolete(alike(*before_, *after_));
         return true;
     }
 
 private:
     EditHistory& history_;
-    Appearance before_, after_;
+    // A step's "after" is the next one's "before": they share it.
+    KeptAppearance before_, after_;
     bool fresh_ = true;
 };
 
@@ -60,8 +61,7 @@ private:
 // step can be undone, and the object goes with the step once it cannot.
 class RemoveTextureStep : public QUndoCommand {
 public:
-    RemoveTextureStep(EditHistory& history, std::size_t position, TextureEntry entry, Appearance before,
-                      Appearance after)
+    RemoveTextureStep(EditHistory& history, std::size_t position, TextureEntry entry, KeptAppearance before, KeptAppearance after)
         : QUndoCommand(QStringLiteral("Remove Texture")),
           history_(history),
           position_(position),
@@ -77,21 +77,21 @@ public:
         TextureLibrary& library = history_.state_.textureLibrary;
         library.insert(library.begin() + static_cast<std::ptrdiff_t>(std::min(position_, library.size())), entry_);
         removed_ = false;
-        history_.put(before_);
+        history_.put(*before_);
     }
     void redo() override {
         if (std::exchange(fresh_, false)) return;
         TextureLibrary& library = history_.state_.textureLibrary;
         if (position_ < library.size()) library.erase(library.begin() + static_cast<std::ptrdiff_t>(position_));
         removed_ = true;
-        history_.put(after_);
+        history_.put(*after_);
     }
 
 private:
     EditHistory& history_;
     std::size_t position_;
     TextureEntry entry_;
-    Appearance before_, after_;
+    KeptAppearance before_, after_;
     bool fresh_ = true;
     bool removed_ = true;
 };
@@ -104,8 +104,8 @@ EditHistory::~EditHistory() {
     stack_.clear();
 }
 
-Appearance EditHistory::now() const {
-    return {hooks_.capture(), namesOf(state_.textureLibrary)};
+KeptAppearance EditHistory::now() const {
+    return std::make_shared<const Appearance>(Appearance{hooks_.capture(), namesOf(state_.textureLibrary)});
 }
 
 void EditHistory::put(const Appearance& appearance) {
@@ -125,19 +125,19 @@ void EditHistory::put(const Appearance& appearance) {
 
 void EditHistory::note(const QString& name) {
     if (putting_) return;
-    Appearance after = now();
-    if (alike(recorded_, after) || onlyTexturesAdded(recorded_, after)) {
+    KeptAppearance after = now();
+    if (alike(*recorded_, *after) || onlyTexturesAdded(*recorded_, *after)) {
         recorded_ = std::move(after);
         return;
     }
-    Appearance before = std::exchange(recorded_, after);
+    KeptAppearance before = std::exchange(recorded_, after);
     stack_.push(new AppearanceStep(*this, name, std::move(before), std::move(after)));
 }
 
 void EditHistory::removeTexture(std::size_t position) {
     if (position >= state_.textureLibrary.size()) return;
     note(QStringLiteral("Change"));
-    Appearance before = recorded_;
+    KeptAppearance before = recorded_;
     TextureEntry entry = detachTextureEntry(state_, position);
     recorded_ = now();
     stack_.push(new RemoveTextureStep(*this, position, std::move(entry), std::move(before), recorded_));
@@ -150,6 +150,11 @@ void EditHistory::rebase() {
 void EditHistory::forget() {
     stack_.clear();
     recorded_ = now();
+    // A step keeps a set-up of every part: a model of thousands of parts
+    // keeps fewer steps, so that the history stays within MostBytes.
+    const std::size_t partBytes = sizeof(PartSetup) + 64;
+    const std::size_t perStep = 64 + recorded_->setup.Parts.size() * partBytes;
+    stack_.setUndoLimit(static_cast<int>(std::clamp<std::size_t>(MostBytes / perStep, FewestSteps, MostSteps)));
 }
 
 }  // namespace korvex

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct Appearance {
     Setup setup;
     std::vector<std::string> textureNames;
 };
+using KeptAppearance = std::shared_ptr<const Appearance>;
 
 class EditHistory {
 public:
@@ -50,8 +52,12 @@ public:
     // Takes the set-up as it is now without a step: after a change that is
     // not the user's (a file read again).
     void rebase();
-    // Opening or closing a model: no step is kept.
+    // Opening or closing a model: no step is kept, and the number of steps
+    // kept from here on suits the model's size.
     void forget();
+
+    static constexpr std::size_t MostBytes = 256u << 20;
+    static constexpr std::size_t FewestSteps = 20, MostSteps = 1000;
 
     // The steps' names for the slider, whose moves in a row are one step.
     static inline const QString DetailLevelStep = QStringLiteral("Level Of Detail");
@@ -59,14 +65,14 @@ public:
 private:
     friend class AppearanceStep;
     friend class RemoveTextureStep;
-    Appearance now() const;
+    KeptAppearance now() const;
     // Puts `appearance` into the state and the window.
     void put(const Appearance& appearance);
 
     ProgramState& state_;
     Hooks hooks_;
     QUndoStack stack_;
-    Appearance recorded_;  // as the last step, or the last rebase, left it
+    KeptAppearance recorded_;  // as the last step, or the last rebase, left it
     bool putting_ = false;
 };
 

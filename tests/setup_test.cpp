@@ -1,12 +1,16 @@
 // The user's set-up captured and put back, and the model's files read again
 // after another program changed them: no window.
 
+#include "setup/look_file.h"
 #include "setup/reload.h"
 #include "setup/setup.h"
 
 #include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
+#include <tuple>
 
 namespace korvex {
 namespace {
@@ -169,6 +173,72 @@ TEST(Reload, TheSettingsFileReadAgainGivesNamesAndFlagsAndLeavesColoursAndTextur
         EXPECT_EQ(set.state.geomData[1].Name, rows[1].Name);
         EXPECT_EQ(set.state.SettingsPath, set.folder.modelFolder() / "geomdata.ini");
     }
+}
+
+TEST(Look, TheSampleCarWithEveryKindOfSettingIsWrittenAndReadBackFieldForField) {
+    fixtures::TempDir dir;
+    LoadOutcome viewer;
+    fixtures::openInto(viewer, KORVEX_SAMPLE_CAR);
+    ProgramState& state = viewer.state;
+    ASSERT_TRUE(state.ModelLoaded);
+    std::filesystem::create_directories(dir / "skins");
+    for (const char* picture : {"skins/body.tga", "rims.jpg"}) fixtures::writeText(dir / picture, "");
+    state.textureLibrary = {{"Body \u00e9t\u00e9", 7, dir / "skins/body.tga"}, {"Rims", 8, dir / "rims.jpg"},
+                            {"Made here", 9, {}}};
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (std::size_t p = 0; p < state.partList.Parts.size(); ++p) {
+        GeometryPart& part = state.partList.Parts[p];
+        for (float& component : part.Colour) component = unit(random);
+        part.Transparent = p % 2;
+        part.EnvironmentMapped = p % 3 == 0;
+        part.TextureIndex = static_cast<int32_t>(p % 4);
+        state.partList.PartVisible[p] = p % 5 != 0;
+        state.tree.PartNodes[p].Caption = u"Teil \u00fc " + std::u16string(1, static_cast<char16_t>(u'A' + p % 26));
+    }
+    state.view = {};
+    state.view.RotationX = -12.25f;
+    state.view.RotationY = 1234.5678f;
+    state.view.ZoomZ = -7.125f;
+    state.view.PanX = 0.1f;
+    state.view.PanY = -0.3f;
+    state.view.Centre[0] = 1e-7f;
+    state.view.Centre[2] = -3.3f;
+    state.view.Wireframe = true;
+    state.view.BackgroundColour = 0x010203;
+    state.view.BacklightColour = 0xFEFDFC;
+    const FrameControls controls{false, false, 37};
+
+    const Look written = lookOf(state, controls);
+    const std::filesystem::path file = dir / "looks" / "sample.kvlook";
+    std::filesystem::create_directories(file.parent_path());
+    ASSERT_FALSE(writeLookFile(written, file));
+    const LookReading reading = readLookFile(file);
+    ASSERT_TRUE(reading.look) << reading.fault;
+    const Look& read = *reading.look;
+    EXPECT_EQ(std::filesystem::weakly_canonical(read.Model), std::filesystem::weakly_canonical(KORVEX_SAMPLE_CAR));
+    ASSERT_EQ(read.Textures.size(), 3u);
+    for (std::size_t t = 0; t < 3; ++t) {
+        EXPECT_EQ(read.Textures[t].DisplayName, written.Textures[t].DisplayName);
+        EXPECT_EQ(read.Textures[t].Picture, written.Textures[t].Picture);
+    }
+    ASSERT_EQ(read.setup.Parts.size(), state.partList.Parts.size());
+    EXPECT_EQ(read.setup.Parts, written.setup.Parts);
+    const SceneSetup& a = read.setup.Scene;
+    const SceneSetup& b = written.setup.Scene;
+    EXPECT_EQ(std::tie(a.RotationX, a.RotationY, a.ZoomZ, a.PanX, a.PanY, a.Wireframe, a.BackgroundColour,
+                       a.BacklightColour, a.Controls.Rotating, a.Controls.UseLevelOfDetail, a.Controls.DetailLevel),
+              std::tie(b.RotationX, b.RotationY, b.ZoomZ, b.PanX, b.PanY, b.Wireframe, b.BackgroundColour,
+                       b.BacklightColour, b.Controls.Rotating, b.Controls.UseLevelOfDetail, b.Controls.DetailLevel));
+    EXPECT_TRUE(std::equal(std::begin(a.Centre), std::end(a.Centre), std::begin(b.Centre)));
+
+    // Written again over itself, the file is the same; a write that cannot
+    // be made says why and leaves nothing behind.
+    const std::string text = lookJson(written, file).toStdString();
+    ASSERT_FALSE(writeLookFile(read, file));
+    EXPECT_EQ(lookJson(*readLookFile(file).look, file).toStdString(), text);
+    EXPECT_TRUE(writeLookFile(read, dir / "gone" / "sample.kvlook"));
+    EXPECT_EQ(fixtures::filesIn(file.parent_path()), std::vector<std::string>{"sample.kvlook"});
 }
 
 }  // namespace
