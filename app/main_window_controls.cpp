@@ -311,16 +311,21 @@ void MainWindow::createLeftPane(QWidget* client) {
     optionsScroll->hide();
     // What the panel changes is a step that can be undone, and shows in the
     // next frame; a rename in the tree shows in the panel's heading too.
-    const auto changed = [this](const QString& step) {
-        return [this, step] {
+    const auto redraw = [this] {
+        if (view3d_ != nullptr) view3d_->requestFrame();
+    };
+    const auto changed = [this, redraw](const QString& step) {
+        return [this, redraw, step] {
             noteStep(step);
-            if (view3d_ != nullptr) view3d_->requestFrame();
+            redraw();
         };
     };
     connect(optionsPanel->colourButton, &QPushButton::clicked, this, changed("Part Colour"));
-    // Only the user's clicks: showing another part sets the boxes too.
-    for (QCheckBox* box : {optionsPanel->transparentBox, optionsPanel->reflectionBox, optionsPanel->useDetailBox})
-        connect(box, &QCheckBox::clicked, this, changed(box->text()));
+    // A step for the user's clicks only: showing another part sets the boxes too.
+    for (QCheckBox* box : {optionsPanel->transparentBox, optionsPanel->reflectionBox, optionsPanel->useDetailBox}) {
+        connect(box, &QCheckBox::toggled, this, redraw);
+        connect(box, &QCheckBox::clicked, this, [this, step = box->text()] { noteStep(step); });
+    }
     connect(optionsPanel->textureBox, &QComboBox::activated, this, changed("Part Texture"));
     connect(optionsPanel->detailSlider, &QSlider::valueChanged, this, changed(EditHistory::DetailLevelStep));
     connect(treeModel, &QAbstractItemModel::dataChanged, this,

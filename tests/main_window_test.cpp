@@ -196,11 +196,19 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
 
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions()) menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&View", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Options", "&View", "&Help"}));
     QStringList fileMenu;
     for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
-    EXPECT_EQ(fileMenu, (QStringList{"&Open", "C&lose", "&Reload", "Open Re&cent", "-", "Ex&port...", "-",
-                                     "Manage Textures", "-", "&Exit"}));
+    EXPECT_EQ(fileMenu, (QStringList{"&Open", "Open Loo&k...", "C&lose", "&Reload", "Open Re&cent", "-",
+                                     "&Save Look...", "Ex&port...", "-", "Manage Textures", "-", "&Exit"}));
+    EXPECT_EQ(window->saveLookAction->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_FALSE(window->saveLookAction->isEnabled());
+    QStringList editMenu;
+    for (QAction* item : window->editMenu->actions()) editMenu << item->text();
+    // "Rotating" was turned off above.
+    EXPECT_EQ(editMenu, (QStringList{"Undo Rotating", "Redo"}));
+    EXPECT_EQ(window->undoAction->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(window->redoAction->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
     EXPECT_EQ(window->optionsMenu->actions().size(), 22);
     EXPECT_TRUE(window->reloadChangedAction->isChecked());
     // Nothing opened yet: the recent list has only its (greyed) "Clear List".

@@ -267,7 +267,8 @@ TEST_F(TextureManagerTest, RemovingAndRenamingKeepTheLibraryTheListAndThePartsTo
     EXPECT_EQ(comboItems(), (Names{"No Texture", "a.tga", "c.tga", "d.tga"}));
     const std::vector<int32_t> after = references();
     EXPECT_EQ(std::vector<int32_t>(after.begin(), after.begin() + 5), (std::vector<int32_t>{0, 1, 0, 2, 3}));
-    EXPECT_FALSE(textureExistsInView(removedObject));
+    // The picture stays loaded while an undo can bring the texture back.
+    EXPECT_TRUE(textureExistsInView(removedObject));
     EXPECT_EQ(form().chosenTexture(), -1);
 
     // A name another texture has, or none, would make one of them
