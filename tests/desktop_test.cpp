@@ -15,6 +15,7 @@
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/test_model.h"
 #include "tests/support/window_checks.h"
+#include "tests/support/widget_driving.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_files.h"
 #include "textures/texture_library.h"
@@ -77,18 +78,7 @@ protected:
     QString log() const { return window->logView->toPlainText(); }
 
     // Sends the drag of `files` over the window and, when it is taken, its drop.
-    bool drop(const QList<QUrl>& files) {
-        QMimeData data;
-        data.setUrls(files);
-        const QPoint at = window->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &enter);
-        if (!enter.isAccepted()) return false;
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &dropped);
-        QCoreApplication::processEvents();
-        return dropped.isAccepted();
-    }
+    bool drop(const QList<QUrl>& files) { return fixtures::dropFiles(*window, files); }
 };
 
 TEST_F(DesktopTest, TheAboutBoxShowsItsTextsOverItsPictureInFacesThatFit) {

@@ -13,6 +13,7 @@
 #include "ui/part_options_panel.h"
 #include "ui/part_tree_model.h"
 #include "ui/texture_manager_window.h"
+#include "ui/window_common.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -353,7 +354,8 @@ TEST_F(LookWindowTest, ALookSavedOpensInANewWindowAfterItsFolderMovedAndWithoutA
     std::filesystem::rename(folder.cars(), moved);
     const std::filesystem::path modelFolder = moved / folder.modelFolder().lexically_relative(folder.cars());
     SetUp();
-    window->openFile(modelFolder / "red.kvlook");
+    ASSERT_TRUE(fixtures::dropFiles(*window, {QUrl::fromLocalFile(toQPath(modelFolder / "red.kvlook"))}));
+    QTRY_VERIFY(state().ModelLoaded);
     EXPECT_EQ(boxes(), 0);
     EXPECT_EQ(state().ModelPath, modelFolder / "car.o");
     EXPECT_EQ(state().textureLibrary[0].SourcePath, modelFolder / "skin.tga");

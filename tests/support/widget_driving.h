@@ -7,7 +7,9 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <QTest>
 #include <QTimer>
 
@@ -57,6 +59,21 @@ inline bool editItemText(QListWidget& list, int row, const QString& text) {
     emit list.itemDelegate()->closeEditor(editor);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return true;
+}
+
+// Drags `files` over the middle of `target` and drops them there, as a file
+// manager does; answers whether the drop was taken.
+inline bool dropFiles(QWidget& target, const QList<QUrl>& files) {
+    QMimeData data;
+    data.setUrls(files);
+    const QPoint at = target.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &dropped);
+    QCoreApplication::processEvents();
+    return dropped.isAccepted();
 }
 
 }  // namespace korvex::fixtures
