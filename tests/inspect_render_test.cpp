@@ -175,7 +175,7 @@ TEST(InspectRenderCommand, ValuesAtTheirLimitsAreTakenAndOthersAreUsageErrors) {
         const InspectRun run = inspect(args);
         EXPECT_EQ(run.status, 2) << options;
         EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("\n       korvex-inspect render PATH --png OUT.png"), std::string::npos);
+        EXPECT_NE(run.err.find("\n       korvex-inspect render MODEL|LOOK --png OUT.png"), std::string::npos);
     }
     EXPECT_EQ(cases, 25);
     EXPECT_FALSE(std::filesystem::exists(png));

@@ -191,14 +191,15 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
         const InspectRun run = inspect(args);
         EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err,
-                  "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
-                  "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
-                  "       korvex-inspect render PATH --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] "
-                  "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] "
-                  "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
-                  "       korvex-inspect export PATH [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... "
-                  "[--answer yes|no]\n");
+        EXPECT_EQ(
+            run.err,
+            "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
+            "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
+            "       korvex-inspect render MODEL|LOOK --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] "
+            "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] "
+            "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
+            "       korvex-inspect export MODEL|LOOK [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... "
+            "[--answer yes|no]\n");
     }
 }
 

@@ -28,6 +28,12 @@ std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& ar
 // the log, `---`, the part rows, the boxes shown and an escaped failure.
 void inspectModel(const ModelCommand& command, ProgramState& state, std::ostream& out);
 
+// What `model` prints once a model is opened into `state`: the log, `---`,
+// the part rows (every vertex and strip too with `dump`), the boxes shown
+// and an escaped failure.
+void printOpened(const std::vector<std::string>& log, const ProgramState& state, bool dump,
+                 const ScriptedPrompts& prompts, const std::optional<std::string>& escaped, std::ostream& out);
+
 // The boxes shown (file requests left out) as `box` lines, then the
 // escaped failure, if any, as an `error` line.
 void printShown(const ScriptedPrompts& prompts, const std::optional<std::string>& escaped, std::ostream& out);

@@ -1,6 +1,9 @@
 #include "inspect_export.h"
 
+#include "inspect_look.h"
+
 #include "export/model_export.h"
+#include "setup/look_file.h"
 #include "textures/texture_library.h"
 #include "textures/texture_upload.h"
 
@@ -22,9 +25,11 @@ std::optional<std::pair<int32_t, std::string>> parseTexture(const std::string& t
 }
 
 // Gives each named part its picture as the Textures window would, keeping
-// the decoded pictures for the export; prints the decoders' boxes.
-std::vector<PixelBuffer> applyTextures(const ExportCommand& command, ProgramState& state, std::ostream& out) {
-    std::vector<PixelBuffer> pictures;
+// the decoded pictures for the export beside those of the library's entries
+// (one per entry); prints the decoders' boxes.
+void applyTextures(const ExportCommand& command, ProgramState& state, std::vector<std::optional<PixelBuffer>>& pictures,
+                   std::ostream& out) {
+    pictures.resize(state.textureLibrary.size());
     std::map<std::string, int32_t> entries;  // a picture named twice is one texture
     ScriptedPrompts prompts;
     std::optional<std::string> escaped;
@@ -48,7 +53,16 @@ std::vector<PixelBuffer> applyTextures(const ExportCommand& command, ProgramStat
             state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = entry->second;
     }
     printShown(prompts, escaped, out);
-    return pictures;
+}
+
+// The files the export reads, which it must not write over.
+std::vector<ExportInput> inputsOf(const ExportCommand& command, const ProgramState& state) {
+    std::vector<ExportInput> inputs{{state.ModelPath, "the model being exported"}};
+    if (isLookFileName(command.model.path)) inputs.push_back({command.model.path, "the look being exported"});
+    for (const TextureEntry& entry : state.textureLibrary)
+        if (!entry.SourcePath.empty()) inputs.push_back({entry.SourcePath, "a picture the export uses"});
+    for (const auto& [part, file] : command.textures) inputs.push_back({file, "a picture the export uses"});
+    return inputs;
 }
 
 }  // namespace
@@ -77,13 +91,24 @@ std::optional<ExportCommand> parseExportCommand(const std::vector<std::string>& 
 }
 
 int inspectExport(const ExportCommand& command, ProgramState& state, std::ostream& out, std::ostream& err) {
-    inspectModel(command.model, state, out);
-    if (!state.ModelLoaded) {
-        err << "korvex-inspect: nothing to export: " << command.model.path << " did not load\n";
-        return 1;
-    }
-    const std::vector<PixelBuffer> pictures = applyTextures(command, state, out);
     ExportChoices choices;
+    std::vector<std::optional<PixelBuffer>> pictures;
+    if (isLookFileName(command.model.path)) {
+        std::optional<InspectedLook> look = inspectLook(command.model, state, out, err);
+        if (!look) return 1;
+        pictures = std::move(look->pictures);
+        // What the window exports once the look is open: the parts it left
+        // checked, within its level of detail.
+        choices.leaveOutHidden = true;
+        if (look->controls.UseLevelOfDetail) choices.detailLevel = look->controls.DetailLevel;
+    } else {
+        inspectModel(command.model, state, out);
+        if (!state.ModelLoaded) {
+            err << "korvex-inspect: nothing to export: " << command.model.path << " did not load\n";
+            return 1;
+        }
+    }
+    applyTextures(command, state, pictures, out);
     choices.pictures = [&pictures](std::size_t entry) -> std::optional<PixelBuffer> {
         if (entry >= pictures.size()) return std::nullopt;
         return pictures[entry];
@@ -91,8 +116,7 @@ int inspectExport(const ExportCommand& command, ProgramState& state, std::ostrea
     std::vector<ExportTarget> targets;
     if (!command.glb.empty()) targets.push_back({ExportFormat::Glb, command.glb});
     if (!command.obj.empty()) targets.push_back({ExportFormat::Obj, command.obj});
-    std::vector<ExportInput> inputs{{command.model.path, "the model being exported"}};
-    for (const auto& [part, file] : command.textures) inputs.push_back({file, "a picture the export uses"});
+    const std::vector<ExportInput> inputs = inputsOf(command, state);
     try {
         const ExportScene scene = collectExport(state, choices);
         for (const LeftOutPart& left : scene.leftOut)

@@ -12,10 +12,11 @@ namespace korvex {
 const char* const InspectUsage =
     "usage: korvex-inspect model PATH [--answer yes|no] [--dump]\n"
     "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
-    "       korvex-inspect render PATH --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z]"
+    "       korvex-inspect render MODEL|LOOK --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z]"
     " [--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N]"
     " [--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
-    "       korvex-inspect export PATH [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... [--answer yes|no]\n";
+    "       korvex-inspect export MODEL|LOOK [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]..."
+    " [--answer yes|no]\n";
 
 std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;
@@ -101,9 +102,14 @@ void inspectModel(const ModelCommand& command, ProgramState& state, std::ostream
         escaped = failure.what();
     }
 
-    for (const std::string& line : log.lines) out << line << '\n';
+    printOpened(log.lines, state, command.dump, prompts, escaped, out);
+}
+
+void printOpened(const std::vector<std::string>& log, const ProgramState& state, bool dump,
+                 const ScriptedPrompts& prompts, const std::optional<std::string>& escaped, std::ostream& out) {
+    for (const std::string& line : log) out << line << '\n';
     out << "---\n";
-    printParts(state, command.dump, out);
+    printParts(state, dump, out);
     printShown(prompts, escaped, out);
 }
 

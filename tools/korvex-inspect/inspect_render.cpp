@@ -1,5 +1,7 @@
 #include "inspect_render.h"
 
+#include "inspect_look.h"
+
 #include "export/export_scene.h"
 #include "export/image_file.h"
 
@@ -8,8 +10,11 @@
 #include "render/navigation.h"
 #include "render/scene.h"
 #include "render/scene_colours.h"
+#include "setup/look_file.h"
+#include "textures/fit_texture.h"
 #include "textures/opengl_textures.h"
 #include "textures/texture_files.h"
+#include "textures/texture_upload.h"
 
 #include <QImage>
 #include <QString>
@@ -129,21 +134,49 @@ void setUpScene(const RenderCommand& command, ProgramState& state, std::ostream&
     printShown(prompts, escaped, out);
 }
 
+// The options over the look's scene and controls: what an option leaves
+// unset is as the look has it.
+RenderCommand overLook(RenderCommand command, const ViewState& view, const FrameControls& controls) {
+    command.rotationY = command.rotationY.value_or(view.RotationY);
+    command.rotationX = command.rotationX.value_or(view.RotationX);
+    command.zoomZ = command.zoomZ.value_or(view.ZoomZ);
+    command.wireframe = command.wireframe || view.Wireframe;
+    command.useLevelOfDetail = command.useLevelOfDetail && controls.UseLevelOfDetail;
+    command.detailLevel = command.detailLevel.value_or(controls.DetailLevel);
+    command.background = command.background.value_or(view.BackgroundColour);
+    command.backlight = command.backlight.value_or(view.BacklightColour);
+    return command;
+}
+
+// The look's textures, made in the frame's context as the viewer makes a
+// texture of a picture file.
+void makeTextures(TextureLibrary& library, const std::vector<std::optional<PixelBuffer>>& pictures) {
+    OpenGlTextures gl;
+    const uint32_t limit = textureSizeLimit(gl);
+    for (std::size_t e = 0; e < library.size() && e < pictures.size(); ++e) {
+        if (!pictures[e]) continue;
+        library[e].TextureObject =
+            uploadDecodedPicture(textureFileKind(library[e].SourcePath), FitToMaxTextureSize(*pictures[e], limit), gl);
+    }
+}
+
 // What the user would have set in the window before this frame. The view
-// is framed last, once it is turned and sized as it will be drawn.
+// is framed last, once it is turned and sized as it will be drawn. The pan
+// and the centre are left as they are: the viewer's start, or the look's.
 void applyWindowState(const RenderCommand& command, const FrameControls& controls, ProgramState& state) {
     ViewState& view = state.view;
-    view.RotationY = command.rotationY;
-    view.RotationX = command.rotationX;
+    view.RotationY = command.rotationY.value_or(0.0f);
+    view.RotationX = command.rotationX.value_or(StartRotationX);
     if (command.standardView) setStandardView(view, *command.standardView);
-    view.ZoomZ = command.zoomZ;
+    view.ZoomZ = command.zoomZ.value_or(StartZoomZ);
     view.ViewportWidth = command.width;
     view.ViewportHeight = command.height;
     if (command.fit) fitView(state, controls);
     view.FrameTime = command.frameTime;
     view.PreviousFrameTime = command.frameTime;
     state.SelectedPart = command.selectedPart;
-    if (command.wireframe) toggleWireframe(view);
+    view.Wireframe = command.wireframe;
+    ApplyPolygonMode(view);
     if (command.background) ApplyBackgroundColour(*command.background);
     if (command.backlight) ApplyBacklightColour(*command.backlight);
 }
@@ -176,19 +209,29 @@ std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& 
     return command;
 }
 
-int inspectRender(const RenderCommand& command, ProgramState& state, std::ostream& out, std::ostream& err) {
-    inspectModel(command.model, state, out);
+int inspectRender(const RenderCommand& given, ProgramState& state, std::ostream& out, std::ostream& err) {
+    RenderCommand command = given;
+    std::vector<std::optional<PixelBuffer>> pictures;
+    if (isLookFileName(given.model.path)) {
+        std::optional<InspectedLook> look = inspectLook(given.model, state, out, err);
+        if (!look) return 1;
+        command = overLook(given, state.view, look->controls);
+        pictures = std::move(look->pictures);
+    } else {
+        inspectModel(given.model, state, out);
+    }
     std::string whyNot;
     const auto target = HeadlessTarget::create(command.width, command.height, whyNot);
     if (!target) {
         err << "korvex-inspect: cannot draw: " << whyNot << '\n';
         return 1;
     }
+    makeTextures(state.textureLibrary, pictures);
     setUpScene(command, state, out);
     resizeView(command.width, command.height);
     FrameControls controls;
     controls.UseLevelOfDetail = command.useLevelOfDetail;
-    controls.DetailLevel = command.detailLevel;
+    controls.DetailLevel = command.detailLevel.value_or(100);
     applyWindowState(command, controls, state);
     RenderFrame(state, controls);
     try {
