@@ -106,28 +106,29 @@ int wholeNumber(const QJsonValue& value, double low, double high, const std::str
     return static_cast<int>(value.toDouble());
 }
 
-bool flag(const QJsonObject& object, const char* key, const std::string& where) {
+// The field `key` of `object`, which must be of the type `is` tells;
+// `must` says which when it is not.
+QJsonValue field(const QJsonObject& object, const char* key, bool (QJsonValue::*is)() const, const char* must,
+                 const std::string& where) {
     const QJsonValue value = object.value(key);
-    if (!value.isBool()) fail(where, std::string(key) + " must be true or false");
-    return value.toBool();
+    if (!(value.*is)()) fail(where, std::string(key) + " must be " + must);
+    return value;
+}
+
+bool flag(const QJsonObject& object, const char* key, const std::string& where) {
+    return field(object, key, &QJsonValue::isBool, "true or false", where).toBool();
 }
 
 QString text(const QJsonObject& object, const char* key, const std::string& where) {
-    const QJsonValue value = object.value(key);
-    if (!value.isString()) fail(where, std::string(key) + " must be text");
-    return value.toString();
+    return field(object, key, &QJsonValue::isString, "text", where).toString();
 }
 
 QJsonObject objectAt(const QJsonObject& object, const char* key, const std::string& where) {
-    const QJsonValue value = object.value(key);
-    if (!value.isObject()) fail(where, std::string(key) + " must be an object");
-    return value.toObject();
+    return field(object, key, &QJsonValue::isObject, "an object", where).toObject();
 }
 
 QJsonArray arrayAt(const QJsonObject& object, const char* key, const std::string& where) {
-    const QJsonValue value = object.value(key);
-    if (!value.isArray()) fail(where, std::string(key) + " must be a list");
-    return value.toArray();
+    return field(object, key, &QJsonValue::isArray, "a list", where).toArray();
 }
 
 // `count` finite numbers that fit a float.
