@@ -252,6 +252,8 @@ Look readLook(const QJsonObject& json, const std::filesystem::path& lookFolder) 
     look.Model = placeAt(objectAt(json, "model", {}), lookFolder, "model");
     if (look.Model.empty()) fail("model", "path must name the model file");
     const QJsonArray textures = arrayAt(json, "textures", {});
+    if (static_cast<std::size_t>(textures.size()) > MostLookTextures)
+        fail({}, "textures: a look holds at most " + std::to_string(MostLookTextures) + " textures");
     for (qsizetype t = 0; t < textures.size(); ++t) {
         const std::string where = "texture " + std::to_string(t);
         if (!textures[t].isObject()) fail(where, "must be an object");

@@ -26,6 +26,8 @@ inline constexpr int LookVersion = 1;
 // A look of thousands of parts takes a few megabytes; anything much larger
 // is not a look and is not read.
 inline constexpr std::uintmax_t MostLookBytes = 16u << 20;
+// Each texture of a look is a picture loaded: a look naming more is not read.
+inline constexpr std::size_t MostLookTextures = 1024;
 
 // Whether `path` names a look file: ".kvlook", in any case.
 bool isLookFileName(const std::filesystem::path& path);

@@ -4,6 +4,7 @@
 #include "settings/open_command.h"
 #include "textures/texture_library.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace korvex {
@@ -59,9 +60,14 @@ std::vector<int32_t> loadTextures(ProgramState& state, const Look& look, const P
 
 }  // namespace
 
-std::string missingPicturesText(const std::vector<std::string>& missing) {
+std::string missingPicturesText(const std::vector<std::string>& missing, bool oneLine) {
+    // A box can only be so tall.
+    constexpr std::size_t Listed = 20;
     std::string text = "These pictures of the look could not be loaded; the parts that used them have no texture:";
-    for (const std::string& picture : missing) text += "\n" + picture;
+    for (std::size_t p = 0; p < std::min(missing.size(), Listed); ++p)
+        text += (oneLine ? (p == 0 ? " " : ", ") : "\n") + missing[p];
+    if (missing.size() > Listed)
+        text += (oneLine ? ", and " : "\nand ") + std::to_string(missing.size() - Listed) + " more.";
     return text;
 }
 

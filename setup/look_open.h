@@ -39,8 +39,9 @@ struct LookOpening {
 LookOpening openLook(ProgramState& state, const Look& look, const std::filesystem::path& file, UserIo io,
                      CommandControls& controls, const PictureLoader& load);
 
-// The one box that names the pictures a look could not load.
-std::string missingPicturesText(const std::vector<std::string>& missing);
+// The one box that names the pictures a look could not load: one to a
+// line, or all on one line for a printed box.
+std::string missingPicturesText(const std::vector<std::string>& missing, bool oneLine = false);
 
 // Moves the model loaded into `fresh` into `state` in place of its own:
 // records, tree, settings rows and files. The texture library and the view stay.

@@ -11,18 +11,6 @@
 
 namespace korvex {
 
-namespace {
-
-// The window names the pictures one to a line; a box is printed on one line,
-// so here they follow each other.
-std::string missingPicturesBox(const std::vector<std::string>& missing) {
-    std::string text = "These pictures of the look could not be loaded; the parts that used them have no texture: ";
-    for (std::size_t m = 0; m < missing.size(); ++m) text += (m == 0 ? "" : ", ") + missing[m];
-    return text;
-}
-
-}  // namespace
-
 std::optional<InspectedLook> inspectLook(const ModelCommand& command, ProgramState& state, std::ostream& out,
                                          std::ostream& err) {
     const LookReading reading = readLookFile(command.path);
@@ -49,7 +37,7 @@ std::optional<InspectedLook> inspectLook(const ModelCommand& command, ProgramSta
         return std::nullopt;
     }
     if (!opening.MissingPictures.empty())
-        prompts.message(ApplicationTitle, missingPicturesBox(opening.MissingPictures), BoxIcon::Information);
+        prompts.message(ApplicationTitle, missingPicturesText(opening.MissingPictures, true), BoxIcon::Information);
     printOpened(log.lines, state, command.dump, prompts, std::nullopt, out);
 
     InspectedLook inspected;
