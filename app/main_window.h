@@ -83,7 +83,8 @@ public:
 
     // Opens `path` as the open command does once its file dialog has answered.
     void openModel(const std::filesystem::path& path);
-    // Opens a model file dropped on the window, as "Open" would have.
+    // Opens a model file dropped on the window (or chosen from the recent
+    // files), as "Open" would have; a look file opens as a look.
     void openDroppedModel(const std::filesystem::path& path);
     // Opens a look file, or a model file as openModel does.
     void openFile(const std::filesystem::path& path);

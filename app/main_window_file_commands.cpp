@@ -73,6 +73,10 @@ void MainWindow::openModel(const std::filesystem::path& path) {
 }
 
 void MainWindow::openDroppedModel(const std::filesystem::path& path) {
+    if (isLookFileName(path)) {
+        openLookFile(path);
+        return;
+    }
     runOpenCommand([&] {
         CloseModel(state_, *this, *this);
         OpenModel(state_, path, io(), *this);
@@ -104,11 +108,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const auto path = droppedFile(event->mimeData());
     if (!path) return;
     event->acceptProposedAction();
-    if (isLookFileName(*path)) {
-        QTimer::singleShot(0, this, [this, path = *path] { openLookFile(path); });
-        return;
-    }
-    if (!isModelFileName(*path)) {
+    if (!isModelFileName(*path) && !isLookFileName(*path)) {
         statusBar()->showMessage(QString::fromStdString(path->filename().string()) +
                                  " was not opened: only model files (.o) open as models, and looks (.kvlook).");
         return;

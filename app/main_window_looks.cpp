@@ -7,10 +7,8 @@
 #include "model/recording_io.h"
 #include "render/frame_renderer.h"
 #include "render/scene_colours.h"
-#include "render/view_widget.h"
 #include "setup/look_file.h"
 #include "setup/look_open.h"
-#include "textures/opengl_textures.h"
 #include "textures/texture_library.h"
 #include "textures/texture_upload.h"
 #include "ui/part_options_panel.h"
@@ -19,7 +17,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSlider>
 #include <QStatusBar>
 
@@ -141,8 +138,7 @@ void MainWindow::openLookFile(const std::filesystem::path& file) {
         prompts_.message(ApplicationTitle, opening.Fault, BoxIcon::Error);
         return;
     }
-    SceneSetup scene = reading.look->setup.Scene;
-    showScene(scene);
+    showScene(reading.look->setup.Scene);
     history_->forget();
     lookPath_ = file;
     rememberModelFolder(state_.ModelPath);

@@ -188,11 +188,7 @@ void MainWindow::openRecentFile(const QString& path) {
         statusBar()->showMessage(QFileInfo(path).fileName() + " is no longer there; it was taken off the recent files.");
         return;
     }
-    const std::filesystem::path file = fromQPath(path);
-    if (isLookFileName(file))
-        openLookFile(file);
-    else
-        openDroppedModel(file);
+    openDroppedModel(fromQPath(path));
 }
 
 void MainWindow::clearRecentFiles() {

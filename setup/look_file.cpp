@@ -23,9 +23,11 @@ std::filesystem::path textPath(const QString& text) {
     return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
-// The file's name as a fault starts with it.
-std::string nameOf(const std::filesystem::path& file) {
-    return file.filename().string();
+// The folder the look's paths are relative to.
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, failed);
+    return (failed ? file : absolute).parent_path();
 }
 
 // Paths beside the look: relative to its folder, with the absolute path as
@@ -271,6 +273,10 @@ Look readLook(const QJsonObject& json, const std::filesystem::path& lookFolder) 
 
 }  // namespace
 
+std::string lookFault(const std::filesystem::path& file, const std::string& what) {
+    return file.filename().string() + ": " + what;
+}
+
 bool isLookFileName(const std::filesystem::path& path) {
     return QString::fromStdString(path.extension().string()).compare(".kvlook", Qt::CaseInsensitive) == 0;
 }
@@ -285,9 +291,7 @@ Look lookOf(const ProgramState& state, const FrameControls& controls) {
 }
 
 QByteArray lookJson(const Look& look, const std::filesystem::path& file) {
-    std::error_code failed;
-    std::filesystem::path folder = std::filesystem::absolute(file, failed).parent_path();
-    if (failed) folder = file.parent_path();
+    const std::filesystem::path folder = folderOf(file);
     QJsonObject json;
     json.insert("format", QString::fromUtf8(LookFormat.data(), static_cast<qsizetype>(LookFormat.size())));
     json.insert("version", LookVersion);
@@ -320,27 +324,25 @@ LookReading parseLook(const QByteArray& text, const std::filesystem::path& file)
             fail({}, "not a look file: " + error.errorString().toStdString() + " at byte " +
                          std::to_string(error.offset));
         if (!document.isObject()) fail({}, "not a look file: it holds no JSON object");
-        std::error_code failed;
-        std::filesystem::path folder = std::filesystem::absolute(file, failed).parent_path();
-        if (failed) folder = file.parent_path();
-        reading.look = readLook(document.object(), folder);
+        reading.look = readLook(document.object(), folderOf(file));
     } catch (const BadLook& bad) {
-        reading.fault = nameOf(file) + ": " + bad.text;
+        reading.fault = lookFault(file, bad.text);
     }
     return reading;
 }
 
 LookReading readLookFile(const std::filesystem::path& file) {
     QFile in(pathText(file));
-    if (!in.open(QIODevice::ReadOnly)) return {std::nullopt, nameOf(file) + ": " + in.errorString().toStdString()};
+    if (!in.open(QIODevice::ReadOnly)) return {std::nullopt, lookFault(file, in.errorString().toStdString())};
     if (static_cast<std::uintmax_t>(in.size()) > MostLookBytes)
-        return {std::nullopt, nameOf(file) + ": too large for a look (" + std::to_string(in.size() >> 20) +
-                                  " MB; a look is at most " + std::to_string(MostLookBytes >> 20) + " MB)"};
+        return {std::nullopt, lookFault(file, "too large for a look (" + std::to_string(in.size() >> 20) +
+                                                  " MB; a look is at most " + std::to_string(MostLookBytes >> 20) +
+                                                  " MB)")};
     // Read up to the limit whatever the size said: a file can grow.
     const QByteArray text = in.read(static_cast<qint64>(MostLookBytes) + 1);
     if (static_cast<std::uintmax_t>(text.size()) > MostLookBytes)
-        return {std::nullopt, nameOf(file) + ": too large for a look (a look is at most " +
-                                  std::to_string(MostLookBytes >> 20) + " MB)"};
+        return {std::nullopt, lookFault(file, "too large for a look (a look is at most " +
+                                                  std::to_string(MostLookBytes >> 20) + " MB)")};
     return parseLook(text, file);
 }
 

@@ -63,6 +63,9 @@ struct LookReading {
     std::string fault;
 };
 
+// A fault of the look file `file` as a box says it: its name, then `what`.
+std::string lookFault(const std::filesystem::path& file, const std::string& what);
+
 // Reads the look file `file`. Each path is taken relative to the look's
 // folder where that file is there, else as its absolute path.
 LookReading readLookFile(const std::filesystem::path& file);

@@ -11,10 +11,6 @@ namespace korvex {
 
 namespace {
 
-std::string nameOf(const std::filesystem::path& file) {
-    return file.filename().string();
-}
-
 // The first part of the look that no part of the model takes, or -1.
 int32_t partNotInModel(const Look& look, const PartList& parts) {
     std::vector<bool> taken(look.setup.Parts.size(), false);
@@ -93,15 +89,15 @@ LookOpening openLook(ProgramState& state, const Look& look, const std::filesyste
         lines.LogLine(failure.what());
     }
     if (!fresh.ModelLoaded) {
-        opening.Fault = nameOf(file) + ": the model " + look.Model.string() + " did not load" +
-                        (lines.lines.empty() ? std::string() : ": " + lines.lines.back());
+        opening.Fault = lookFault(file, "the model " + look.Model.string() + " did not load" +
+                                            (lines.lines.empty() ? std::string() : ": " + lines.lines.back()));
         return opening;
     }
     if (const int32_t part = partNotInModel(look, fresh.partList); part >= 0) {
         const PartSetup& missing = look.setup.Parts[static_cast<std::size_t>(part)];
-        opening.Fault = nameOf(file) + ": part " + std::to_string(part) + ": the model has no part " +
-                        (missing.SymbolName.empty() ? "at index " + std::to_string(missing.Index)
-                                                    : "named " + missing.SymbolName);
+        opening.Fault = lookFault(file, "part " + std::to_string(part) + ": the model has no part " +
+                                            (missing.SymbolName.empty() ? "at index " + std::to_string(missing.Index)
+                                                                        : "named " + missing.SymbolName));
         return opening;
     }
 
