@@ -57,43 +57,57 @@ private:
     bool fresh_ = true;
 };
 
-// "Remove Texture": the entry and its texture object are kept while the
-// step can be undone, and the object goes with the step once it cannot.
-class RemoveTextureStep : public QUndoCommand {
+// A texture taken out of the library ("Remove Texture") or put into it (a
+// picture dropped on the window): the entry and its texture object are kept
+// while the step can bring the entry back, and the object goes with the
+// step once it cannot.
+class TextureEntryStep : public QUndoCommand {
 public:
-    RemoveTextureStep(EditHistory& history, std::size_t position, TextureEntry entry, KeptAppearance before, KeptAppearance after)
-        : QUndoCommand(QStringLiteral("Remove Texture")),
+    TextureEntryStep(EditHistory& history, const QString& name, std::size_t position, TextureEntry entry, bool adds,
+                     KeptAppearance before, KeptAppearance after)
+        : QUndoCommand(name),
           history_(history),
           position_(position),
           entry_(std::move(entry)),
+          adds_(adds),
+          inLibrary_(adds),
           before_(std::move(before)),
           after_(std::move(after)) {}
-    ~RemoveTextureStep() override {
-        if (removed_ && entry_.TextureObject != 0 && history_.hooks_.release)
+    ~TextureEntryStep() override {
+        if (!inLibrary_ && entry_.TextureObject != 0 && history_.hooks_.release)
             history_.hooks_.release(entry_.TextureObject);
     }
 
     void undo() override {
-        TextureLibrary& library = history_.state_.textureLibrary;
-        library.insert(library.begin() + static_cast<std::ptrdiff_t>(std::min(position_, library.size())), entry_);
-        removed_ = false;
+        setInLibrary(!adds_);
         history_.put(*before_);
     }
     void redo() override {
         if (std::exchange(fresh_, false)) return;
-        TextureLibrary& library = history_.state_.textureLibrary;
-        if (position_ < library.size()) library.erase(library.begin() + static_cast<std::ptrdiff_t>(position_));
-        removed_ = true;
+        setInLibrary(adds_);
         history_.put(*after_);
     }
 
 private:
+    // The parts' textures are put back with the appearance after this.
+    void setInLibrary(bool in) {
+        TextureLibrary& library = history_.state_.textureLibrary;
+        if (in) {
+            library.insert(library.begin() + static_cast<std::ptrdiff_t>(std::min(position_, library.size())), entry_);
+        } else if (position_ < library.size()) {
+            entry_ = library[position_];
+            library.erase(library.begin() + static_cast<std::ptrdiff_t>(position_));
+        }
+        inLibrary_ = in;
+    }
+
     EditHistory& history_;
     std::size_t position_;
     TextureEntry entry_;
+    bool adds_;
+    bool inLibrary_;
     KeptAppearance before_, after_;
     bool fresh_ = true;
-    bool removed_ = true;
 };
 
 EditHistory::EditHistory(ProgramState& state, Hooks hooks) : state_(state), hooks_(std::move(hooks)) {
@@ -140,7 +154,15 @@ void EditHistory::removeTexture(std::size_t position) {
     KeptAppearance before = recorded_;
     TextureEntry entry = detachTextureEntry(state_, position);
     recorded_ = now();
-    stack_.push(new RemoveTextureStep(*this, position, std::move(entry), std::move(before), recorded_));
+    stack_.push(new TextureEntryStep(*this, QStringLiteral("Remove Texture"), position, std::move(entry), false,
+                                     std::move(before), recorded_));
+}
+
+void EditHistory::addedTexture(const QString& name) {
+    if (putting_ || state_.textureLibrary.empty()) return;
+    KeptAppearance before = std::exchange(recorded_, now());
+    stack_.push(new TextureEntryStep(*this, name, state_.textureLibrary.size() - 1, state_.textureLibrary.back(), true,
+                                     std::move(before), recorded_));
 }
 
 void EditHistory::rebase() {

@@ -49,6 +49,10 @@ public:
     // A step that takes texture `position` out of the library; its picture
     // stays loaded while an undo can bring it back.
     void removeTexture(std::size_t position);
+    // After a command that added the library's last texture, and perhaps
+    // gave it to parts: one step called `name` that takes it out again.
+    // Changes before the command must have been noted.
+    void addedTexture(const QString& name);
     // Takes the set-up as it is now without a step: after a change that is
     // not the user's (a file read again).
     void rebase();
@@ -64,7 +68,7 @@ public:
 
 private:
     friend class AppearanceStep;
-    friend class RemoveTextureStep;
+    friend class TextureEntryStep;
     KeptAppearance now() const;
     // Puts `appearance` into the state and the window.
     void put(const Appearance& appearance);

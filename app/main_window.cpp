@@ -96,8 +96,10 @@ MainWindow::~MainWindow() {
     // The child widgets are destroyed after this object has stopped being a
     // MainWindow, and after the state they show: nothing they report may
     // reach it, and the tree must stop reading the state first.
-    // Pictures still being read are not wanted any more.
+    // Pictures still being read are not wanted any more; a layout being
+    // written is finished.
     delete pictures_;
+    layoutPool_.waitForDone();
     remember();
     // Textures kept for undoing their removal go while the view's context is here.
     history_.reset();
@@ -178,6 +180,7 @@ void MainWindow::showCurrentState() {
     setWindowTitle(state_.ModelLoaded ? QString::fromStdU16String(state_.tree.RootNode.Caption) + " - " + title
                                       : title);
     viewHint->setVisible(!state_.ModelLoaded);
+    uvLayoutAction->setEnabled(state_.ModelLoaded && state_.SelectedPart >= 0);
     if (view3d_ != nullptr) view3d_->requestFrame();
     updateWatches();
 }

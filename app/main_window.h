@@ -13,6 +13,8 @@
 //   main_window_reload.cpp            files changed by other programs, Reload,
 //                                     recent files, what the window remembers
 //   main_window_looks.cpp             looks saved and opened; undo and redo
+//   main_window_painting.cpp          UV layouts, the pixel under the
+//                                     pointer, pictures dropped on the car
 
 #include "model/program_state.h"
 #include "model/user_io.h"
@@ -24,6 +26,7 @@
 #include "window_panels.h"
 
 #include <QMainWindow>
+#include <QThreadPool>
 
 #include <filesystem>
 #include <functional>
@@ -60,6 +63,8 @@ class TextureCombo;
 class TextureComboBox;
 class TextureManagerWindow;
 class ViewWidget;
+struct SurfacePoint;
+struct UvLayoutJob;
 
 class MainWindow : public QMainWindow, public LogSink, public CommandControls {
     Q_OBJECT
@@ -141,6 +146,21 @@ public:
     void saveViewPicture();
     // "File > Export...": the model as glTF or OBJ, without the parts left unchecked.
     void exportModelCommand();
+    // "File > Export UV Layout...": the layout of the selected part's
+    // texture (or of the part alone) as a PNG template, drawn and written
+    // away from the window's thread.
+    void exportUvLayoutCommand();
+    // Asks whether the layout is drawn over the picture: nothing when the
+    // user cancels. The window's dialog when not set.
+    std::function<std::optional<bool>(const QString& summary, bool hasPicture)> askUvLayoutOptions;
+    // Told on the window's thread when a layout has been written, has failed or was cancelled.
+    std::function<void()> onUvLayoutDone;
+    int uvLayoutsRunning() const { return uvLayoutsRunning_; }
+    // Names in the status bar what lies under the pointer on the car.
+    void pointerOver(const SurfacePoint& point);
+    // A picture file dropped on the window: added to the textures as "Add
+    // a Texture" adds it and given to `part`, unless that is -1; one step.
+    void dropPicture(const std::filesystem::path& path, int32_t part);
 
     // Appearance, texture and help commands.
     void restoreFileSettingsCommand();
@@ -183,7 +203,7 @@ public:
     // The menus; an item that repeats a tool button has its own action,
     // which triggers the button's.
     QMenu *fileMenu, *editMenu, *optionsMenu, *viewMenu, *helpMenu;
-    QAction *openMenuAction, *closeMenuAction, *exportMenuAction, *texturesMenuAction, *exitAction;
+    QAction *openMenuAction, *closeMenuAction, *exportMenuAction, *uvLayoutAction, *texturesMenuAction, *exitAction;
     QAction *reloadAction, *reloadChangedAction, *clearRecentAction;
     QAction *openLookAction, *saveLookAction, *undoAction, *redoAction;
     QMenu* recentMenu;
@@ -307,10 +327,24 @@ private:
     std::unique_ptr<EditHistory> history_;
     // The look last saved or opened, where "Save Look..." suggests saving.
     std::filesystem::path lookPath_;
+    // The status bar's note of what lies under the pointer, while it shows.
+    QString pointerNote_;
+    // Whether the last layout with a picture was drawn over it.
+    bool uvOver_ = false;
+    void startUvLayout(UvLayoutJob job);
+    int uvLayoutsRunning_ = 0;
+    QThreadPool layoutPool_;
 };
 
 inline constexpr std::string_view PictureFileFilter =
     "PNG Image (*.png)|*.png|JPEG Image (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp";
+
+inline constexpr std::string_view UvLayoutFileFilter = "PNG Image (*.png)|*.png";
+
+// What the status bar says of point `point` of the car: "Hood  stripes.tga
+// x 812  y 233" on a textured part, "Hood  no texture  u 0.396  v 0.772" on
+// another; empty off the car.
+QString pointerNoteText(const ProgramState& state, const SurfacePoint& point);
 
 inline constexpr std::string_view EmptyViewHint = "Open a model with File > Open or drop a .o file here";
 

@@ -125,6 +125,9 @@ void MainWindow::createMenus() {
     exportMenuAction = addMenuItem(fileMenu, "exportMenuAction", "Ex&port...");
     exportMenuAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     exportMenuAction->setEnabled(false);
+    uvLayoutAction = addMenuItem(fileMenu, "uvLayoutAction", "Export &UV Layout...");
+    uvLayoutAction->setStatusTip("Writes the layout of the selected part's texture as a picture to paint over");
+    uvLayoutAction->setEnabled(false);
     fileMenu->addSeparator();
     texturesMenuAction = addMenuItem(fileMenu, "texturesMenuAction", "Manage Textures", icons::manageTextures());
     fileMenu->addSeparator();
@@ -179,6 +182,7 @@ void MainWindow::createMenus() {
     connect(openMenuAction, &QAction::triggered, this, [this] { openModelMenuCommand(); });
     connect(closeMenuAction, &QAction::triggered, closeAction, &QAction::trigger);
     connect(exportMenuAction, &QAction::triggered, this, [this] { exportModelCommand(); });
+    connect(uvLayoutAction, &QAction::triggered, this, [this] { exportUvLayoutCommand(); });
     connect(openLookAction, &QAction::triggered, this, [this] { openLookCommand(); });
     connect(saveLookAction, &QAction::triggered, this, [this] { saveLookCommand(); });
     connect(texturesMenuAction, &QAction::triggered, texturesAction, &QAction::trigger);
@@ -367,6 +371,7 @@ void MainWindow::createView(QWidget* client) {
             state_, prompts_, [this] { return frameControls(); }, client);
         view3d_->onSceneFailure = [this](const std::string& text) { showEscapedFailure(prompts_, text); };
         view3d_->onPartClicked = [this](int32_t part) { selectPart(part); };
+        view3d_->onPointerOver = [this](const SurfacePoint& point) { pointerOver(point); };
         view3d_->onSlowFrames = [this](bool slow, uint32_t milliseconds) { noteSlowFrames(slow, milliseconds); };
         view = view3d_;
     } else {

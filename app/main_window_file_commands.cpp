@@ -93,9 +93,20 @@ std::optional<std::filesystem::path> droppedFile(const QMimeData* data) {
     return fromQPath(url.toLocalFile());
 }
 
+bool hasExtension(const std::filesystem::path& path, std::initializer_list<const char*> extensions) {
+    const QString extension = QString::fromStdString(path.extension().string());
+    return std::any_of(extensions.begin(), extensions.end(),
+                       [&](const char* one) { return extension.compare(one, Qt::CaseInsensitive) == 0; });
+}
+
 // Models are ".o" files, in any case.
 bool isModelFileName(const std::filesystem::path& path) {
-    return QString::fromStdString(path.extension().string()).compare(".o", Qt::CaseInsensitive) == 0;
+    return hasExtension(path, {".o"});
+}
+
+// The pictures "Add a Texture" offers.
+bool isPictureFileName(const std::filesystem::path& path) {
+    return hasExtension(path, {".tga", ".jpg", ".jpeg", ".bmp"});
 }
 
 }  // namespace
@@ -108,9 +119,20 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const auto path = droppedFile(event->mimeData());
     if (!path) return;
     event->acceptProposedAction();
+    if (isPictureFileName(*path)) {
+        // The part under the drop, as the last frame showed it.
+        int32_t part = -1;
+        if (view3d_ != nullptr) {
+            const QPoint at = view3d_->mapFrom(this, event->position().toPoint());
+            if (view3d_->rect().contains(at)) part = view3d_->surfaceAt(at).part;
+        }
+        QTimer::singleShot(0, this, [this, path = *path, part] { dropPicture(path, part); });
+        return;
+    }
     if (!isModelFileName(*path) && !isLookFileName(*path)) {
-        statusBar()->showMessage(QString::fromStdString(path->filename().string()) +
-                                 " was not opened: only model files (.o) open as models, and looks (.kvlook).");
+        statusBar()->showMessage(toQPath(path->filename()) +
+                                 " was not opened: only models (.o), looks (.kvlook) and pictures (.tga, .jpg, "
+                                 ".bmp) can be dropped here.");
         return;
     }
     // Opened once the drop has ended, so that its boxes do not hold up the

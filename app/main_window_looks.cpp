@@ -122,7 +122,7 @@ void MainWindow::openLookFile(const std::filesystem::path& file) {
     }
     // The pictures are loaded quietly: the ones that fail are named together below.
     const PictureLoader load = [this](const std::filesystem::path& picture) {
-        std::optional<uint32_t> texture;
+        std::optional<LoadedTexture> texture;
         ScriptedPrompts quiet;
         withViewTextures([&](TextureGl& gl) {
             try {

@@ -165,6 +165,7 @@ void MainWindow::pictureRead(const std::filesystem::path& file, std::optional<Re
                 gl.deleteTexture(texture.TextureObject);
                 texture.TextureObject = fresh;
             });
+        texture.Layout = picture->layout;
         shown = true;
     }
     if (!shown) return;

@@ -1,5 +1,7 @@
 #include "export_scene.h"
 
+#include "image_file.h"
+
 #include "model/text_conversion.h"
 #include "settings/geomdata_file.h"
 
@@ -69,9 +71,7 @@ ExportScene collectExport(const ProgramState& state, const ExportChoices& choice
     scene.modelName = wideToUtf8(state.tree.RootNode.Caption);
     const PartList& list = state.partList;
     // The parts the last load decoded, as the view draws them.
-    const std::size_t count =
-        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size(),
-                  static_cast<std::size_t>(std::max(list.PartCount, 0))});
+    const std::size_t count = drawablePartCount(list);
     const std::vector<std::string> names = treeNames(state);
     TextureSlots textureSlots(state.textureLibrary, choices.pictures, scene);
     for (std::size_t i = 0; i < count; ++i) {
@@ -111,16 +111,11 @@ ExportScene collectExport(const ProgramState& state, const ExportChoices& choice
 }
 
 std::vector<uint8_t> encodePng(const PixelBuffer& picture) {
-    const bool alpha = picture.bytesPerPixel == 4;
-    if ((!alpha && picture.bytesPerPixel != 3) || picture.width == 0 || picture.height == 0 ||
-        picture.pixels.size() < picture.rowBytes() * picture.height)
-        throw ExportError("a texture's picture is not one that can be written");
-    const QImage rows(picture.pixels.data(), static_cast<int>(picture.width), static_cast<int>(picture.height),
-                      static_cast<qsizetype>(picture.rowBytes()),
-                      alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage rows = imageOfRows(picture);
+    if (rows.isNull()) throw ExportError("a texture's picture is not one that can be written");
     QImage image = rows.mirrored(false, true);
     // A picture that is opaque all over is written without its alpha channel.
-    bool opaque = alpha;
+    bool opaque = picture.bytesPerPixel == 4;
     for (std::size_t k = 3; opaque && k < picture.rowBytes() * picture.height; k += 4)
         opaque = picture.pixels[k] == 255;
     if (opaque) image = image.convertToFormat(QImage::Format_RGB888);

@@ -105,9 +105,9 @@ void checkOpened(const Look& look, const std::filesystem::path& file) {
     ScriptedPrompts prompts;
     RecordingControls controls;
     uint32_t nextObject = 100;
-    const PictureLoader load = [&](const std::filesystem::path& picture) -> std::optional<uint32_t> {
+    const PictureLoader load = [&](const std::filesystem::path& picture) -> std::optional<LoadedTexture> {
         if (picture != lookFolder() / fuzz::LookPictureName) return std::nullopt;
-        return nextObject++;
+        return LoadedTexture{nextObject++, {}};
     };
     const LookOpening opening = openLook(state, look, file, UserIo{log, prompts}, controls, load);
     fuzz::noteOutcome(opening.Done ? 1 + std::min<std::size_t>(opening.MissingPictures.size(), 8) : 0);

@@ -3,6 +3,7 @@
 
 #include "bulk_memory.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -53,6 +54,14 @@ struct PartList {
     void grow(std::size_t n);
 };
 
+// The parts a frame or an export may look at: a load that failed half-way
+// may leave the part sequences of different lengths, and PartCount outlives a close.
+inline std::size_t drawablePartCount(const PartList& list) {
+    const std::size_t count =
+        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size()});
+    return list.PartCount <= 0 ? 0 : std::min(count, static_cast<std::size_t>(list.PartCount));
+}
+
 struct StringTableEntry {
     uint32_t Offset = 0;  // byte offset of the first character within the section
     uint32_t Length = 0;  // characters up to the terminating NUL
@@ -79,11 +88,21 @@ struct GeomDataEntry {
 
 using GeomDataTable = std::vector<GeomDataEntry>;
 
+// How a picture file reaches its texture: its own size, before any fitting
+// for drawing, and which of its rows and columns, as an image editor shows
+// them, become texture row t = 0 and column s = 0.
+struct PictureLayout {
+    uint32_t Width = 0, Height = 0;  // 0 x 0 when not known
+    bool TopRowFirst = false;        // the editor's top row is t = 0 (a top-down TGA); else its bottom row
+    bool RightColumnFirst = false;   // the editor's right column is s = 0 (a right-to-left TGA)
+};
+
 // One loaded texture; parts refer to it by position through TextureIndex.
 struct TextureEntry {
     std::string DisplayName;  // shown in the Textures window and the texture box
     uint32_t TextureObject = 0;  // OpenGL texture name
     std::filesystem::path SourcePath;  // the picture file it was made from; empty when unknown
+    PictureLayout Layout;
 };
 
 // Every texture loaded since the program started, in the order they were

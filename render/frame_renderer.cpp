@@ -144,12 +144,6 @@ bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameContr
     return !controls.UseLevelOfDetail || passesLevelOfDetail(state, part, controls.DetailLevel);
 }
 
-std::size_t drawablePartCount(const PartList& list) {
-    const std::size_t count =
-        std::min({list.Parts.size(), list.PartVertices.size(), list.PartIndices.size(), list.PartVisible.size()});
-    return list.PartCount <= 0 ? 0 : std::min(count, static_cast<std::size_t>(list.PartCount));
-}
-
 bool partIsDrawn(const ProgramState& state, std::size_t part, const FrameControls& controls) {
     const PartList& list = state.partList;
     return list.PartVisible[part] != 0 && list.Parts[part].IndicesInRange &&

@@ -33,9 +33,6 @@ void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitte
 // slider lies within the row's range, both ends included.
 bool PartInDetailRange(const ProgramState& state, int32_t part, const FrameControls& controls);
 
-// The parts a frame may look at: a load that failed half-way may leave the
-// part sequences of different lengths, and PartCount outlives a close.
-std::size_t drawablePartCount(const PartList& list);
 // Whether a frame draws `part` (below drawablePartCount) with `controls`:
 // shown, its strip within its own vertices (a strip that names a vertex the
 // part lacks is never sent) and within the detail range.

@@ -52,55 +52,74 @@ Ray rayThroughPixel(const ViewState& drawn, int32_t x, int32_t y) {
 }
 
 // How far along the ray it meets triangle abc, from either side; anything
-// below the near plane (a negative value, or NaN for bad vertices) for a miss.
-float hitDepth(const Ray& ray, const Vec3& a, const Vec3& b, const Vec3& c) {
+// below the near plane (a negative value, or NaN for bad vertices) for a
+// miss. The hit point is a + u (b - a) + v (c - a).
+float hitDepth(const Ray& ray, const Vec3& a, const Vec3& b, const Vec3& c, float& u, float& v) {
     const Vec3 ab = b - a, ac = c - a;
     const Vec3 p = cross(ray.direction, ac);
     const float det = dot(ab, p);
     if (det == 0.0f) return -1.0f;  // the ray runs in the triangle's plane
     const float inverse = 1.0f / det;
     const Vec3 s = ray.origin - a;
-    const float u = dot(s, p) * inverse;
+    u = dot(s, p) * inverse;
     if (u < 0.0f || u > 1.0f) return -1.0f;
     const Vec3 q = cross(s, ab);
-    const float v = dot(ray.direction, q) * inverse;
+    v = dot(ray.direction, q) * inverse;
     if (v < 0.0f || u + v > 1.0f) return -1.0f;
     return dot(ac, q) * inverse;
 }
 
+// The nearest hit so far: its depth, and the texture coordinates there.
+struct NearestHit {
+    float depth = static_cast<float>(FarPlane);
+    float texCoord[2] = {0.0f, 0.0f};
+};
+
 // Walks the strip as OpenGL does, each index closing a triangle with the two
 // before it; triangles with a repeated index join pieces of the strip and
-// cover nothing.
-void nearestHitInStrip(const Ray& ray, const VertexArray& vertices, const TriArray& indices, float& nearest,
-                       bool& hit) {
+// cover nothing. Answers whether it came nearer than `nearest`.
+bool nearestHitInStrip(const Ray& ray, const VertexArray& vertices, const TriArray& indices, NearestHit& nearest) {
+    bool hit = false;
     for (std::size_t i = 2; i < indices.size(); ++i) {
         const uint16_t a = indices[i - 2], b = indices[i - 1], c = indices[i];
         if (a == b || b == c || a == c) continue;
-        const float depth = hitDepth(ray, positionOf(vertices[a]), positionOf(vertices[b]), positionOf(vertices[c]));
-        if (depth >= static_cast<float>(NearPlane) && depth < nearest) {
-            nearest = depth;
+        float u = 0.0f, v = 0.0f;
+        const float depth =
+            hitDepth(ray, positionOf(vertices[a]), positionOf(vertices[b]), positionOf(vertices[c]), u, v);
+        if (depth >= static_cast<float>(NearPlane) && depth < nearest.depth) {
+            nearest.depth = depth;
+            for (int k = 0; k < 2; ++k)
+                nearest.texCoord[k] = (1.0f - u - v) * vertices[a].TexCoord[k] + u * vertices[b].TexCoord[k] +
+                                      v * vertices[c].TexCoord[k];
             hit = true;
         }
     }
+    return hit;
 }
 
 }  // namespace
 
-int32_t pickPart(const ProgramState& state, const ViewState& drawn, const FrameControls& controls, int32_t x,
-                 int32_t y) {
-    if (!state.ModelLoaded || x < 0 || y < 0 || x >= drawn.ViewportWidth || y >= drawn.ViewportHeight) return -1;
+SurfacePoint pickSurface(const ProgramState& state, const ViewState& drawn, const FrameControls& controls, int32_t x,
+                         int32_t y) {
+    SurfacePoint picked;
+    if (!state.ModelLoaded || x < 0 || y < 0 || x >= drawn.ViewportWidth || y >= drawn.ViewportHeight) return picked;
     const Ray ray = rayThroughPixel(drawn, x, y);
-    float nearest = static_cast<float>(FarPlane);
-    int32_t picked = -1;
+    NearestHit nearest;
     const PartList& list = state.partList;
     const std::size_t count = drawablePartCount(list);
     for (std::size_t part = 0; part < count; ++part) {
         if (!partIsDrawn(state, part, controls)) continue;
-        bool hit = false;
-        nearestHitInStrip(ray, list.PartVertices[part], list.PartIndices[part], nearest, hit);
-        if (hit) picked = static_cast<int32_t>(part);
+        if (nearestHitInStrip(ray, list.PartVertices[part], list.PartIndices[part], nearest))
+            picked.part = static_cast<int32_t>(part);
     }
+    picked.texCoord[0] = nearest.texCoord[0];
+    picked.texCoord[1] = nearest.texCoord[1];
     return picked;
+}
+
+int32_t pickPart(const ProgramState& state, const ViewState& drawn, const FrameControls& controls, int32_t x,
+                 int32_t y) {
+    return pickSurface(state, drawn, controls, x, y).part;
 }
 
 }  // namespace korvex

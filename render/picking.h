@@ -21,4 +21,13 @@ namespace korvex {
 int32_t pickPart(const ProgramState& state, const ViewState& drawn, const FrameControls& controls, int32_t x,
                  int32_t y);
 
+// The same, with the texture coordinates (s, t as OpenGL is given them) of
+// the point hit, interpolated across its triangle from the corners'.
+struct SurfacePoint {
+    int32_t part = -1;
+    float texCoord[2] = {0.0f, 0.0f};
+};
+SurfacePoint pickSurface(const ProgramState& state, const ViewState& drawn, const FrameControls& controls, int32_t x,
+                         int32_t y);
+
 }  // namespace korvex

@@ -61,6 +61,8 @@ ViewWidget::ViewWidget(ProgramState& state, Prompts& prompts, ControlsSource con
     : QOpenGLWidget(parent), state_(state), prompts_(prompts), controls_(std::move(controls)) {
     setFormat(viewFormat());
     setTickSource(&systemTickCount);
+    // Pointer moves without a button tell what lies under the pointer.
+    setMouseTracking(true);
     nextFrame_.setSingleShot(true);
     nextFrame_.setTimerType(Qt::PreciseTimer);
     connect(&nextFrame_, &QTimer::timeout, this, [this] { update(); });
@@ -218,7 +220,24 @@ void ViewWidget::paintGL() {
     noteFrameTime(tick_() - tick);
     // The timer starts now, so a frame that takes long is followed at once.
     scheduleNextFrame(controls);
+    // The picture moved under a resting pointer.
+    if (pointer_ && tick_() - pointerTick_ >= PointerNoteMs) notePointer();
     if (onFrameDrawn) onFrameDrawn();
+}
+
+SurfacePoint ViewWidget::surfaceAt(QPoint at) const {
+    return pickSurface(state_, drawn_, controls_(), at.x(), at.y());
+}
+
+void ViewWidget::notePointer() {
+    pointerTick_ = tick_();
+    if (onPointerOver) onPointerOver(pointer_ ? surfaceAt(*pointer_) : SurfacePoint{});
+}
+
+void ViewWidget::leaveEvent(QEvent* event) {
+    pointer_.reset();
+    notePointer();
+    QOpenGLWidget::leaveEvent(event);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
@@ -231,8 +250,12 @@ void ViewWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!state_.view.Dragging) return;
     const QPoint at = pixelOf(event);
+    pointer_ = at;
+    if (!state_.view.Dragging) {
+        notePointer();
+        return;
+    }
     if ((at - pressedAt_).manhattanLength() > ClickSlack) dragged_ = true;
     viewMouseMove(state_.view, at.x(), at.y());
     requestFrame();

@@ -6,6 +6,7 @@
 // goes on, and once after anything else is asked for; otherwise it waits.
 
 #include "frame_renderer.h"
+#include "picking.h"
 #include "model/program_state.h"
 #include "model/user_io.h"
 
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -60,6 +62,13 @@ public:
     std::function<void(const std::string&)> onSceneFailure;
     // A click that did not drag: the part under the pointer, or -1.
     std::function<void(int32_t)> onPartClicked;
+    // What lies under the resting pointer (part -1: nothing, or the pointer
+    // left the view): told as it moves, and as the picture moves under it
+    // at most every PointerNoteMs. Nothing is drawn for it.
+    std::function<void(const SurfacePoint&)> onPointerOver;
+    static constexpr uint32_t PointerNoteMs = 100;
+    // The point of the car under pixel `at` of the last frame drawn.
+    SurfacePoint surfaceAt(QPoint at) const;
 
     // A frame that takes longer than this to draw makes the view slow to
     // draw: it stops moving by itself (turning, pulsing) and draws only when
@@ -79,8 +88,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    void notePointer();
+
     void releaseGl();
     void scheduleNextFrame(const FrameControls& controls);
     void noteFrameTime(uint32_t milliseconds);
@@ -102,6 +114,9 @@ private:
     // Where the button went down, and whether the pointer has dragged since.
     QPoint pressedAt_;
     bool dragged_ = false;
+    // Where the pointer rests over the view, and when it was last told.
+    std::optional<QPoint> pointer_;
+    uint32_t pointerTick_ = 0;
 };
 
 }  // namespace korvex

@@ -38,10 +38,11 @@ std::vector<int32_t> loadTextures(ProgramState& state, const Look& look, const P
             if (library[e].DisplayName == texture.DisplayName && samePicture(library[e].SourcePath, texture.Picture))
                 entry = static_cast<int32_t>(e) + 1;
         if (entry == 0) {
-            std::optional<uint32_t> object;
-            if (!texture.Picture.empty()) object = load(texture.Picture);
-            if (object) {
-                appendTexture(library, MakeUniqueTextureName(library, texture.DisplayName), *object, texture.Picture);
+            std::optional<LoadedTexture> loaded;
+            if (!texture.Picture.empty()) loaded = load(texture.Picture);
+            if (loaded) {
+                appendTexture(library, MakeUniqueTextureName(library, texture.DisplayName), loaded->object,
+                              texture.Picture, loaded->layout);
                 entry = static_cast<int32_t>(library.size());
             } else {
                 missing.push_back(texture.DisplayName + " (" +

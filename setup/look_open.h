@@ -3,6 +3,7 @@
 
 #include "look_file.h"
 #include "model/user_io.h"
+#include "textures/texture_upload.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,8 +15,9 @@
 namespace korvex {
 
 // Makes a texture of a picture file without a word to the user: its
-// texture object, or nothing when the picture cannot be read.
-using PictureLoader = std::function<std::optional<uint32_t>(const std::filesystem::path&)>;
+// texture object and the picture's layout, or nothing when the picture
+// cannot be read.
+using PictureLoader = std::function<std::optional<LoadedTexture>(const std::filesystem::path&)>;
 
 struct LookOpening {
     bool Done = false;

@@ -422,11 +422,11 @@ TEST_F(DesktopTest, FileExportWritesTheCheckedPartsWithTheTexturesTheViewShows) 
     // The first part wears the reflection picture; the second is unchecked.
     ProgramState& state = window->state();
     OpenGlTextures gl;
-    std::optional<uint32_t> texture;
+    std::optional<LoadedTexture> texture;
     ASSERT_TRUE(window->view3d()->withContext(
         [&] { texture = LoadTextureFile(locateProgramDataFile("Env.jpg"), prompts, gl); }));
     ASSERT_TRUE(texture.has_value());
-    appendTexture(state.textureLibrary, "Env.jpg", *texture);
+    appendTexture(state.textureLibrary, "Env.jpg", texture->object);
     state.partList.Parts[0].TextureIndex = 1;
     state.partList.PartVisible[1] = 0;
 

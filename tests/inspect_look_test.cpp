@@ -142,7 +142,8 @@ protected:
         OpenGlTextures gl;
         for (const LookTexture& texture : drawn.Textures)
             appendTexture(state.textureLibrary, texture.DisplayName,
-                          LoadTextureFile(texture.Picture, car.prompts, gl).value_or(0), texture.Picture);
+                          LoadTextureFile(texture.Picture, car.prompts, gl).value_or(LoadedTexture{}).object,
+                          texture.Picture);
         for (std::size_t p = 0; p < drawn.setup.Parts.size(); ++p) {
             const PartSetup& set = drawn.setup.Parts[p];
             GeometryPart& part = state.partList.Parts.at(p);

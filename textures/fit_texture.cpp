@@ -39,6 +39,8 @@ PixelBuffer FitToMaxTextureSize(PixelBuffer buffer, uint32_t limit) {
     fitted.width = scaledSide(buffer.width, !heightLarger, limit, factor);
     fitted.height = scaledSide(buffer.height, heightLarger, limit, factor);
     fitted.bytesPerPixel = buffer.bytesPerPixel;
+    fitted.topRowFirst = buffer.topRowFirst;
+    fitted.rightColumnFirst = buffer.rightColumnFirst;
     fitted.pixels.resize(fitted.rowBytes() * fitted.height);
 
     const std::vector<uint32_t> columns = sourcePositions(fitted.width, buffer.width, factor);

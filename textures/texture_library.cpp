@@ -19,8 +19,8 @@ int32_t FindTextureByName(const TextureLibrary& library, std::string_view name) 
 }
 
 void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject,
-                   std::filesystem::path sourcePath) {
-    library.push_back(TextureEntry{std::move(displayName), textureObject, std::move(sourcePath)});
+                   std::filesystem::path sourcePath, PictureLayout layout) {
+    library.push_back(TextureEntry{std::move(displayName), textureObject, std::move(sourcePath), layout});
 }
 
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName) {

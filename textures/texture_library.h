@@ -30,9 +30,9 @@ std::string MakeUniqueTextureName(const TextureLibrary& library, std::string can
 // The first position whose name is exactly `name`, or -1.
 int32_t FindTextureByName(const TextureLibrary& library, std::string_view name);
 
-// `sourcePath` is the picture file the texture was made from.
+// `sourcePath` is the picture file the texture was made from, `layout` how it reached the texture.
 void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject,
-                   std::filesystem::path sourcePath = {});
+                   std::filesystem::path sourcePath = {}, PictureLayout layout = {});
 // No uniqueness test: two entries may share a name after a rename.
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName);
 

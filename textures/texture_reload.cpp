@@ -49,6 +49,7 @@ std::optional<ReloadedPicture> prepareReloadedPicture(const std::filesystem::pat
     if (!decoded) return std::nullopt;
     ReloadedPicture reloaded;
     reloaded.kind = textureFileKind(path);
+    reloaded.layout = layoutOf(*decoded);
     reloaded.picture = FitToMaxTextureSize(std::move(*decoded), sizeLimit);
     if (reloaded.kind == TextureFileKind::Tga && powerOfTwoSides(reloaded.picture)) {
         const PixelBuffer* level = &reloaded.picture;

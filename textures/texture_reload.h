@@ -16,6 +16,7 @@ namespace korvex {
 struct ReloadedPicture {
     TextureFileKind kind = TextureFileKind::Unknown;
     PixelBuffer picture;  // fitted to the texture size limit
+    PictureLayout layout;  // of the picture as the file holds it
     // For the loaders that draw with mipmaps (TGA), the smaller levels as
     // the mipmap builder makes them from `picture`, largest first; empty
     // otherwise, and for a picture whose sides are not powers of two (the

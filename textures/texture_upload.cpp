@@ -115,18 +115,12 @@ std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& 
     return fitAndUpload(TextureFileKind::Bmp, DecodeBmpFile(path, prompts), gl);
 }
 
-std::optional<uint32_t> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
-    switch (textureFileKind(path)) {
-        case TextureFileKind::Tga:
-            return LoadTgaFile(path, gl);
-        case TextureFileKind::Jpeg:
-            return LoadJpegFile(path, prompts, gl);
-        case TextureFileKind::Bmp:
-            return LoadBmpFile(path, prompts, gl);
-        case TextureFileKind::Unknown:
-            break;
-    }
-    return std::nullopt;
+std::optional<LoadedTexture> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl) {
+    const TextureFileKind kind = textureFileKind(path);
+    std::optional<PixelBuffer> decoded = DecodeTextureFile(path, prompts);
+    if (!decoded) return std::nullopt;
+    const PictureLayout layout = layoutOf(*decoded);
+    return LoadedTexture{*fitAndUpload(kind, std::move(decoded), gl), layout};
 }
 
 }  // namespace korvex

@@ -52,8 +52,14 @@ std::optional<uint32_t> LoadTgaFile(const std::filesystem::path& path, TextureGl
 std::optional<uint32_t> LoadJpegFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
 std::optional<uint32_t> LoadBmpFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
 
+// A texture made from a picture file, and how the picture reached it.
+struct LoadedTexture {
+    uint32_t object = 0;
+    PictureLayout layout;
+};
+
 // The loader that the file's extension chooses (textureFileKind); nothing,
 // without a box, for an extension no loader takes.
-std::optional<uint32_t> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
+std::optional<LoadedTexture> LoadTextureFile(const std::filesystem::path& path, Prompts& prompts, TextureGl& gl);
 
 }  // namespace korvex

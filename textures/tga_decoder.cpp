@@ -84,6 +84,10 @@ std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> file, uint64_t bud
     buffer.width = width;
     buffer.height = height;
     buffer.bytesPerPixel = bytesPerPixel;
+    // The descriptor's origin bits: the rows are kept in file order, and an
+    // editor shows them the other way up when the origin is at the top.
+    buffer.topRowFirst = (file[17] & 0x20) != 0;
+    buffer.rightColumnFirst = (file[17] & 0x10) != 0;
     buffer.pixels.resize(pixels * bytesPerPixel);
     const uint8_t* data = file.data() + HeaderSize;
     const uint8_t* end = file.data() + file.size();

@@ -212,13 +212,13 @@ void TextureManagerWindow::addTexture() {
     TextureLibrary& library = state_.textureLibrary;
     std::string name = MakeUniqueTextureName(library, chosen->filename().string());
 
-    std::optional<uint32_t> texture;
+    std::optional<LoadedTexture> texture;
     withTextures_([&](TextureGl& gl) { texture = LoadTextureFile(*chosen, prompts_, gl); });
     if (!texture) {
         prompts_.message("ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
         return;
     }
-    appendTexture(library, name, *texture, *chosen);
+    appendTexture(library, name, texture->object, *chosen, texture->layout);
     addListItem(name);
     RefreshTextureCombo(library, combo_);
     textureList->setCurrentRow(textureList->count() - 1);

@@ -21,11 +21,12 @@ std::optional<InspectedLook> inspectLook(const ModelCommand& command, ProgramSta
     // There may be no OpenGL context yet, and an export needs none: the
     // pictures are kept decoded, and their textures are made by who needs them.
     std::map<std::filesystem::path, PixelBuffer> decoded;
-    const PictureLoader load = [&decoded](const std::filesystem::path& picture) -> std::optional<uint32_t> {
+    const PictureLoader load = [&decoded](const std::filesystem::path& picture) -> std::optional<LoadedTexture> {
         std::optional<PixelBuffer> pixels = DecodeTextureFileQuietly(picture);
         if (!pixels) return std::nullopt;
+        const PictureLayout layout = layoutOf(*pixels);
         decoded.insert_or_assign(picture, std::move(*pixels));
-        return 0u;
+        return LoadedTexture{0, layout};
     };
     RecordingLog log;
     ScriptedPrompts prompts;
