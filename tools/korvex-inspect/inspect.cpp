@@ -3,6 +3,7 @@
 #include "inspect_export.h"
 #include "inspect_render.h"
 #include "inspect_texture.h"
+#include "inspect_uv.h"
 
 namespace korvex {
 
@@ -14,6 +15,7 @@ int runInspect(const std::vector<std::string>& args, ProgramState& state, std::o
     if (const auto command = parseTextureCommand(args)) return inspectTexture(*command, out, err);
     if (const auto command = parseRenderCommand(args)) return inspectRender(*command, state, out, err);
     if (const auto command = parseExportCommand(args)) return inspectExport(*command, state, out, err);
+    if (const auto command = parseUvCommand(args)) return inspectUv(*command, state, out, err);
     err << InspectUsage;
     return 2;
 }

@@ -1,59 +1,17 @@
 #include "inspect_export.h"
 
 #include "inspect_look.h"
+#include "inspect_options.h"
 
 #include "export/model_export.h"
 #include "setup/look_file.h"
 #include "textures/texture_library.h"
 #include "textures/texture_upload.h"
 
-#include <charconv>
-#include <map>
 
 namespace korvex {
 
 namespace {
-
-// "PART=PICTURE": a part index and a picture file.
-std::optional<std::pair<int32_t, std::string>> parseTexture(const std::string& text) {
-    const std::size_t equals = text.find('=');
-    if (equals == std::string::npos || equals + 1 == text.size()) return std::nullopt;
-    int32_t part = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + equals, part);
-    if (error != std::errc() || end != text.data() + equals || part < 0) return std::nullopt;
-    return std::pair(part, text.substr(equals + 1));
-}
-
-// Gives each named part its picture as the Textures window would, keeping
-// the decoded pictures for the export beside those of the library's entries
-// (one per entry); prints the decoders' boxes.
-void applyTextures(const ExportCommand& command, ProgramState& state, std::vector<std::optional<PixelBuffer>>& pictures,
-                   std::ostream& out) {
-    pictures.resize(state.textureLibrary.size());
-    std::map<std::string, int32_t> entries;  // a picture named twice is one texture
-    ScriptedPrompts prompts;
-    std::optional<std::string> escaped;
-    TextureLibrary& library = state.textureLibrary;
-    for (const auto& [part, file] : command.textures) {
-        auto entry = entries.find(file);
-        if (entry == entries.end()) {
-            std::optional<PixelBuffer> picture;
-            try {
-                picture = DecodeTextureFile(file, prompts);
-            } catch (const std::exception& failure) {
-                escaped = failure.what();
-            }
-            if (!picture) continue;
-            appendTexture(library, MakeUniqueTextureName(library, std::filesystem::path(file).filename().string()), 0,
-                          file);
-            pictures.push_back(std::move(*picture));
-            entry = entries.emplace(file, static_cast<int32_t>(library.size())).first;
-        }
-        if (static_cast<std::size_t>(part) < state.partList.Parts.size())
-            state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = entry->second;
-    }
-    printShown(prompts, escaped, out);
-}
 
 // The files the export reads, which it must not write over.
 std::vector<ExportInput> inputsOf(const ExportCommand& command, const ProgramState& state) {
@@ -78,8 +36,8 @@ std::optional<ExportCommand> parseExportCommand(const std::vector<std::string>& 
             command.glb = value;
         } else if (option == "--obj" && !value.empty()) {
             command.obj = value;
-        } else if (option == "--texture" && parseTexture(value)) {
-            command.textures.push_back(*parseTexture(value));
+        } else if (option == "--texture" && parsePartPicture(value)) {
+            command.textures.push_back(*parsePartPicture(value));
         } else if (option == "--answer" && (value == "yes" || value == "no")) {
             command.model.answerYes = value == "yes";
         } else {
@@ -108,7 +66,7 @@ int inspectExport(const ExportCommand& command, ProgramState& state, std::ostrea
             return 1;
         }
     }
-    applyTextures(command, state, pictures, out);
+    applyPartPictures(command.textures, state, pictures, out);
     choices.pictures = [&pictures](std::size_t entry) -> std::optional<PixelBuffer> {
         if (entry >= pictures.size()) return std::nullopt;
         return pictures[entry];

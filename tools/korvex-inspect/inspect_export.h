@@ -4,6 +4,7 @@
 // Wavefront OBJ, or both.
 
 #include "inspect.h"
+#include "inspect_options.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +19,7 @@ struct ExportCommand {
     ModelCommand model;
     std::string glb, obj;  // empty: that format is not written
     // Each part given a picture, in the order the options name them.
-    std::vector<std::pair<int32_t, std::string>> textures;
+    std::vector<PartPicture> textures;
 };
 
 // Nothing for a command line that is not a well-formed export command.

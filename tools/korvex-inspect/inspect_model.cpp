@@ -14,9 +14,12 @@ const char* const InspectUsage =
     "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
     "       korvex-inspect render MODEL|LOOK --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z]"
     " [--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N]"
-    " [--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
+    " [--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--texture PART=PICTURE]..."
+    " [--answer yes|no]\n"
     "       korvex-inspect export MODEL|LOOK [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]..."
-    " [--answer yes|no]\n";
+    " [--answer yes|no]\n"
+    "       korvex-inspect uv MODEL|LOOK --png OUT.png [--part N]... [--texture PART=PICTURE]... [--size WxH]"
+    " [--over] [--answer yes|no]\n";
 
 std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;

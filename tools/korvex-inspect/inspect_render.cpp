@@ -1,6 +1,7 @@
 #include "inspect_render.h"
 
 #include "inspect_look.h"
+#include "inspect_options.h"
 
 #include "export/export_scene.h"
 #include "export/image_file.h"
@@ -20,11 +21,9 @@
 #include <QString>
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <exception>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 namespace korvex {
@@ -33,37 +32,6 @@ namespace {
 
 // Well inside what the driver's framebuffers allow, and 192 MiB of pixels at most.
 constexpr int MaxSide = 8192;
-
-template <typename Number>
-std::optional<Number> parseNumber(std::string_view text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if constexpr (std::is_floating_point_v<Number>) {
-        if (!std::isfinite(value)) return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<int> parseInRange(std::string_view text, int low, int high) {
-    const auto value = parseNumber<int>(text);
-    if (!value || *value < low || *value > high) return std::nullopt;
-    return value;
-}
-
-// Exactly `count` whole numbers within [low, high], with `separator` between them.
-std::optional<std::vector<int>> parseList(std::string_view text, char separator, std::size_t count, int low, int high) {
-    std::vector<int> values;
-    for (std::size_t start = 0; values.size() < count; ++start) {
-        const std::size_t stop = values.size() + 1 == count ? text.size() : text.find(separator, start);
-        if (stop == std::string_view::npos) return std::nullopt;
-        const auto value = parseInRange(text.substr(start, stop - start), low, high);
-        if (!value) return std::nullopt;
-        values.push_back(*value);
-        start = stop;
-    }
-    return values;
-}
 
 // "R,G,B" as the colour dialog hands it over: 0x00BBGGRR.
 std::optional<uint32_t> parseColour(std::string_view text) {
@@ -116,6 +84,11 @@ bool setOption(RenderCommand& command, const std::string& option, const std::str
     if (option == "--frame-time") return assign(parseNumber<uint32_t>(value), command.frameTime);
     if (option == "--background") return assign(parseColour(value), command.background);
     if (option == "--backlight") return assign(parseColour(value), command.backlight);
+    if (option == "--texture") {
+        const auto given = parsePartPicture(value);
+        if (given) command.textures.push_back(*given);
+        return given.has_value();
+    }
     return false;
 }
 
@@ -220,6 +193,7 @@ int inspectRender(const RenderCommand& given, ProgramState& state, std::ostream&
     } else {
         inspectModel(given.model, state, out);
     }
+    applyPartPictures(command.textures, state, pictures, out);
     std::string whyNot;
     const auto target = HeadlessTarget::create(command.width, command.height, whyNot);
     if (!target) {

@@ -4,6 +4,7 @@
 // own renderer and writes it as a PNG.
 
 #include "inspect.h"
+#include "inspect_options.h"
 
 #include "render/navigation.h"
 
@@ -31,6 +32,7 @@ struct RenderCommand {
     int32_t selectedPart = -1;
     uint32_t frameTime = 0;
     std::optional<uint32_t> background, backlight;  // 0x00BBGGRR
+    std::vector<PartPicture> textures;              // pictures given to parts, over the look's
 };
 
 // Nothing for a command line that is not a well-formed render command.

@@ -222,12 +222,18 @@ constexpr std::size_t MaxPartVertices = 65536;  // strips hold 16-bit indices
 // shows the whole car as it turns.
 constexpr float FileScale = 0.6f;
 
+// Where a grid's texture coordinates go: u from `left` across `width`, v
+// from `top` down `height`.
+struct UvRect {
+    float left = 0, top = 0, width = 1, height = 1;
+};
+
 // Adds the grid to the part as one strip piece per pair of rows. Pieces are
 // joined by repeating the last index of one and the first of the next; the
 // triangles this makes have no area, and since every piece has an even length
 // each starts on an even position, so every real triangle keeps the winding
 // that faces the grid's outside.
-void appendGrid(CarPart& part, const Grid& grid) {
+void appendGrid(CarPart& part, const Grid& grid, UvRect uv) {
     const std::size_t base = part.vertices.size();
     if (base + grid.points.size() > MaxPartVertices)
         throw std::length_error(part.code + " has more vertices than 16-bit indices can reach");
@@ -235,7 +241,8 @@ void appendGrid(CarPart& part, const Grid& grid) {
     for (int r = 0; r < grid.rows; ++r) {
         for (int c = 0; c < grid.cols; ++c) {
             const Vec3 p = grid.at(r, c), n = normals[grid.index(r, c)];
-            const float u = static_cast<float>(c) / (grid.cols - 1), v = static_cast<float>(r) / (grid.rows - 1);
+            const float u = uv.left + uv.width * static_cast<float>(c) / (grid.cols - 1);
+            const float v = uv.top + uv.height * static_cast<float>(r) / (grid.rows - 1);
             part.vertices.push_back(
                 ModelVertex{{p.x * FileScale, p.y * FileScale, p.z * FileScale}, 0, {n.x, n.y, n.z}, 0, {u, v}});
         }
@@ -784,6 +791,24 @@ constexpr std::array PartOrder = {
     "RBShape",  "WINShape",      "BWShape",       "DWShape",       "PWShape",       "WFLShape", "WFRShape", "WRLShape",
     "WRRShape", "BRAKE_FLShape", "BRAKE_FRShape", "BRAKE_RLShape", "BRAKE_RRShape", "INTShape", "LODShape"};
 
+// The body's panels share one painted picture: each has a cell of a three
+// by three layout of it, its main panel the cell's upper three quarters and
+// any other pieces side by side below. Every other part covers the whole
+// of its picture with each piece.
+constexpr std::size_t PaintedParts = 9;
+
+UvRect paintedPiece(std::size_t part, std::size_t piece, std::size_t pieces) {
+    constexpr float Cell = 1.0f / 3, Margin = 1.0f / 64;
+    const float left = Cell * static_cast<float>(part % 3) + Margin, top = Cell * static_cast<float>(part / 3) + Margin;
+    const float inner = Cell - 2 * Margin;
+    if (pieces == 1) return {left, top, inner, inner};
+    const float mainHeight = inner * 0.75f - Margin;
+    if (piece == 0) return {left, top, inner, mainHeight};
+    const float width = (inner - Margin * static_cast<float>(pieces - 2)) / static_cast<float>(pieces - 1);
+    return {left + (width + Margin) * static_cast<float>(piece - 1), top + mainHeight + Margin, width,
+            inner - mainHeight - Margin};
+}
+
 using GridsByPart = std::map<std::string, std::vector<Grid>>;
 
 void add(GridsByPart& grids, const std::string& code, std::vector<Grid> more) {
@@ -828,7 +853,9 @@ std::vector<CarPart> buildSampleCar() {
     std::vector<CarPart> parts;
     for (const char* code : PartOrder) {
         CarPart part{code, {}, {}};
-        for (const Grid& grid : grids.at(code)) appendGrid(part, grid);
+        const std::vector<Grid>& pieces = grids.at(code);
+        for (std::size_t k = 0; k < pieces.size(); ++k)
+            appendGrid(part, pieces[k], parts.size() < PaintedParts ? paintedPiece(parts.size(), k, pieces.size()) : UvRect{});
         parts.push_back(std::move(part));
     }
     return parts;
