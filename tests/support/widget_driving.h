@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace korvex::fixtures {
 
@@ -61,12 +62,12 @@ inline bool editItemText(QListWidget& list, int row, const QString& text) {
     return true;
 }
 
-// Drags `files` over the middle of `target` and drops them there, as a file
-// manager does; answers whether the drop was taken.
-inline bool dropFiles(QWidget& target, const QList<QUrl>& files) {
+// Drags `files` over `target` (at `where`, its middle by default) and drops
+// them there, as a file manager does; answers whether the drop was taken.
+inline bool dropFiles(QWidget& target, const QList<QUrl>& files, std::optional<QPoint> where = std::nullopt) {
     QMimeData data;
     data.setUrls(files);
-    const QPoint at = target.rect().center();
+    const QPoint at = where.value_or(target.rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&target, &enter);
     if (!enter.isAccepted()) return false;
