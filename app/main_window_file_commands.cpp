@@ -39,8 +39,8 @@ void MainWindow::rememberModelFolder(const std::filesystem::path& model) {
     const std::filesystem::path absolute = std::filesystem::absolute(model, failed);
     if (failed) return;
     // The model's dialog, and those that write what is made of it (export,
-    // F12), start beside it.
-    for (const std::string_view filter : {ModelFileFilter, ExportFileFilter, PictureFileFilter})
+    // F12, UV layouts), start beside it.
+    for (const std::string_view filter : {ModelFileFilter, ExportFileFilter, PictureFileFilter, UvLayoutFileFilter})
         prompts_.startIn(filter, absolute.parent_path());
 }
 

@@ -63,7 +63,7 @@ std::optional<bool> askUvLayoutDialog(QWidget* parent, const QString& summary, b
     auto* text = new QLabel(summary, &dialog);
     text->setWordWrap(true);
     layout->addWidget(text);
-    auto* overBox = new QCheckBox("Draw over the picture", &dialog);
+    auto* overBox = new QCheckBox("&Draw over the picture", &dialog);
     overBox->setObjectName("overBox");
     overBox->setEnabled(hasPicture);
     overBox->setChecked(hasPicture && over);
@@ -108,27 +108,30 @@ void MainWindow::exportUvLayoutCommand() {
         if (!state_.ModelLoaded || part < 0 || static_cast<std::size_t>(part) >= state_.partList.Parts.size()) return;
         UvLayout layout = collectUvLayout(state_, {part});
         const QSize size = uvLayoutSize(layout);
-        const TextureEntry* texture =
-            layout.texture >= 0 ? &state_.textureLibrary[static_cast<std::size_t>(layout.texture)] : nullptr;
+        // A copy: the dialogs below let the window take up changed pictures.
+        const std::optional<TextureEntry> texture =
+            layout.texture >= 0 ? std::optional(state_.textureLibrary[static_cast<std::size_t>(layout.texture)])
+                                : std::nullopt;
+        const bool hasPicture = texture.has_value();
         const QString sizeText = QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
         const QString summary =
-            texture != nullptr
+            hasPicture
                 ? QStringLiteral("The layout of %1 (%2): %3 of the model's parts use it.")
                       .arg(pictureName(*texture), sizeText)
                       .arg(layout.parts.size())
                 : QStringLiteral("%1 has no texture: its layout is drawn alone, %2.").arg(partName(state_, part), sizeText);
-        const std::optional<bool> over = askUvLayoutOptions ? askUvLayoutOptions(summary, texture != nullptr)
-                                                            : askUvLayoutDialog(this, summary, texture != nullptr, uvOver_);
+        const std::optional<bool> over = askUvLayoutOptions ? askUvLayoutOptions(summary, hasPicture)
+                                                            : askUvLayoutDialog(this, summary, hasPicture, uvOver_);
         if (!over) return;
-        if (texture != nullptr) uvOver_ = *over;
-        const std::string stem = texture != nullptr ? std::filesystem::path(texture->DisplayName).stem().string()
-                                                    : state_.partList.Parts[static_cast<std::size_t>(part)].Name;
+        if (hasPicture) uvOver_ = *over;
+        const std::string stem = hasPicture ? std::filesystem::path(texture->DisplayName).stem().string()
+                                            : state_.partList.Parts[static_cast<std::size_t>(part)].Name;
         const auto chosen = prompts_.chooseSaveFile(UvLayoutFileFilter, fromQPath(toQString(stem + "_uv.png")),
                                                     "Export UV Layout");
         if (!chosen) return;
         UvLayoutJob job{std::move(layout), size, {}, {}, *chosen, {{state_.ModelPath, "the model"}}};
-        if (texture != nullptr) {
-            job.inputs.push_back({texture->SourcePath, "the picture of the layout"});
+        if (hasPicture) {
+            if (!texture->SourcePath.empty()) job.inputs.push_back({texture->SourcePath, "the picture of the layout"});
             if (*over) {
                 job.picture = texture->SourcePath;
                 // A texture whose picture file is not known is drawn under

@@ -50,6 +50,13 @@ QPoint pixelOf(const QMouseEvent* event) {
 
 // The system's millisecond tick, cut to 32 bits like the counter the frame
 // clock was made for.
+// Whether two frames look through the same camera at the same view.
+bool sameCamera(const ViewState& a, const ViewState& b) {
+    return a.RotationX == b.RotationX && a.RotationY == b.RotationY && a.ZoomZ == b.ZoomZ && a.PanX == b.PanX &&
+           a.PanY == b.PanY && std::equal(a.Centre, a.Centre + 3, b.Centre) && a.ViewportWidth == b.ViewportWidth &&
+           a.ViewportHeight == b.ViewportHeight;
+}
+
 uint32_t systemTickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
@@ -63,6 +70,8 @@ ViewWidget::ViewWidget(ProgramState& state, Prompts& prompts, ControlsSource con
     setTickSource(&systemTickCount);
     // Pointer moves without a button tell what lies under the pointer.
     setMouseTracking(true);
+    pointerNote_.setSingleShot(true);
+    connect(&pointerNote_, &QTimer::timeout, this, [this] { notePointer(); });
     nextFrame_.setSingleShot(true);
     nextFrame_.setTimerType(Qt::PreciseTimer);
     connect(&nextFrame_, &QTimer::timeout, this, [this] { update(); });
@@ -221,7 +230,7 @@ void ViewWidget::paintGL() {
     // The timer starts now, so a frame that takes long is followed at once.
     scheduleNextFrame(controls);
     // The picture moved under a resting pointer.
-    if (pointer_ && tick_() - pointerTick_ >= PointerNoteMs) notePointer();
+    if (pointer_ && !sameCamera(drawn_, notedCamera_) && !pointerNote_.isActive()) pointerNote_.start(PointerNoteMs);
     if (onFrameDrawn) onFrameDrawn();
 }
 
@@ -230,12 +239,13 @@ SurfacePoint ViewWidget::surfaceAt(QPoint at) const {
 }
 
 void ViewWidget::notePointer() {
-    pointerTick_ = tick_();
+    notedCamera_ = drawn_;
     if (onPointerOver) onPointerOver(pointer_ ? surfaceAt(*pointer_) : SurfacePoint{});
 }
 
 void ViewWidget::leaveEvent(QEvent* event) {
     pointer_.reset();
+    pointerNote_.stop();
     notePointer();
     QOpenGLWidget::leaveEvent(event);
 }

@@ -63,8 +63,8 @@ public:
     // A click that did not drag: the part under the pointer, or -1.
     std::function<void(int32_t)> onPartClicked;
     // What lies under the resting pointer (part -1: nothing, or the pointer
-    // left the view): told as it moves, and as the picture moves under it
-    // at most every PointerNoteMs. Nothing is drawn for it.
+    // left the view): told as it moves, and PointerNoteMs after the camera
+    // of a frame moved the picture under it. Nothing is drawn for it.
     std::function<void(const SurfacePoint&)> onPointerOver;
     static constexpr uint32_t PointerNoteMs = 100;
     // The point of the car under pixel `at` of the last frame drawn.
@@ -114,9 +114,11 @@ private:
     // Where the button went down, and whether the pointer has dragged since.
     QPoint pressedAt_;
     bool dragged_ = false;
-    // Where the pointer rests over the view, and when it was last told.
+    // Where the pointer rests over the view, the camera it was last told
+    // for, and the wait before telling it for a new one.
     std::optional<QPoint> pointer_;
-    uint32_t pointerTick_ = 0;
+    ViewState notedCamera_;
+    QTimer pointerNote_;
 };
 
 }  // namespace korvex

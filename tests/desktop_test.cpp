@@ -227,18 +227,20 @@ TEST_F(DesktopTest, ADroppedModelIsOpenedAndTheModelDialogFollowsIt) {
     EXPECT_TRUE(log().contains("BAD FILE! No Identification found."));
     EXPECT_EQ(prompts.startFolders.at(std::string(ModelFileFilter)), other.path());
 
-    // Anything but a model file is refused with a note, and the open model stays.
+    // Anything but a model, a look or a picture is refused with a note, and the open model stays.
     window->openModel(folder.model());
     ASSERT_TRUE(window->state().ModelLoaded);
     const QString logBefore = log();
     prompts.shown.clear();
-    fixtures::writeText(other / "photo.jpg", "\xFF\xD8\xFF a picture, not a model");
-    ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString((other / "photo.jpg").string()))}));
+    fixtures::writeText(other / "photo.png", "\x89PNG a picture this program does not take");
+    ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString((other / "photo.png").string()))}));
     QTest::qWait(20);
     EXPECT_TRUE(window->state().ModelLoaded);
     EXPECT_EQ(log(), logBefore);
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front().text;
-    EXPECT_EQ(window->statusBar()->currentMessage(), "photo.jpg was not opened: only model files (.o) open as models, and looks (.kvlook).");
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "photo.png was not opened: only models (.o), looks (.kvlook) and pictures (.tga, .jpg, .bmp) can be "
+              "dropped here.");
 
     // Two files at once, or something that is no file, are not taken.
     EXPECT_FALSE(drop({QUrl::fromLocalFile("/tmp/a.o"), QUrl::fromLocalFile("/tmp/b.o")}));
@@ -454,7 +456,7 @@ TEST_F(DesktopTest, FileExportWritesTheCheckedPartsWithTheTexturesTheViewShows) 
     EXPECT_EQ(model.materials.at(static_cast<std::size_t>(material)).pbrMetallicRoughness.baseColorTexture.index, 0);
     // The picture is the one the view holds, turned so that its last row comes first.
     std::optional<PixelBuffer> held;
-    window->view3d()->withContext([&] { held = readTexturePixels(*texture); });
+    window->view3d()->withContext([&] { held = readTexturePixels(texture->object); });
     ASSERT_TRUE(held.has_value());
     ASSERT_EQ(static_cast<uint32_t>(model.images[0].width), held->width);
     ASSERT_EQ(static_cast<uint32_t>(model.images[0].height), held->height);

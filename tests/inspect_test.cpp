@@ -186,6 +186,11 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
         {"texture", "x.tga", "--max-texture-size", "12x"},
         {"texture", "x.tga", "--max-texture-size", "-5"},
         {"texture", "x.tga", "--dump"},
+        {"uv", "x.o"},
+        {"uv", "x.o", "--png", "a.png", "--part", "-1"},
+        {"uv", "x.o", "--png", "a.png", "--size", "20000x10"},
+        {"uv", "x.o", "--png", "a.png", "--texture", "2"},
+        {"uv", "x.o", "--png"},
     };
     for (const auto& args : wrong) {
         const InspectRun run = inspect(args);
@@ -197,9 +202,12 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
             "       korvex-inspect texture PATH [--png OUT.png] [--max-texture-size N]\n"
             "       korvex-inspect render MODEL|LOOK --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] "
             "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] "
-            "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--answer yes|no]\n"
+            "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--texture PART=PICTURE]... "
+            "[--answer yes|no]\n"
             "       korvex-inspect export MODEL|LOOK [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... "
-            "[--answer yes|no]\n");
+            "[--answer yes|no]\n"
+            "       korvex-inspect uv MODEL|LOOK --png OUT.png [--part N]... [--texture PART=PICTURE]... [--size WxH] "
+            "[--over] [--answer yes|no]\n");
     }
 }
 

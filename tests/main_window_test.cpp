@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
     QStringList fileMenu;
     for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
     EXPECT_EQ(fileMenu, (QStringList{"&Open", "Open Loo&k...", "C&lose", "&Reload", "Open Re&cent", "-",
-                                     "&Save Look...", "Ex&port...", "-", "Manage Textures", "-", "&Exit"}));
+                                     "&Save Look...", "Ex&port...", "Export &UV Layout...", "-", "Manage Textures", "-", "&Exit"}));
     EXPECT_EQ(window->saveLookAction->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_FALSE(window->saveLookAction->isEnabled());
     QStringList editMenu;

@@ -11,6 +11,7 @@
 #include "ui/window_common.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QImage>
 #include <QStatusBar>
 #include <QTreeView>
@@ -25,6 +26,8 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         if (window->view3d() == nullptr) GTEST_SKIP() << "no OpenGL on this display";
+        // The display's own pointer stays off the window: the test moves its own.
+        QCursor::setPos(window->mapToGlobal(QPoint(-20, -20)));
         // A 2 x 2 quad facing the viewer; its texture coordinates (as the
         // file holds them) run from u 0.25 to 0.625 and v 0.125 to 0.5.
         fixtures::GeometryBlock block;

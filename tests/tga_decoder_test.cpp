@@ -1,10 +1,13 @@
 #include "textures/tga_decoder.h"
 
+#include "textures/picture_layout.h"
+
 #include "tests/support/image_writers.h"
 #include "tests/support/test_model.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace korvex {
@@ -176,6 +179,36 @@ TEST(TgaDecoder, EncodedPicturesRoundTripThroughFiles) {
     }
     EXPECT_FALSE(DecodeTgaFile(dir / "missing.tga"));
     EXPECT_FALSE(DecodeTgaFile(dir.path()));  // a folder
+}
+
+// The origin bits do not reorder the rows; they say how an editor shows the
+// picture, so that its pixels can be named as the editor names them.
+TEST(TgaDecoder, OriginBitsSayHowAnEditorShowsThePictureAndItsPixelsAreNamedSo) {
+    for (const uint8_t descriptor : {0x00, 0x20, 0x10, 0x30}) {
+        Bytes file = header(2, 4, 2, 24, descriptor);
+        for (int pixel = 0; pixel < 8; ++pixel) file.insert(file.end(), {static_cast<uint8_t>(pixel), 0, 0});
+        const auto picture = DecodeTga(file);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->pixels[2], 0);  // the file's first pixel stays first
+        const PictureLayout layout = layoutOf(*picture);
+        EXPECT_EQ(layout.TopRowFirst, (descriptor & 0x20) != 0);
+        EXPECT_EQ(layout.RightColumnFirst, (descriptor & 0x10) != 0);
+        // Texture point (0.1, 0.1) is the file's first pixel: where the editor shows it.
+        const EditorPixel first = editorPixel(layout, 0.1, 0.1);
+        EXPECT_EQ(first.x, layout.RightColumnFirst ? 3u : 0u);
+        EXPECT_EQ(first.y, layout.TopRowFirst ? 0u : 1u);
+    }
+    // The texture repeats; the far edges name the last pixel; a broken coordinate names the first.
+    const PictureLayout standard{100, 50, false, false};
+    const EditorPixel wrapped = editorPixel(standard, 2.435, -0.69);  // as (0.435, 0.31)
+    EXPECT_EQ(wrapped.x, 43u);
+    EXPECT_EQ(wrapped.y, 34u);
+    const EditorPixel edge = editorPixel(standard, 0.99999, 0.0);
+    EXPECT_EQ(edge.x, 99u);
+    EXPECT_EQ(edge.y, 49u);
+    const EditorPixel broken = editorPixel(standard, std::nan(""), INFINITY);
+    EXPECT_EQ(broken.x, 0u);
+    EXPECT_EQ(broken.y, 0u);
 }
 
 }  // namespace

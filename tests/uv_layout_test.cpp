@@ -71,12 +71,23 @@ protected:
         images::writeFile(path, kind.write(picture));
         return path.string();
     }
+    // With KORVEX_TEST_PICTURES naming a folder, the pictures of each kind
+    // are copied there to be looked at.
+    static void keepPictures(const PictureKind& kind, const std::vector<std::string>& files) {
+        const char* keep = std::getenv("KORVEX_TEST_PICTURES");
+        if (keep == nullptr) return;
+        for (const std::string& file : files)
+            std::filesystem::copy_file(file, std::filesystem::path(keep) / (std::string(kind.file) + "-" +
+                                                                           std::filesystem::path(file).filename().string()),
+                                       std::filesystem::copy_options::overwrite_existing);
+    }
     QImage run(const std::vector<std::string>& args, const std::string& png) {
         const InspectRun done = inspect(args);
         EXPECT_EQ(done.status, 0) << done.err;
         return QImage(QString::fromStdString(png));
     }
     fixtures::CarFolder folder;
+    std::string marked_;
 };
 
 TEST_F(UvLayoutTest, OutlinesTheQuadWhereAnEditorShowsItsPartOfEachKindOfPicture) {
@@ -125,9 +136,11 @@ TEST_F(UvLayoutTest, AMarkPaintedInsideTheOutlineShowsOnTheQuadWhereTheTemplateP
                 p[1] = p[2] = 0;
             }
         const std::string shot = (folder.modelFolder() / "shot.png").string();
+        marked_ = picture(kind, marked);
         const QImage frame = run({"render", model, "--png", shot, "--size", "240x240", "--yaw", "0", "--tilt", "0",
-                                  "--fit", "--env", env, "--texture", "0=" + picture(kind, marked)},
+                                  "--fit", "--env", env, "--texture", "0=" + marked_},
                                  shot);
+        keepPictures(kind, {png, marked_, shot});
         const Box quadOnScreen = boxOf(frame, [](QRgb pixel) { return pixel != qRgb(0, 0, 0); });
         const Box mark = boxOf(frame, [](QRgb pixel) { return qRed(pixel) > 100 && qGreen(pixel) < qRed(pixel) / 3; });
         ASSERT_FALSE(quadOnScreen.empty());
