@@ -10,7 +10,6 @@
 #include "render/view_widget.h"
 #include "textures/opengl_textures.h"
 #include "textures/picture_layout.h"
-#include "textures/texture_library.h"
 #include "textures/texture_upload.h"
 #include "ui/texture_manager_window.h"
 
@@ -192,19 +191,11 @@ void MainWindow::dropPicture(const std::filesystem::path& path, int32_t part) {
     runCommand([&] {
         // Anything not yet a step becomes one of its own.
         noteStep("Change");
-        TextureLibrary& library = state_.textureLibrary;
-        std::optional<LoadedTexture> texture;
-        withViewTextures([&](TextureGl& gl) { texture = LoadTextureFile(path, prompts_, gl); });
-        if (!texture) {
-            prompts_.message("ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
-            return;
-        }
-        const std::string name = MakeUniqueTextureName(library, path.filename().string());
-        appendTexture(library, name, texture->object, path, texture->layout);
+        if (!textureManager_->addPicture(path)) return;
+        const TextureLibrary& library = state_.textureLibrary;
+        const std::string& name = library.back().DisplayName;
         const bool onPart = part >= 0 && static_cast<std::size_t>(part) < state_.partList.Parts.size();
         if (onPart) state_.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = static_cast<int32_t>(library.size());
-        RefreshTextureCombo(library, textureCombo());
-        textureManager_->showLibrary();
         history().addedTexture(onPart ? "Drop Picture on Part" : "Drop Picture");
         statusBar()->showMessage(onPart ? toQString(name) + " was added to the textures and given to " +
                                               partName(state_, part) + "."

@@ -46,6 +46,7 @@ QColor partColour(std::size_t k) {
 constexpr double MostRepeats = 16.0;
 
 void drawTriangle(QPainter& painter, const PictureLayout& at, const std::array<float, 6>& uv) {
+    if (!std::all_of(uv.begin(), uv.end(), [](float c) { return std::isfinite(c); })) return;
     double low[2] = {uv[0], uv[1]}, high[2] = {uv[0], uv[1]};
     for (int corner = 1; corner < 3; ++corner)
         for (int axis = 0; axis < 2; ++axis) {
@@ -53,17 +54,19 @@ void drawTriangle(QPainter& painter, const PictureLayout& at, const std::array<f
             low[axis] = std::min(low[axis], c);
             high[axis] = std::max(high[axis], c);
         }
-    for (const double c : {low[0], low[1], high[0], high[1]})
-        if (!std::isfinite(c)) return;
-    // The repeats of the texture the triangle touches, one cell per repeat.
-    double first[2], last[2];
+    // The repeats of the texture the triangle touches, one cell per repeat,
+    // counted from the first: far from 0, adding 1 to a double changes nothing.
+    double first[2];
+    int count[2];
     for (int axis = 0; axis < 2; ++axis) {
         first[axis] = std::floor(low[axis]);
-        last[axis] = std::max(first[axis], std::ceil(high[axis]) - 1.0);
-        if (last[axis] - first[axis] >= MostRepeats) first[axis] = last[axis] = std::floor((low[axis] + high[axis]) / 2);
+        const double cells = std::max(1.0, std::ceil(high[axis]) - first[axis]);
+        count[axis] = cells > MostRepeats ? 1 : static_cast<int>(cells);
+        if (cells > MostRepeats) first[axis] = std::floor((low[axis] + high[axis]) / 2);
     }
-    for (double i = first[0]; i <= last[0]; ++i)
-        for (double j = first[1]; j <= last[1]; ++j) {
+    for (int di = 0; di < count[0]; ++di)
+        for (int dj = 0; dj < count[1]; ++dj) {
+            const double i = first[0] + di, j = first[1] + dj;
             QPolygonF outline;
             for (int corner = 0; corner < 3; ++corner) {
                 const std::size_t k = static_cast<std::size_t>(corner) * 2;

@@ -3,6 +3,7 @@
 // outline that rectangle where an image editor shows it, and a mark painted
 // there in the editor must show on the quad where the template put it.
 
+#include "export/uv_layout.h"
 #include "render/headless_target.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/inspect_run.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 
@@ -157,6 +159,29 @@ TEST_F(UvLayoutTest, AMarkPaintedInsideTheOutlineShowsOnTheQuadWhereTheTemplateP
         EXPECT_NEAR(mark.centreX(), expectedX, width * 0.06);
         EXPECT_NEAR(mark.centreY(), expectedY, height * 0.06);
     }
+}
+
+// The texture repeats: a triangle one repeat over is drawn where the view
+// samples it, on the same pixels; and coordinates no picture could hold
+// (not numbers, or spanning millions of repeats) draw nothing or little,
+// at once, instead of a copy for every repeat.
+TEST(UvLayoutDrawing, RepeatsAreDrawnWhereSampledAndHostileCoordinatesCostNothing) {
+    const auto draw = [](std::vector<std::array<float, 6>> triangles) {
+        UvLayout layout;
+        layout.parts.push_back({0, std::move(triangles)});
+        layout.picture = {64, 64, false, false};
+        return drawUvLayout(layout, QSize(64, 64), QImage());
+    };
+    const QImage home = draw({{0.25f, 0.25f, 0.75f, 0.25f, 0.25f, 0.75f}});
+    const QImage over = draw({{1.25f, -1.75f, 1.75f, -1.75f, 1.25f, -1.25f}});
+    EXPECT_EQ(over, home);
+    const float huge = 1e30f, nan = std::nanf("");
+    const QImage hostile = draw({{nan, 0, 1, 0, 0, 1},
+                                 {0, 0, 1, nan, 0, 1},
+                                 {-huge, 0.5f, huge, 0.5f, 0, huge},
+                                 {0, 0, 3e6f, 0, 0, 3e6f},
+                                 {INFINITY, 0, 0, 1, 1, 1}});
+    EXPECT_EQ(hostile.size(), QSize(64, 64));
 }
 
 }  // namespace

@@ -208,21 +208,25 @@ int32_t TextureManagerWindow::entryOf(const QListWidgetItem* item) const {
 
 void TextureManagerWindow::addTexture() {
     const auto chosen = prompts_.choosePicture(TextureFileFilter);
-    if (!chosen) return;
+    if (chosen) addPicture(*chosen);
+}
+
+bool TextureManagerWindow::addPicture(const std::filesystem::path& path) {
     TextureLibrary& library = state_.textureLibrary;
-    std::string name = MakeUniqueTextureName(library, chosen->filename().string());
+    std::string name = MakeUniqueTextureName(library, path.filename().string());
 
     std::optional<LoadedTexture> texture;
-    withTextures_([&](TextureGl& gl) { texture = LoadTextureFile(*chosen, prompts_, gl); });
+    withTextures_([&](TextureGl& gl) { texture = LoadTextureFile(path, prompts_, gl); });
     if (!texture) {
         prompts_.message("ERROR", "The texture was NOT loaded correctly.", BoxIcon::Error);
-        return;
+        return false;
     }
-    appendTexture(library, name, texture->object, *chosen, texture->layout);
+    appendTexture(library, name, texture->object, path, texture->layout);
     addListItem(name);
     RefreshTextureCombo(library, combo_);
     textureList->setCurrentRow(textureList->count() - 1);
     chosenTexture_ = static_cast<int32_t>(library.size()) - 1;
+    return true;
 }
 
 void TextureManagerWindow::textureRenamed(QListWidgetItem* item, const QByteArray& before) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string_view>
 
@@ -65,6 +66,11 @@ public:
     // highlighted from before is the choice until another is clicked.
     void prepareForChoosing();
     void addTexture();
+    // Makes a texture of the picture file `path` and adds it to the library
+    // and the list, as "Add a Texture" does once a file is chosen: the
+    // decoder's boxes and "The texture was NOT loaded correctly." when it
+    // cannot be loaded. Answers whether it was added.
+    bool addPicture(const std::filesystem::path& path);
     // `item`'s caption was edited; `before` is the caption it had.
     void textureRenamed(QListWidgetItem* item, const QByteArray& before);
     void removeTexture();

@@ -13,16 +13,6 @@ namespace korvex {
 
 namespace {
 
-// The files the export reads, which it must not write over.
-std::vector<ExportInput> inputsOf(const ExportCommand& command, const ProgramState& state) {
-    std::vector<ExportInput> inputs{{state.ModelPath, "the model being exported"}};
-    if (isLookFileName(command.model.path)) inputs.push_back({command.model.path, "the look being exported"});
-    for (const TextureEntry& entry : state.textureLibrary)
-        if (!entry.SourcePath.empty()) inputs.push_back({entry.SourcePath, "a picture the export uses"});
-    for (const auto& [part, file] : command.textures) inputs.push_back({file, "a picture the export uses"});
-    return inputs;
-}
-
 }  // namespace
 
 std::optional<ExportCommand> parseExportCommand(const std::vector<std::string>& args) {
@@ -74,7 +64,7 @@ int inspectExport(const ExportCommand& command, ProgramState& state, std::ostrea
     std::vector<ExportTarget> targets;
     if (!command.glb.empty()) targets.push_back({ExportFormat::Glb, command.glb});
     if (!command.obj.empty()) targets.push_back({ExportFormat::Obj, command.obj});
-    const std::vector<ExportInput> inputs = inputsOf(command, state);
+    const std::vector<ExportInput> inputs = filesRead(command.model, state, command.textures, "exported", "the export");
     try {
         const ExportScene scene = collectExport(state, choices);
         for (const LeftOutPart& left : scene.leftOut)

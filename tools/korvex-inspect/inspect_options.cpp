@@ -2,6 +2,7 @@
 
 #include "inspect.h"
 
+#include "setup/look_file.h"
 #include "textures/texture_library.h"
 #include "textures/texture_upload.h"
 
@@ -65,6 +66,18 @@ void applyPartPictures(const std::vector<PartPicture>& given, ProgramState& stat
             state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex = entry->second;
     }
     printShown(prompts, escaped, out);
+}
+
+std::vector<ExportInput> filesRead(const ModelCommand& model, const ProgramState& state,
+                                   const std::vector<PartPicture>& given, const std::string& done,
+                                   const std::string& writing) {
+    std::vector<ExportInput> inputs{{state.ModelPath, "the model being " + done}};
+    if (isLookFileName(model.path)) inputs.push_back({model.path, "the look being " + done});
+    const std::string picture = "a picture " + writing + " uses";
+    for (const TextureEntry& entry : state.textureLibrary)
+        if (!entry.SourcePath.empty()) inputs.push_back({entry.SourcePath, picture});
+    for (const auto& [part, file] : given) inputs.push_back({file, picture});
+    return inputs;
 }
 
 }  // namespace korvex

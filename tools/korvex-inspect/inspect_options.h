@@ -2,6 +2,9 @@
 // What several of the inspector's commands read from their command lines:
 // numbers, lists of them, and pictures given to parts.
 
+#include "inspect.h"
+
+#include "export/model_export.h"
 #include "model/program_state.h"
 #include "textures/pixel_buffer.h"
 
@@ -44,5 +47,11 @@ std::optional<PartPicture> parsePartPicture(const std::string& text);
 // entry, for whoever makes their textures); prints the decoders' boxes.
 void applyPartPictures(const std::vector<PartPicture>& given, ProgramState& state,
                        std::vector<std::optional<PixelBuffer>>& pictures, std::ostream& out);
+
+// The files a command that writes reads, which it must not write over: the
+// model and the look "being DONE", and "a picture WRITING uses".
+std::vector<ExportInput> filesRead(const ModelCommand& model, const ProgramState& state,
+                                   const std::vector<PartPicture>& given, const std::string& done,
+                                   const std::string& writing);
 
 }  // namespace korvex

@@ -69,12 +69,8 @@ int inspectUv(const UvCommand& command, ProgramState& state, std::ostream& out, 
         under = editorImage(*pictures[entry]);
     }
     const QSize size = command.size ? QSize(command.size->first, command.size->second) : uvLayoutSize(layout);
-    std::vector<ExportInput> inputs{{state.ModelPath, "the model"}};
-    if (isLookFileName(command.model.path)) inputs.push_back({command.model.path, "the look"});
-    for (const TextureEntry& texture : state.textureLibrary)
-        if (!texture.SourcePath.empty()) inputs.push_back({texture.SourcePath, "a picture"});
     try {
-        writeUvLayout(layout, size, under, command.png, inputs);
+        writeUvLayout(layout, size, under, command.png, filesRead(command.model, state, command.textures, "laid out", "the layout"));
     } catch (const std::bad_alloc&) {
         err << "korvex-inspect: there is not enough memory for the layout\n";
         return 1;
