@@ -181,6 +181,8 @@ void MainWindow::showCurrentState() {
                                       : title);
     viewHint->setVisible(!state_.ModelLoaded);
     uvLayoutAction->setEnabled(state_.ModelLoaded && state_.SelectedPart >= 0);
+    // What lay under the pointer went with the model.
+    if (!state_.ModelLoaded) pointerOver(SurfacePoint{});
     if (view3d_ != nullptr) view3d_->requestFrame();
     updateWatches();
 }

@@ -91,7 +91,7 @@ QString pointerNoteText(const ProgramState& state, const SurfacePoint& point) {
 }
 
 void MainWindow::pointerOver(const SurfacePoint& point) {
-    const QString note = pointerNoteText(state_, point);
+    const QString note = state_.ModelLoaded ? pointerNoteText(state_, point) : QString();
     if (note.isEmpty()) {
         if (!pointerNote_.isEmpty() && statusBar()->currentMessage() == pointerNote_) statusBar()->clearMessage();
         pointerNote_.clear();

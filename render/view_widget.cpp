@@ -48,8 +48,6 @@ QPoint pixelOf(const QMouseEvent* event) {
     return event->position().toPoint();
 }
 
-// The system's millisecond tick, cut to 32 bits like the counter the frame
-// clock was made for.
 // Whether two frames look through the same camera at the same view.
 bool sameCamera(const ViewState& a, const ViewState& b) {
     return a.RotationX == b.RotationX && a.RotationY == b.RotationY && a.ZoomZ == b.ZoomZ && a.PanX == b.PanX &&
@@ -57,6 +55,8 @@ bool sameCamera(const ViewState& a, const ViewState& b) {
            a.ViewportHeight == b.ViewportHeight;
 }
 
+// The system's millisecond tick, cut to 32 bits like the counter the frame
+// clock was made for.
 uint32_t systemTickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
