@@ -65,19 +65,12 @@ int inspectExport(const ExportCommand& command, ProgramState& state, std::ostrea
     if (!command.glb.empty()) targets.push_back({ExportFormat::Glb, command.glb});
     if (!command.obj.empty()) targets.push_back({ExportFormat::Obj, command.obj});
     const std::vector<ExportInput> inputs = filesRead(command.model, state, command.textures, "exported", "the export");
-    try {
+    return writeOrSay(err, "to export " + command.model.path, [&] {
         const ExportScene scene = collectExport(state, choices);
         for (const LeftOutPart& left : scene.leftOut)
             out << "left out\t" << left.partIndex << '\t' << left.reason << '\n';
         writeExports(scene, targets, inputs);
-    } catch (const std::bad_alloc&) {
-        err << "korvex-inspect: there is not enough memory to export " << command.model.path << '\n';
-        return 1;
-    } catch (const std::exception& failure) {
-        err << "korvex-inspect: " << failure.what() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }
 
 }  // namespace korvex

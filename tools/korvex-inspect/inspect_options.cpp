@@ -80,4 +80,16 @@ std::vector<ExportInput> filesRead(const ModelCommand& model, const ProgramState
     return inputs;
 }
 
+int writeOrSay(std::ostream& err, const std::string& lackingFor, const std::function<void()>& write) {
+    try {
+        write();
+        return 0;
+    } catch (const std::bad_alloc&) {
+        err << "korvex-inspect: there is not enough memory " << lackingFor << '\n';
+    } catch (const std::exception& failure) {
+        err << "korvex-inspect: " << failure.what() << '\n';
+    }
+    return 1;
+}
+
 }  // namespace korvex

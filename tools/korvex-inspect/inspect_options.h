@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -47,6 +48,10 @@ std::optional<PartPicture> parsePartPicture(const std::string& text);
 // entry, for whoever makes their textures); prints the decoders' boxes.
 void applyPartPictures(const std::vector<PartPicture>& given, ProgramState& state,
                        std::vector<std::optional<PixelBuffer>>& pictures, std::ostream& out);
+
+// Runs `write`; answers 0, or 1 once what escaped it is said on `err` as
+// "korvex-inspect: WHY" ("there is not enough memory FOR" when memory ran out).
+int writeOrSay(std::ostream& err, const std::string& lackingFor, const std::function<void()>& write);
 
 // The files a command that writes reads, which it must not write over: the
 // model and the look "being DONE", and "a picture WRITING uses".

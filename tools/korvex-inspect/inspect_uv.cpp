@@ -69,16 +69,8 @@ int inspectUv(const UvCommand& command, ProgramState& state, std::ostream& out, 
         under = editorImage(*pictures[entry]);
     }
     const QSize size = command.size ? QSize(command.size->first, command.size->second) : uvLayoutSize(layout);
-    try {
-        writeUvLayout(layout, size, under, command.png, filesRead(command.model, state, command.textures, "laid out", "the layout"));
-    } catch (const std::bad_alloc&) {
-        err << "korvex-inspect: there is not enough memory for the layout\n";
-        return 1;
-    } catch (const std::exception& failure) {
-        err << "korvex-inspect: " << failure.what() << '\n';
-        return 1;
-    }
-    return 0;
+    const std::vector<ExportInput> inputs = filesRead(command.model, state, command.textures, "laid out", "the layout");
+    return writeOrSay(err, "for the layout", [&] { writeUvLayout(layout, size, under, command.png, inputs); });
 }
 
 }  // namespace korvex
