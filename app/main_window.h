@@ -153,8 +153,6 @@ public:
     // Asks whether the layout is drawn over the picture: nothing when the
     // user cancels. The window's dialog when not set.
     std::function<std::optional<bool>(const QString& summary, bool hasPicture)> askUvLayoutOptions;
-    // Told on the window's thread when a layout has been written, has failed or was cancelled.
-    std::function<void()> onUvLayoutDone;
     int uvLayoutsRunning() const { return uvLayoutsRunning_; }
     // Names in the status bar what lies under the pointer on the car.
     void pointerOver(const SurfacePoint& point);

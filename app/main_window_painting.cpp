@@ -10,6 +10,7 @@
 #include "render/view_widget.h"
 #include "textures/opengl_textures.h"
 #include "textures/picture_layout.h"
+#include "textures/texture_library.h"
 #include "textures/texture_upload.h"
 #include "ui/texture_manager_window.h"
 
@@ -37,13 +38,6 @@ struct UvLayoutJob {
 };
 
 namespace {
-
-// The texture library entry a part wears, or nothing.
-const TextureEntry* textureOfPart(const ProgramState& state, int32_t part) {
-    const int32_t index = state.partList.Parts[static_cast<std::size_t>(part)].TextureIndex;
-    if (index <= 0 || static_cast<std::size_t>(index) > state.textureLibrary.size()) return nullptr;
-    return &state.textureLibrary[static_cast<std::size_t>(index) - 1];
-}
 
 QString partName(const ProgramState& state, int32_t part) {
     return toQString(state.partList.Parts[static_cast<std::size_t>(part)].Name);
@@ -81,7 +75,8 @@ QString pointerNoteText(const ProgramState& state, const SurfacePoint& point) {
     if (point.part < 0 || static_cast<std::size_t>(point.part) >= state.partList.Parts.size()) return {};
     const QString name = partName(state, point.part);
     const double s = point.texCoord[0], t = point.texCoord[1];
-    const TextureEntry* texture = textureOfPart(state, point.part);
+    const int32_t entry = textureEntryOf(state, static_cast<std::size_t>(point.part));
+    const TextureEntry* texture = entry >= 0 ? &state.textureLibrary[static_cast<std::size_t>(entry)] : nullptr;
     if (texture != nullptr && texture->Layout.Width > 0 && texture->Layout.Height > 0) {
         const EditorPixel pixel = editorPixel(texture->Layout, s, t);
         return QStringLiteral("%1  %2  x %3  y %4").arg(name, pictureName(*texture)).arg(pixel.x).arg(pixel.y);
@@ -91,7 +86,7 @@ QString pointerNoteText(const ProgramState& state, const SurfacePoint& point) {
 }
 
 void MainWindow::pointerOver(const SurfacePoint& point) {
-    const QString note = state_.ModelLoaded ? pointerNoteText(state_, point) : QString();
+    const QString note = pointerNoteText(state_, point);
     if (note.isEmpty()) {
         if (!pointerNote_.isEmpty() && statusBar()->currentMessage() == pointerNote_) statusBar()->clearMessage();
         pointerNote_.clear();
@@ -182,7 +177,6 @@ void MainWindow::startUvLayout(UvLayoutJob job) {
                                  BoxIcon::Error);
             else if (written)
                 statusBar()->showMessage(toQPath(target.filename()) + " was written.", 6000);
-            if (onUvLayoutDone) onUvLayoutDone();
         }, Qt::QueuedConnection);
     });
 }

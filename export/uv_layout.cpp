@@ -4,6 +4,7 @@
 #include "file_set.h"
 #include "image_file.h"
 #include "textures/picture_layout.h"
+#include "textures/texture_library.h"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -14,13 +15,6 @@
 namespace korvex {
 
 namespace {
-
-// The library entry a part wears, or -1.
-int32_t textureOf(const ProgramState& state, std::size_t part) {
-    const int32_t index = state.partList.Parts[part].TextureIndex;
-    if (index <= 0 || static_cast<std::size_t>(index) > state.textureLibrary.size()) return -1;
-    return index - 1;
-}
 
 UvPart trianglesOf(const ProgramState& state, std::size_t part) {
     UvPart drawn{part, {}};
@@ -84,9 +78,9 @@ UvLayout collectUvLayout(const ProgramState& state, const std::vector<int32_t>& 
     if (!state.ModelLoaded) return layout;
     const std::size_t count = drawablePartCount(state.partList);
     const auto known = [count](int32_t part) { return part >= 0 && static_cast<std::size_t>(part) < count; };
-    if (!named.empty() && known(named.front())) layout.texture = textureOf(state, static_cast<std::size_t>(named.front()));
+    if (!named.empty() && known(named.front())) layout.texture = textureEntryOf(state, static_cast<std::size_t>(named.front()));
     for (std::size_t part = 0; part < count; ++part) {
-        const bool wanted = layout.texture >= 0 ? textureOf(state, part) == layout.texture
+        const bool wanted = layout.texture >= 0 ? textureEntryOf(state, part) == layout.texture
                                                 : named.empty() || std::find(named.begin(), named.end(),
                                                                              static_cast<int32_t>(part)) != named.end();
         if (wanted && state.partList.Parts[part].IndicesInRange) layout.parts.push_back(trianglesOf(state, part));

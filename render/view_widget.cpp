@@ -278,7 +278,7 @@ void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
     requestFrame();
     if (clicked && onPartClicked) {
         const QPoint at = pixelOf(event);
-        onPartClicked(pickPart(state_, drawn_, controls_(), at.x(), at.y()));
+        onPartClicked(surfaceAt(at).part);
     }
 }
 

@@ -23,6 +23,12 @@ void appendTexture(TextureLibrary& library, std::string displayName, uint32_t te
     library.push_back(TextureEntry{std::move(displayName), textureObject, std::move(sourcePath), layout});
 }
 
+int32_t textureEntryOf(const ProgramState& state, std::size_t part) {
+    const int32_t index = state.partList.Parts[part].TextureIndex;
+    if (index <= 0 || static_cast<std::size_t>(index) > state.textureLibrary.size()) return -1;
+    return index - 1;
+}
+
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName) {
     library.at(position).DisplayName = std::move(displayName);
 }

@@ -33,6 +33,10 @@ int32_t FindTextureByName(const TextureLibrary& library, std::string_view name);
 // `sourcePath` is the picture file the texture was made from, `layout` how it reached the texture.
 void appendTexture(TextureLibrary& library, std::string displayName, uint32_t textureObject,
                    std::filesystem::path sourcePath = {}, PictureLayout layout = {});
+// The library position of the texture part `part` wears, or -1 for none
+// (an index past the library is none, as the view draws it).
+int32_t textureEntryOf(const ProgramState& state, std::size_t part);
+
 // No uniqueness test: two entries may share a name after a rename.
 void renameTexture(TextureLibrary& library, std::size_t position, std::string displayName);
 
