@@ -178,8 +178,9 @@ private:
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
             if (received < 0) fail("the H.264 encoder failed: " + errorText(received));
             // Each frame lasts one tick of 1/fps. libx264 leaves the packet's
-            // duration unset, and the container would then give the last
-            // frame no time at all and the film would end a frame early.
+            // duration unset; the muxer would guess it from the stream's
+            // frame rate, and without either the last frame would get no
+            // time and the film would end a frame early.
             if (packet_->duration <= 0) packet_->duration = 1;
             av_packet_rescale_ts(packet_.get(), encoder_->time_base, stream_->time_base);
             packet_->stream_index = stream_->index;
