@@ -135,7 +135,8 @@ std::filesystem::path keepOld(const std::filesystem::path& target) {
     }
 }
 
-// Whether `a` and `b` name the same file, whether or not it exists yet.
+}  // namespace
+
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code failed;
     if (std::filesystem::equivalent(a, b, failed) && !failed) return true;
@@ -145,7 +146,6 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return !failed && left == right;
 }
 
-}  // namespace
 
 struct FileSet::Pending {
     std::filesystem::path target, temporary, kept;

@@ -41,6 +41,9 @@ private:
     std::vector<std::pair<std::filesystem::path, std::string>> protected_;
 };
 
+// Whether `a` and `b` name the same file, whether or not it exists yet.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // Writes `bytes` as the file `path` through a FileSet: whole, or not at all.
 void writeWholeFile(const std::filesystem::path& path, std::span<const char> bytes);
 

@@ -1,10 +1,13 @@
 #include "headless_target.h"
 
+#include "still_frame.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace korvex {
@@ -21,6 +24,8 @@ struct HeadlessTarget::Gl {
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
     PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
     PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+    PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 
     bool load() {
         const auto find = [](auto& entry, const char* name) {
@@ -32,7 +37,9 @@ struct HeadlessTarget::Gl {
                find(bindRenderbuffer, "glBindRenderbuffer") && find(deleteRenderbuffers, "glDeleteRenderbuffers") &&
                find(renderbufferStorage, "glRenderbufferStorage") &&
                find(framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-               find(checkFramebufferStatus, "glCheckFramebufferStatus");
+               find(checkFramebufferStatus, "glCheckFramebufferStatus") &&
+               find(renderbufferStorageMultisample, "glRenderbufferStorageMultisample") &&
+               find(blitFramebuffer, "glBlitFramebuffer");
     }
 };
 
@@ -75,7 +82,7 @@ EGLContext compatibilityContext(EGLDisplay display, std::string& whyNot) {
 
 }  // namespace
 
-std::unique_ptr<HeadlessTarget> HeadlessTarget::create(int width, int height, std::string& whyNot) {
+std::unique_ptr<HeadlessTarget> HeadlessTarget::create(int width, int height, std::string& whyNot, int samples) {
     if (width <= 0 || height <= 0) {
         whyNot = "the picture has no pixels";
         return nullptr;
@@ -88,6 +95,7 @@ std::unique_ptr<HeadlessTarget> HeadlessTarget::create(int width, int height, st
     std::unique_ptr<HeadlessTarget> target(new HeadlessTarget);
     target->display_ = display;
     target->context_ = context;
+    target->asked_ = samples > 0 ? samples : 0;
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
         whyNot = "the OpenGL context cannot draw without a surface";
         return nullptr;
@@ -115,35 +123,67 @@ void HeadlessTarget::makeCurrent() {
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
 }
 
+namespace {
+
+// A framebuffer of one colour and one depth renderbuffer, `samples` a
+// pixel (0: a plain one). Answers whether the driver made it whole.
+bool makeFramebuffer(const HeadlessTarget::Gl& gl, int width, int height, int samples, uint32_t& framebuffer,
+                     uint32_t& colour, uint32_t& depth) {
+    gl.genFramebuffers(1, &framebuffer);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    const auto attach = [&](uint32_t& buffer, GLenum format, GLenum attachment) {
+        gl.genRenderbuffers(1, &buffer);
+        gl.bindRenderbuffer(GL_RENDERBUFFER, buffer);
+        if (samples > 0)
+            gl.renderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+        else
+            gl.renderbufferStorage(GL_RENDERBUFFER, format, width, height);
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, buffer);
+    };
+    attach(colour, GL_RGBA8, GL_COLOR_ATTACHMENT0);
+    attach(depth, GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT);
+    return gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE && glGetError() == GL_NO_ERROR;
+}
+
+void dropFramebuffer(const HeadlessTarget::Gl& gl, uint32_t& framebuffer, uint32_t& colour, uint32_t& depth) {
+    const GLuint renderbuffers[] = {colour, depth};
+    gl.deleteRenderbuffers(2, renderbuffers);
+    gl.deleteFramebuffers(1, &framebuffer);
+    framebuffer = colour = depth = 0;
+}
+
+}  // namespace
+
 bool HeadlessTarget::makeBuffers(int width, int height) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
     if (width > largest || height > largest) return false;
-    gl_->genFramebuffers(1, &framebuffer_);
-    gl_->bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    gl_->genRenderbuffers(1, &colour_);
-    gl_->bindRenderbuffer(GL_RENDERBUFFER, colour_);
-    gl_->renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    gl_->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-    gl_->genRenderbuffers(1, &depth_);
-    gl_->bindRenderbuffer(GL_RENDERBUFFER, depth_);
-    gl_->renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    gl_->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
     width_ = width;
     height_ = height;
-    if (gl_->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE && glGetError() == GL_NO_ERROR)
-        return true;
+    granted_ = 0;
+    bool made = makeFramebuffer(*gl_, width, height, 0, framebuffer_, colour_, depth_);
+    if (made && asked_ > 0) {
+        GLint most = 0;
+        glGetIntegerv(GL_MAX_SAMPLES, &most);
+        const int samples = affordableSamples(width, height, std::min(asked_, static_cast<int>(most)));
+        // A driver without multisampling draws as without it.
+        if (samples > 0) {
+            made = makeFramebuffer(*gl_, width, height, samples, drawFramebuffer_, drawColour_, drawDepth_);
+            GLint granted = 0;
+            glGetIntegerv(GL_SAMPLES, &granted);
+            granted_ = granted;
+        }
+    }
+    if (made) return true;
     dropBuffers();
     return false;
 }
 
 void HeadlessTarget::dropBuffers() {
     gl_->bindFramebuffer(GL_FRAMEBUFFER, 0);
-    const GLuint renderbuffers[] = {colour_, depth_};
-    gl_->deleteRenderbuffers(2, renderbuffers);
-    gl_->deleteFramebuffers(1, &framebuffer_);
-    framebuffer_ = colour_ = depth_ = 0;
-    width_ = height_ = 0;
+    dropFramebuffer(*gl_, framebuffer_, colour_, depth_);
+    if (drawFramebuffer_ != 0) dropFramebuffer(*gl_, drawFramebuffer_, drawColour_, drawDepth_);
+    width_ = height_ = granted_ = 0;
 }
 
 bool HeadlessTarget::resize(int width, int height) {
@@ -153,16 +193,32 @@ bool HeadlessTarget::resize(int width, int height) {
     return makeBuffers(width, height);
 }
 
-std::vector<uint8_t> HeadlessTarget::readRgb() const {
-    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
-    std::vector<uint8_t> bottomUp(rowBytes * static_cast<std::size_t>(height_));
+void HeadlessTarget::resolve() const {
+    if (drawFramebuffer_ == 0) return;
+    gl_->bindFramebuffer(GL_READ_FRAMEBUFFER, drawFramebuffer_);
+    gl_->bindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
+    gl_->blitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    gl_->bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+}
+
+std::vector<uint8_t> HeadlessTarget::read(uint32_t format, int channels) const {
+    resolve();
+    std::vector<uint8_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) *
+                                static_cast<std::size_t>(channels));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<uint8_t> topDown(bottomUp.size());
-    for (int row = 0; row < height_; ++row)
-        std::memcpy(topDown.data() + static_cast<std::size_t>(row) * rowBytes,
-                    bottomUp.data() + static_cast<std::size_t>(height_ - 1 - row) * rowBytes, rowBytes);
-    return topDown;
+    glReadPixels(0, 0, width_, height_, format, GL_UNSIGNED_BYTE, pixels.data());
+    // The next frame is drawn where frames are drawn.
+    if (drawFramebuffer_ != 0) gl_->bindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+    flipRows(pixels, width_, height_, channels);
+    return pixels;
+}
+
+std::vector<uint8_t> HeadlessTarget::readRgb() const {
+    return read(GL_RGB, 3);
+}
+
+std::vector<uint8_t> HeadlessTarget::readRgba() const {
+    return read(GL_RGBA, 4);
 }
 
 }  // namespace korvex

@@ -1,4 +1,5 @@
 #include "view_widget.h"
+#include "view_framebuffers.h"
 
 #include "scene_colours.h"
 
@@ -222,7 +223,11 @@ void ViewWidget::paintGL() {
     AdvanceFrameClock(state_.view, tick);
     const FrameControls controls = controls_();
     drawn_ = state_.view;
+    Multisampled* smooth = smoothTarget();
+    samplesDrawn_ = smooth != nullptr ? smooth->granted() : 0;
+    if (smooth != nullptr) smooth->bind();
     RenderFrame(state_, controls);
+    if (smooth != nullptr) smooth->resolveInto(defaultFramebufferObject());
     ++frames_;
     // The frame's time is its drawing's, not only the commands' sending.
     context()->functions()->glFinish();
@@ -291,6 +296,8 @@ void ViewWidget::wheelEvent(QWheelEvent* event) {
 void ViewWidget::releaseGl() {
     if (context() == nullptr || !isValid()) return;
     makeCurrent();
+    smoothTarget_.reset();
+    stillTarget_.reset();
     OpenGlTextures textures;
     if (state_.view.EnvTexture != 0) textures.deleteTexture(state_.view.EnvTexture);
     state_.view.EnvTexture = 0;

@@ -7,14 +7,17 @@
 
 #include "frame_renderer.h"
 #include "picking.h"
+#include "still_frame.h"
 #include "model/program_state.h"
 #include "model/user_io.h"
 
+#include <QImage>
 #include <QOpenGLWidget>
 #include <QTimer>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -70,6 +73,26 @@ public:
     // The point of the car under pixel `at` of the last frame drawn.
     SurfacePoint surfaceAt(QPoint at) const;
 
+    // Smooth edges: frames are drawn with SmoothSamples samples a pixel
+    // where the display grants them, and as without where it grants none.
+    static constexpr int SmoothSamples = 4;
+    void setSmoothEdges(bool on);
+    bool smoothEdges() const { return smooth_; }
+    // The samples a pixel the last frame was drawn with: 0 without
+    // multisampling.
+    int samplesDrawn() const { return samplesDrawn_; }
+
+    // One frame of the model as `view` shows it, drawn off screen by the
+    // same renderer at `still`'s size with `samples` samples a pixel (or
+    // the most the driver grants and the memory allows below them), without
+    // the selected part's glow: R,G,B,A bytes, straight alpha, top row
+    // first; alpha 255 everywhere unless `still` is transparent. Empty when
+    // no context or framebuffer could be had. The view's own frame and
+    // camera are left as they were.
+    std::vector<uint8_t> drawStillPixels(const ViewState& view, const StillFrame& still, int samples);
+    // The same as a picture (without alpha unless transparent).
+    QImage drawPicture(const ViewState& view, const StillFrame& still, int samples);
+
     // A frame that takes longer than this to draw makes the view slow to
     // draw: it stops moving by itself (turning, pulsing) and draws only when
     // something changes, so that the window goes on answering between frames.
@@ -92,6 +115,10 @@ protected:
 
 private:
     void notePointer();
+    // The framebuffer a smooth frame is drawn into before it is resolved
+    // into the widget's, or nothing (not smooth, or no samples granted).
+    class Multisampled;
+    Multisampled* smoothTarget();
 
     void releaseGl();
     void scheduleNextFrame(const FrameControls& controls);
@@ -119,6 +146,9 @@ private:
     std::optional<QPoint> pointer_;
     ViewState notedCamera_;
     QTimer pointerNote_;
+    bool smooth_ = false;
+    int samplesDrawn_ = 0;
+    std::unique_ptr<Multisampled> smoothTarget_, stillTarget_;
 };
 
 }  // namespace korvex

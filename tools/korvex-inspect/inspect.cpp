@@ -1,6 +1,7 @@
 #include "inspect.h"
 
 #include "inspect_export.h"
+#include "inspect_presenting.h"
 #include "inspect_render.h"
 #include "inspect_texture.h"
 #include "inspect_uv.h"
@@ -16,6 +17,8 @@ int runInspect(const std::vector<std::string>& args, ProgramState& state, std::o
     if (const auto command = parseRenderCommand(args)) return inspectRender(*command, state, out, err);
     if (const auto command = parseExportCommand(args)) return inspectExport(*command, state, out, err);
     if (const auto command = parseUvCommand(args)) return inspectUv(*command, state, out, err);
+    if (const auto command = parseTurntableCommand(args)) return inspectTurntable(*command, state, out, err);
+    if (const auto command = parseSheetCommand(args)) return inspectSheet(*command, state, out, err);
     err << InspectUsage;
     return 2;
 }

@@ -15,11 +15,15 @@ const char* const InspectUsage =
     "       korvex-inspect render MODEL|LOOK --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z]"
     " [--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N]"
     " [--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--texture PART=PICTURE]..."
-    " [--answer yes|no]\n"
+    " [--samples 0|2|4|8] [--transparent] [--answer yes|no]\n"
     "       korvex-inspect export MODEL|LOOK [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]..."
     " [--answer yes|no]\n"
     "       korvex-inspect uv MODEL|LOOK --png OUT.png [--part N]... [--texture PART=PICTURE]... [--size WxH]"
-    " [--over] [--answer yes|no]\n";
+    " [--over] [--answer yes|no]\n"
+    "       korvex-inspect turntable MODEL|LOOK --out FILE.mp4|FILE.webp [--size WxH] [--seconds S] [--fps N]"
+    " [--samples 0|2|4|8] [--transparent] [--view front|side|top|three-quarter] [--fit] [--answer yes|no]\n"
+    "       korvex-inspect sheet MODEL|LOOK --png OUT.png [--size WxH] [--samples 0|2|4|8] [--transparent]"
+    " [--answer yes|no]\n";
 
 std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;

@@ -11,6 +11,7 @@
 #include "render/navigation.h"
 #include "render/scene.h"
 #include "render/scene_colours.h"
+#include "render/still_frame.h"
 #include "setup/look_file.h"
 #include "textures/fit_texture.h"
 #include "textures/opengl_textures.h"
@@ -59,7 +60,9 @@ bool assign(const std::optional<Value>& parsed, Field& field) {
     return parsed.has_value();
 }
 
-bool setOption(RenderCommand& command, const std::string& option, const std::string& value) {
+}  // namespace
+
+bool setRenderOption(RenderCommand& command, const std::string& option, const std::string& value) {
     if (option == "--png") return assign(value.empty() ? std::nullopt : std::optional(value), command.png);
     if (option == "--env") return assign(std::optional(value), command.envPath);
     if (option == "--answer") {
@@ -89,8 +92,16 @@ bool setOption(RenderCommand& command, const std::string& option, const std::str
         if (given) command.textures.push_back(*given);
         return given.has_value();
     }
+    if (option == "--samples") {
+        const auto samples = parseNumber<int>(value);
+        if (!samples || (*samples != 0 && *samples != 2 && *samples != 4 && *samples != 8)) return false;
+        command.samples = *samples;
+        return true;
+    }
     return false;
 }
+
+namespace {
 
 // The reflection picture's box and a failure in its data are printed; the
 // frame is drawn either way, as the viewer's is.
@@ -133,18 +144,10 @@ void makeTextures(TextureLibrary& library, const std::vector<std::optional<Pixel
     }
 }
 
-// What the user would have set in the window before this frame. The view
-// is framed last, once it is turned and sized as it will be drawn. The pan
-// and the centre are left as they are: the viewer's start, or the look's.
-void applyWindowState(const RenderCommand& command, const FrameControls& controls, ProgramState& state) {
+// What the user would have set in the window before this frame, but for
+// the camera.
+void applyWindowState(const RenderCommand& command, ProgramState& state) {
     ViewState& view = state.view;
-    view.RotationY = command.rotationY.value_or(0.0f);
-    view.RotationX = command.rotationX.value_or(StartRotationX);
-    if (command.standardView) setStandardView(view, *command.standardView);
-    view.ZoomZ = command.zoomZ.value_or(StartZoomZ);
-    view.ViewportWidth = command.width;
-    view.ViewportHeight = command.height;
-    if (command.fit) fitView(state, controls);
     view.FrameTime = command.frameTime;
     view.PreviousFrameTime = command.frameTime;
     state.SelectedPart = command.selectedPart;
@@ -152,11 +155,6 @@ void applyWindowState(const RenderCommand& command, const FrameControls& control
     ApplyPolygonMode(view);
     if (command.background) ApplyBackgroundColour(*command.background);
     if (command.backlight) ApplyBacklightColour(*command.backlight);
-}
-
-void writePng(const std::vector<uint8_t>& rgb, int width, int height, const std::string& path) {
-    const QImage image(rgb.data(), width, height, static_cast<qsizetype>(width) * 3, QImage::Format_RGB888);
-    writeImageFile(image, path, "png");
 }
 
 }  // namespace
@@ -172,7 +170,9 @@ std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& 
             command.useLevelOfDetail = false;
         } else if (args[i] == "--fit") {
             command.fit = true;
-        } else if (i + 1 >= args.size() || !setOption(command, args[i], args[i + 1])) {
+        } else if (args[i] == "--transparent") {
+            command.transparent = true;
+        } else if (i + 1 >= args.size() || !setRenderOption(command, args[i], args[i + 1])) {
             return std::nullopt;
         } else {
             ++i;
@@ -182,12 +182,26 @@ std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& 
     return command;
 }
 
-int inspectRender(const RenderCommand& given, ProgramState& state, std::ostream& out, std::ostream& err) {
+// The view is framed last, once it is turned and sized as it will be drawn.
+// The pan and the centre are left as they are: the viewer's start, or the look's.
+void applyCamera(const RenderCommand& command, const FrameControls& controls, ProgramState& state) {
+    ViewState& view = state.view;
+    view.RotationY = command.rotationY.value_or(0.0f);
+    view.RotationX = command.rotationX.value_or(StartRotationX);
+    if (command.standardView) setStandardView(view, *command.standardView);
+    view.ZoomZ = command.zoomZ.value_or(StartZoomZ);
+    view.ViewportWidth = command.width;
+    view.ViewportHeight = command.height;
+    if (command.fit) fitView(state, controls);
+}
+
+std::optional<RenderSession> startRender(const RenderCommand& given, ProgramState& state, std::ostream& out,
+                                         std::ostream& err) {
     RenderCommand command = given;
     std::vector<std::optional<PixelBuffer>> pictures;
     if (isLookFileName(given.model.path)) {
         std::optional<InspectedLook> look = inspectLook(given.model, state, out, err);
-        if (!look) return 1;
+        if (!look) return std::nullopt;
         command = overLook(given, state.view, look->controls);
         pictures = std::move(look->pictures);
     } else {
@@ -195,21 +209,42 @@ int inspectRender(const RenderCommand& given, ProgramState& state, std::ostream&
     }
     applyPartPictures(command.textures, state, pictures, out);
     std::string whyNot;
-    const auto target = HeadlessTarget::create(command.width, command.height, whyNot);
-    if (!target) {
+    RenderSession session;
+    session.target = HeadlessTarget::create(command.width, command.height, whyNot, command.samples);
+    if (!session.target) {
         err << "korvex-inspect: cannot draw: " << whyNot << '\n';
-        return 1;
+        return std::nullopt;
     }
     makeTextures(state.textureLibrary, pictures);
     setUpScene(command, state, out);
-    resizeView(command.width, command.height);
-    FrameControls controls;
-    controls.UseLevelOfDetail = command.useLevelOfDetail;
-    controls.DetailLevel = command.detailLevel.value_or(100);
-    applyWindowState(command, controls, state);
-    RenderFrame(state, controls);
+    session.command = command;
+    session.controls.UseLevelOfDetail = command.useLevelOfDetail;
+    session.controls.DetailLevel = command.detailLevel.value_or(100);
+    applyWindowState(command, state);
+    applyCamera(command, session.controls, state);
+    return session;
+}
+
+QImage sessionPicture(const HeadlessTarget& target, bool transparent) {
+    if (!transparent) {
+        const std::vector<uint8_t> rgb = target.readRgb();
+        return QImage(rgb.data(), target.width(), target.height(), static_cast<qsizetype>(target.width()) * 3,
+                      QImage::Format_RGB888)
+            .copy();
+    }
+    std::vector<uint8_t> rgba = target.readRgba();
+    unpremultiply(rgba);
+    return QImage(rgba.data(), target.width(), target.height(), static_cast<qsizetype>(target.width()) * 4,
+                  QImage::Format_RGBA8888)
+        .copy();
+}
+
+int inspectRender(const RenderCommand& command, ProgramState& state, std::ostream& out, std::ostream& err) {
+    std::optional<RenderSession> session = startRender(command, state, out, err);
+    if (!session) return 1;
+    drawStill(state, session->controls, {command.width, command.height, command.transparent});
     try {
-        writePng(target->readRgb(), command.width, command.height, command.png);
+        writeImageFile(sessionPicture(*session->target, command.transparent), command.png, "png");
     } catch (const ExportError& failure) {
         err << "korvex-inspect: " << failure.what() << '\n';
         return 1;

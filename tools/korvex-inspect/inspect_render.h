@@ -6,9 +6,14 @@
 #include "inspect.h"
 #include "inspect_options.h"
 
+#include "render/frame_renderer.h"
+#include "render/headless_target.h"
 #include "render/navigation.h"
 
+#include <QImage>
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -33,10 +38,38 @@ struct RenderCommand {
     uint32_t frameTime = 0;
     std::optional<uint32_t> background, backlight;  // 0x00BBGGRR
     std::vector<PartPicture> textures;              // pictures given to parts, over the look's
+    int samples = 0;                                // multisampling: 0, 2, 4 or 8 samples a pixel
+    bool transparent = false;                       // a clear background (alpha 0) instead of the scene's
+};
+
+// A frame ready to be drawn: the target current, the scene set up and the
+// window state of the command applied to the program state.
+struct RenderSession {
+    std::unique_ptr<HeadlessTarget> target;
+    RenderCommand command;  // as given, over what the look set
+    FrameControls controls;
 };
 
 // Nothing for a command line that is not a well-formed render command.
 std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& args);
+
+// Reads one render option (`option` with its `value`) into `command`:
+// false for an option render does not have or a value it does not take.
+bool setRenderOption(RenderCommand& command, const std::string& option, const std::string& value);
+
+// Opens the model or look as `render` does (printing what it prints), makes
+// the target and sets up the scene; nothing, once `err` says why, when the
+// look cannot be opened or nothing can be drawn.
+std::optional<RenderSession> startRender(const RenderCommand& command, ProgramState& state, std::ostream& out,
+                                         std::ostream& err);
+
+// Sets the view to the command's camera at the target's size: turned,
+// tilted, zoomed, or a standard view, framed last when asked.
+void applyCamera(const RenderCommand& command, const FrameControls& controls, ProgramState& state);
+
+// The picture drawn by the session's target as a straight-alpha picture
+// (opaque unless `transparent`).
+QImage sessionPicture(const HeadlessTarget& target, bool transparent);
 
 // Prints what `model` prints (for a look, that of its model with the look's
 // set-up and a box naming the pictures it could not load), then the scene
