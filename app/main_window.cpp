@@ -25,7 +25,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextCursor>
@@ -84,9 +83,7 @@ MainWindow::MainWindow(Prompts& prompts, ColourChooser& colours, QWidget* parent
 
     openDocument = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     setAcceptDrops(true);
-    auto* saveView = new QShortcut(QKeySequence(Qt::Key_F12), this);
-    saveView->setObjectName("saveViewShortcut");
-    connect(saveView, &QShortcut::activated, this, [this] { saveViewPicture(); });
+    createPresenting();
     createEditing();
     qApp->installEventFilter(this);
     showCurrentState();

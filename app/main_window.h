@@ -15,6 +15,9 @@
 //   main_window_looks.cpp             looks saved and opened; undo and redo
 //   main_window_painting.cpp          UV layouts, the pixel under the
 //                                     pointer, pictures dropped on the car
+//   main_window_presenting.cpp        pictures at any size, the sheet of
+//                                     standard views, turntable films,
+//                                     smooth edges
 
 #include "model/program_state.h"
 #include "model/user_io.h"
@@ -23,6 +26,7 @@
 #include "textures/texture_gl.h"
 #include "ui/colour_chooser.h"
 #include "ui/window_common.h"
+#include "presenting_dialogs.h"
 #include "window_panels.h"
 
 #include <QMainWindow>
@@ -65,6 +69,7 @@ class TextureManagerWindow;
 class ViewWidget;
 struct SurfacePoint;
 struct UvLayoutJob;
+class TurntableRecording;
 
 class MainWindow : public QMainWindow, public LogSink, public CommandControls {
     Q_OBJECT
@@ -142,8 +147,24 @@ public:
     FileWatcher& fileWatcher() { return *watcher_; }
     // Pictures read again and shown so far.
     uint64_t picturesReloaded() const { return picturesReloaded_; }
-    // F12: saves the 3-D view as a picture.
+    // F12, "File > Save View As Picture": saves the 3-D view as it shows.
     void saveViewPicture();
+    // "File > Save Picture..." (Shift+F12): asks the size, background and
+    // smooth edges, then draws the view off screen at that size.
+    void savePictureCommand();
+    // "File > Save Standard Views...": front, side, top and three-quarter,
+    // each fitted, two by two with a caption line, as one picture.
+    void saveStandardViewsCommand();
+    // "File > Export Turntable...": one full turn from the current view as
+    // an MP4 or animated WebP film, drawn frame by frame while the window
+    // goes on answering.
+    void exportTurntableCommand();
+    // Ask the options of a picture or a film; the window's dialogs when not set.
+    std::function<std::optional<PictureOptions>(const QString& title, QSize viewSize)> askPictureOptions;
+    std::function<std::optional<TurntableOptions>()> askTurntableOptions;
+    // Pictures being written, and the film being made (or nothing).
+    int picturesRunning() const { return picturesRunning_; }
+    TurntableRecording* turntableRecording() const { return recording_; }
     // "File > Export...": the model as glTF or OBJ, without the parts left unchecked.
     void exportModelCommand();
     // "File > Export UV Layout...": the layout of the selected part's
@@ -209,6 +230,7 @@ public:
         *textureWheelAction, *uncolourAllAction, *randomColoursAction, *allTransparentAction, *allOpaqueAction,
         *allReflectingAction, *allMattAction, *restoreSettingsMenuAction, *backgroundColourAction,
         *backlightColourAction;
+    QAction *saveViewAction, *savePictureAction, *saveStandardViewsAction, *turntableAction, *smoothEdgesAction;
     QAction *fitAction, *frontViewAction, *sideViewAction, *topViewAction, *threeQuarterViewAction, *resetViewAction;
     QAction *helpAction, *aboutAction;
     // The left pane: the tree over the bar that divides it from the tabs,
@@ -268,6 +290,17 @@ private:
     // Notes in the status bar that frames are slow to draw, or takes the note away.
     void noteSlowFrames(bool slow, uint32_t milliseconds);
     void createViewMenu();
+    // The picture and film commands and "Smooth Edges".
+    void createPresenting();
+    // Takes "Smooth Edges" from the window's memory, or puts it there.
+    void rememberSmoothEdges(bool remember);
+    // The status tip of "Smooth Edges": the samples the display granted.
+    void noteSmoothEdges();
+    QSize viewPixelSize() const;
+    std::optional<PictureOptions> askPicture(const QString& title);
+    int stillSamples(bool smooth) const;
+    // Encodes and writes `picture` as a PNG away from the window's thread.
+    void writePictureAway(const QImage& picture, const std::filesystem::path& target);
     // Lays out the left pane and puts the tree into its "No File Loaded" state.
     void prepareLeftPane();
 
@@ -331,13 +364,18 @@ private:
     bool uvOver_ = false;
     void startUvLayout(UvLayoutJob job);
     int uvLayoutsRunning_ = 0;
+    PictureOptions pictureOptions_;
+    TurntableOptions turntableOptions_;
+    int picturesRunning_ = 0;
+    TurntableRecording* recording_ = nullptr;
     QThreadPool layoutPool_;
 };
 
 inline constexpr std::string_view PictureFileFilter =
     "PNG Image (*.png)|*.png|JPEG Image (*.jpg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp";
 
-inline constexpr std::string_view UvLayoutFileFilter = "PNG Image (*.png)|*.png";
+inline constexpr std::string_view PngFileFilter = "PNG Image (*.png)|*.png";
+inline constexpr std::string_view UvLayoutFileFilter = PngFileFilter;
 
 // What the status bar says of point `point` of the car: "Hood  stripes.tga
 // x 812  y 233" on a textured part, "Hood  no texture  u 0.396  v 0.772" on

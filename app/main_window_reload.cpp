@@ -227,6 +227,7 @@ void MainWindow::useMemory(QSettings* memory) {
     setLeftPaneWidth(std::max(window_metrics::NarrowestPane, paneWidth));
     layoutLeftPane();
     rotatingAction->setChecked(memory_->value("options/rotating", true).toBool());
+    rememberSmoothEdges(false);
     const auto colour = [&](const QString& key, uint32_t& value, void (*apply)(uint32_t)) {
         bool number = false;
         const uint32_t remembered = memory_->value(key).toUInt(&number);
@@ -246,6 +247,7 @@ void MainWindow::remember() {
     memory_->setValue("window/leftPaneWidth", leftPaneWidth_);
     memory_->setValue("window/treeShare", splitterShare_);
     memory_->setValue("options/rotating", rotatingAction->isChecked());
+    rememberSmoothEdges(true);
     memory_->setValue(BackgroundKey, state_.view.BackgroundColour);
     memory_->setValue(BacklightKey, state_.view.BacklightColour);
     memory_->sync();
