@@ -32,6 +32,8 @@ TurntableRecording::TurntableRecording(ViewWidget& view, const ViewState& start,
     progress_->setMinimumWidth(340);
     progress_->setAttribute(Qt::WA_DeleteOnClose);
     connect(progress_, &QProgressDialog::canceled, this, &TurntableRecording::cancel);
+    // Escape closes the box without the button: the film stops all the same.
+    connect(progress_, &QProgressDialog::rejected, this, &TurntableRecording::cancel);
     next_.setSingleShot(true);
     connect(&next_, &QTimer::timeout, this, &TurntableRecording::drawNext);
     next_.start(0);

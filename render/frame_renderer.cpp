@@ -117,20 +117,6 @@ private:
     StripEmitter emitter_;
 };
 
-// Colours are the texture's times the lit colour, as OpenGL's modulate
-// makes them; the alpha written is the lit colour's alone (1), so that a
-// picture with a clear background is opaque wherever a part is drawn, even
-// where its texture's own alpha is 0 (as many painted TGA files have it).
-// Nothing in the view blends by the alpha written.
-void useLitAlpha() {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
-}
-
 }  // namespace
 
 void setVertexArraysEnabled(bool enabled) {
@@ -174,7 +160,6 @@ bool anyPartDrawn(const ProgramState& state, const FrameControls& controls) {
 
 void RenderFrame(ProgramState& state, const FrameControls& controls, StripEmitter emitter) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    useLitAlpha();
     ViewState& view = state.view;
     glMatrixMode(GL_MODELVIEW);
     const Matrix4 camera = modelViewOf(view);
