@@ -191,6 +191,14 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
         {"uv", "x.o", "--png", "a.png", "--size", "20000x10"},
         {"uv", "x.o", "--png", "a.png", "--texture", "2"},
         {"uv", "x.o", "--png"},
+        {"render", "x.o", "--png", "a.png", "--samples", "3"},
+        {"turntable", "x.o"},
+        {"turntable", "x.o", "--out", "a.mp4", "--png", "a.png"},
+        {"turntable", "x.o", "--out", "a.mp4", "--seconds", "601"},
+        {"turntable", "x.o", "--out", "a.mp4", "--wireframe"},
+        {"sheet", "x.o"},
+        {"sheet", "x.o", "--png", "a.png", "--size", "10x10"},
+        {"sheet", "x.o", "--png", "a.png", "--fit"},
     };
     for (const auto& args : wrong) {
         const InspectRun run = inspect(args);
@@ -203,11 +211,15 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
             "       korvex-inspect render MODEL|LOOK --png OUT.png [--size WxH] [--yaw DEG] [--tilt DEG] [--zoom Z] "
             "[--view front|side|top|three-quarter] [--fit] [--env FILE] [--wireframe] [--lod-off] [--slider N] "
             "[--select PART] [--frame-time MS] [--background R,G,B] [--backlight R,G,B] [--texture PART=PICTURE]... "
-            "[--answer yes|no]\n"
+            "[--samples 0|2|4|8] [--transparent] [--answer yes|no]\n"
             "       korvex-inspect export MODEL|LOOK [--glb OUT.glb] [--obj OUT.obj] [--texture PART=PICTURE]... "
             "[--answer yes|no]\n"
             "       korvex-inspect uv MODEL|LOOK --png OUT.png [--part N]... [--texture PART=PICTURE]... [--size WxH] "
-            "[--over] [--answer yes|no]\n");
+            "[--over] [--answer yes|no]\n"
+            "       korvex-inspect turntable MODEL|LOOK --out FILE.mp4|FILE.webp [--size WxH] [--seconds S] [--fps N] "
+            "[--samples 0|2|4|8] [--transparent] [--view front|side|top|three-quarter] [--fit] [--answer yes|no]\n"
+            "       korvex-inspect sheet MODEL|LOOK --png OUT.png [--size WxH] [--samples 0|2|4|8] [--transparent] "
+            "[--answer yes|no]\n");
     }
 }
 

@@ -200,7 +200,11 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheirCaptionsHintsAndShortCuts) {
     QStringList fileMenu;
     for (QAction* item : window->fileMenu->actions()) fileMenu << (item->isSeparator() ? "-" : item->text());
     EXPECT_EQ(fileMenu, (QStringList{"&Open", "Open Loo&k...", "C&lose", "&Reload", "Open Re&cent", "-",
-                                     "&Save Look...", "Ex&port...", "Export &UV Layout...", "-", "Manage Textures", "-", "&Exit"}));
+                                     "&Save Look...", "Ex&port...", "Export &UV Layout...", "-", "Save View As &Picture",
+                                     "Save P&icture...", "Save Standard &Views...", "Export &Turntable...", "-",
+                                     "Manage Textures", "-", "&Exit"}));
+    EXPECT_EQ(window->saveViewAction->shortcut(), QKeySequence(Qt::Key_F12));
+    EXPECT_EQ(window->savePictureAction->shortcut(), QKeySequence("Shift+F12"));
     EXPECT_EQ(window->saveLookAction->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_FALSE(window->saveLookAction->isEnabled());
     QStringList editMenu;

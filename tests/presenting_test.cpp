@@ -90,12 +90,14 @@ TEST_F(PresentingTest, AClearBackgroundIsAlphaZeroAndThePartsOpaqueSmoothedOnlyA
     EXPECT_NEAR(softOpaque, sharpOpaque, sharpOpaque / 10);
     // A smoothed edge keeps the part's colour, not the clear black under it.
     for (int y = 0; y < soft.height(); ++y)
-        for (int x = 0; x < soft.width(); ++x)
-            if (qAlpha(soft.pixel(x, y)) > 64 && qAlpha(soft.pixel(x, y)) < 255)
+        for (int x = 0; x < soft.width(); ++x) {
+            if (qAlpha(soft.pixel(x, y)) > 64 && qAlpha(soft.pixel(x, y)) < 255) {
                 ASSERT_GT(qGray(soft.pixel(x, y)), 40) << x << "," << y;
+            }
+        }
 
     // A painted picture whose alpha is 0 throughout (as many TGA files are
-    // saved) does not make the part it covers see-through.
+    // saved) does not make the part it wears see-through.
     images::Picture clear = images::solid(8, 8, 220, 30, 30);
     for (std::size_t i = 3; i < clear.rgba.size(); i += 4) clear.rgba[i] = 0;
     const auto tga = folder.cars() / "clear.tga";

@@ -72,8 +72,11 @@ TEST_F(ViewWidgetTest, DrawsTheSampleCarAsTheInspectorDoes) {
 
     QProcess inspector;
     const QString png = QString::fromStdString((dir / "car.png").string());
+    // With the samples the display granted the view's smooth edges.
+    EXPECT_GT(view->samplesDrawn(), 0);
     inspector.start(KORVEX_INSPECT, {"render", KORVEX_SAMPLE_CAR, "--png", png, "--size",
-                                     QString("%1x%2").arg(drawn.width()).arg(drawn.height())});
+                                     QString("%1x%2").arg(drawn.width()).arg(drawn.height()), "--samples",
+                                     QString::number(view->samplesDrawn())});
     ASSERT_TRUE(inspector.waitForFinished(60000));
     ASSERT_EQ(inspector.exitCode(), 0) << inspector.readAllStandardError().toStdString();
     const QImage rendered = QImage(png).convertToFormat(QImage::Format_RGB888);
