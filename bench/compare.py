@@ -146,6 +146,34 @@ def main():
     table.add("the same layout bare, on a clear background / ImageMagick's TGA to PNG", bare * ms, convert_png * ms,
               "ms")
 
+    # Smooth edges: the window's own view, drawn again and again standing still.
+    smooth, plain, samples, size = subprocess.run([f"{build}/bench/smooth-frames-bench", car, "240"], check=True,
+                                                  capture_output=True, text=True).stdout.split()
+    table.add(f"a frame of the sample car in the window's {size} view: {samples}x samples / none (llvmpipe)",
+              float(smooth), float(plain), "ms")
+
+    # Turntable films: 180 frames of 800x600 drawn and encoded, against the
+    # encoders' own command-line tools given the same frames as PNG files
+    # with the same settings (x264 medium, crf 23; WebP lossy, quality 80,
+    # method 4). The frames are the film's own, so both encode the same.
+    frames = f"{inputs}/frames"
+    os.makedirs(frames, exist_ok=True)
+    mp4, webp = f"{inputs}/turn.mp4", f"{inputs}/turn.webp"
+    subprocess.run([inspect, "turntable", car, "--out", mp4], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-i", mp4, "-start_number", "0", f"{frames}/f%03d.png"],
+                   check=True)
+    pngs = " ".join(f"{frames}/f{i:03d}.png" for i in range(180))
+    ffmpeg, ours_mp4, img2webp, ours_webp = hyperfine(
+        [f"ffmpeg -loglevel error -y -framerate 30 -i {frames}/f%03d.png -c:v libx264 -preset medium -crf 23 "
+         f"-pix_fmt yuv420p -movflags +faststart {inputs}/ref.mp4",
+         f"{inspect} turntable {car} --out {mp4}",
+         f"img2webp -loop 0 -lossy -q 80 -m 4 -d 33 {pngs} -o {inputs}/ref.webp",
+         f"{inspect} turntable {car} --out {webp}"], runs=4, warmup=1, rounds=2)
+    table.add("a turntable of the sample car, 180 frames 800x600 to .mp4: `korvex-inspect turntable` / "
+              "`ffmpeg` from PNG files", ours_mp4 * ms, ffmpeg * ms, "ms", 1.5)
+    table.add("the same to animated .webp: `korvex-inspect turntable` / `img2webp` from PNG files",
+              ours_webp * ms, img2webp * ms, "ms", 1.5)
+
     text = table.markdown()
     print(text, end="")
     if args.out:
