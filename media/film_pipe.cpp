@@ -59,6 +59,11 @@ void FilmPipe::push(std::vector<uint8_t> rgba) {
     changed_.notify_all();
 }
 
+bool FilmPipe::hasRoom() const {
+    const std::lock_guard lock(mutex_);
+    return stopping_ || frames_.size() < waiting_;
+}
+
 void FilmPipe::finish() {
     {
         const std::lock_guard lock(mutex_);

@@ -32,6 +32,8 @@ public:
     // Hands a frame over; waits while `waiting` frames are waiting. Throws
     // the MediaError that stopped the encoder.
     void push(std::vector<uint8_t> rgba);
+    // Whether push() would take a frame without waiting.
+    bool hasRoom() const;
     // Waits for every frame to be encoded and finishes the film. Throws
     // MediaError.
     void finish();

@@ -1,6 +1,5 @@
 #include "media/film_writer.h"
 
-#include "media/film_makers.h"
 
 #include <cerrno>
 #include <climits>
@@ -82,14 +81,6 @@ bool filmSettingsValid(FilmKind kind, const FilmSettings& settings, std::string&
         return false;
     }
     return true;
-}
-
-std::unique_ptr<FilmWriter> FilmWriter::open(const std::filesystem::path& path, FilmKind kind,
-                                             const FilmSettings& settings) {
-    std::string whyNot;
-    if (!filmSettingsValid(kind, settings, whyNot)) throw MediaError(whyNot);
-    return kind == FilmKind::Mp4 ? media_detail::openMp4Film(path, settings)
-                                 : media_detail::openWebPFilm(path, settings);
 }
 
 FilmWriter::FilmWriter(const std::filesystem::path& path, const FilmSettings& settings)
