@@ -64,7 +64,7 @@ std::optional<PictureOptions> askPictureDialog(QWidget* parent, const QString& t
         layout->addWidget(button);
         if (last.size == size && button->isEnabled()) checked = times;
     }
-    auto* custom = new QRadioButton("&Width and height:", &dialog);
+    auto* custom = new QRadioButton("&Other size:", &dialog);
     custom->setObjectName("customSizeButton");
     sizes->addButton(custom, 0);
     auto* customRow = new QHBoxLayout;
