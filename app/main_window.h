@@ -301,6 +301,9 @@ private:
     int stillSamples(bool smooth) const;
     // Encodes and writes `picture` as a PNG away from the window's thread.
     void writePictureAway(const QImage& picture, const std::filesystem::path& target);
+    // "WHAT could not be saved to TARGET: FAILURE" in a box, or "NAME was
+    // written." in the status bar.
+    void noteWritten(const std::string& what, const std::filesystem::path& target, const std::string& failure);
     // Lays out the left pane and puts the tree into its "No File Loaded" state.
     void prepareLeftPane();
 

@@ -5,6 +5,7 @@
 #include "main_window.h"
 
 #include "edit_history.h"
+#include "work_failure.h"
 #include "export/uv_layout.h"
 #include "render/picking.h"
 #include "render/view_widget.h"
@@ -150,9 +151,8 @@ void MainWindow::startUvLayout(UvLayoutJob job) {
     connect(progress, &QProgressDialog::canceled, this, [cancelled] { cancelled->store(true); });
     ++uvLayoutsRunning_;
     layoutPool_.start([this, job = std::move(job), cancelled, progress] {
-        std::string failure;
         bool written = false;
-        try {
+        const std::string failure = failureOf([&] {
             QImage under = job.under;
             if (!job.picture.empty()) {
                 const auto picture = DecodeTextureFileQuietly(job.picture);
@@ -160,23 +160,12 @@ void MainWindow::startUvLayout(UvLayoutJob job) {
                 under = editorImage(*picture);
             }
             written = writeUvLayout(job.layout, job.size, under, job.target, job.inputs, cancelled.get());
-        } catch (const std::bad_alloc&) {
-            failure = "there is not enough memory";
-        } catch (const ExportError& error) {
-            failure = error.reason();
-        } catch (const std::exception& error) {
-            failure = error.what();
-        }
+        });
         // The window waits for this work before it goes.
         QMetaObject::invokeMethod(this, [this, target = job.target, written, failure, progress] {
             progress->close();
             --uvLayoutsRunning_;
-            if (!failure.empty())
-                prompts_.message(ApplicationTitle,
-                                 "The UV layout could not be saved to " + target.string() + ": " + failure,
-                                 BoxIcon::Error);
-            else if (written)
-                statusBar()->showMessage(toQPath(target.filename()) + " was written.", 6000);
+            if (written || !failure.empty()) noteWritten("The UV layout", target, failure);
         }, Qt::QueuedConnection);
     });
 }

@@ -8,6 +8,7 @@
 #include "main_window_metrics.h"
 #include "presenting_dialogs.h"
 #include "turntable_recording.h"
+#include "work_failure.h"
 
 #include "export/export_scene.h"
 #include "export/file_set.h"
@@ -179,27 +180,24 @@ void MainWindow::writePictureAway(const QImage& picture, const std::filesystem::
     const std::filesystem::path model = state_.ModelPath;
     ++picturesRunning_;
     layoutPool_.start([this, picture, target, model] {
-        std::string failure;
-        try {
+        const std::string failure = failureOf([&] {
             if (!model.empty() && sameFile(target, model)) throw ExportError(target, "it is the model shown");
             writeImageFile(picture, target, "png");
-        } catch (const std::bad_alloc&) {
-            failure = "there is not enough memory";
-        } catch (const ExportError& error) {
-            failure = error.reason();
-        } catch (const std::exception& error) {
-            failure = error.what();
-        }
+        });
         QMetaObject::invokeMethod(this, [this, target, failure] {
             --picturesRunning_;
-            if (!failure.empty())
-                prompts_.message(ApplicationTitle,
-                                 "The picture could not be saved to " + target.string() + ": " + failure,
-                                 BoxIcon::Error);
-            else
-                statusBar()->showMessage(toQPath(target.filename()) + " was written.", 6000);
+            noteWritten("The picture", target, failure);
         }, Qt::QueuedConnection);
     });
+}
+
+void MainWindow::noteWritten(const std::string& what, const std::filesystem::path& target,
+                             const std::string& failure) {
+    if (!failure.empty())
+        prompts_.message(ApplicationTitle, what + " could not be saved to " + target.string() + ": " + failure,
+                         BoxIcon::Error);
+    else
+        statusBar()->showMessage(toQPath(target.filename()) + " was written.", 6000);
 }
 
 void MainWindow::exportTurntableCommand() {
@@ -241,12 +239,7 @@ void MainWindow::exportTurntableCommand() {
             [this, target](bool written, const std::string& failure) {
                 recording_->deleteLater();
                 recording_ = nullptr;
-                if (!failure.empty())
-                    prompts_.message(ApplicationTitle,
-                                     "The film could not be saved to " + target.string() + ": " + failure,
-                                     BoxIcon::Error);
-                else if (written)
-                    statusBar()->showMessage(toQPath(target.filename()) + " was written.", 6000);
+                if (written || !failure.empty()) noteWritten("The film", target, failure);
             });
     });
 }

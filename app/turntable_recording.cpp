@@ -1,5 +1,7 @@
 #include "turntable_recording.h"
 
+#include "work_failure.h"
+
 #include <new>
 #include <stdexcept>
 
@@ -62,19 +64,16 @@ void TurntableRecording::drawNext() {
         next_.start(EncoderWaitMs);
         return;
     }
-    try {
+    const std::string failure = failureOf([&] {
         ViewState frame = start_;
         frame.RotationY = turntableAngle(start_.RotationY, drawn_, frames_);
         std::vector<uint8_t> pixels = view_->drawStillPixels(frame, still_, samples_);
         if (pixels.empty()) throw std::runtime_error("the view could not draw the frame");
         pipe_->push(std::move(pixels));
-    } catch (const std::bad_alloc&) {
+    });
+    if (!failure.empty()) {
         pipe_.reset();
-        end(false, "there is not enough memory");
-        return;
-    } catch (const std::exception& failure) {
-        pipe_.reset();
-        end(false, failure.what());
+        end(false, failure);
         return;
     }
     ++drawn_;
@@ -94,14 +93,7 @@ void TurntableRecording::finish() {
     // The encoder's last frames and the file's index take a moment: away
     // from the window's thread.
     pool_.start([this, pipe = pipe_] {
-        std::string failure;
-        try {
-            pipe->finish();
-        } catch (const std::bad_alloc&) {
-            failure = "there is not enough memory";
-        } catch (const std::exception& error) {
-            failure = error.what();
-        }
+        const std::string failure = failureOf([&] { pipe->finish(); });
         QMetaObject::invokeMethod(this, [this, failure] { end(failure.empty(), failure); }, Qt::QueuedConnection);
     });
 }
