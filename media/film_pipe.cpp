@@ -40,6 +40,8 @@ void FilmPipe::encode() {
         }
         const std::lock_guard lock(mutex_);
         if (!failure_) ++written_;
+        // Kept for the drawing to use again; no more than could wait.
+        if (spent_.size() < waiting_) spent_.push_back(std::move(frame));
         changed_.notify_all();
         if (stopping_) return;
     }
@@ -57,6 +59,14 @@ void FilmPipe::push(std::vector<uint8_t> rgba) {
     frames_.push_back(std::move(rgba));
     lock.unlock();
     changed_.notify_all();
+}
+
+std::vector<uint8_t> FilmPipe::spentFrame() {
+    const std::lock_guard lock(mutex_);
+    if (spent_.empty()) return {};
+    std::vector<uint8_t> frame = std::move(spent_.front());
+    spent_.pop_front();
+    return frame;
 }
 
 bool FilmPipe::hasRoom() const {

@@ -32,6 +32,9 @@ public:
     // Hands a frame over; waits while `waiting` frames are waiting. Throws
     // the MediaError that stopped the encoder.
     void push(std::vector<uint8_t> rgba);
+    // A frame's memory to draw the next frame into: one the encoder is done
+    // with when there is one (its bytes are stale), else empty.
+    std::vector<uint8_t> spentFrame();
     // Whether push() would take a frame without waiting.
     bool hasRoom() const;
     // Waits for every frame to be encoded and finishes the film. Throws
@@ -48,7 +51,7 @@ private:
     std::size_t stride_, waiting_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::vector<uint8_t>> frames_;
+    std::deque<std::vector<uint8_t>> frames_, spent_;
     bool closing_ = false, stopping_ = false;
     int written_ = 0;
     std::exception_ptr failure_;

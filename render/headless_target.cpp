@@ -201,24 +201,31 @@ void HeadlessTarget::resolve() const {
     gl_->bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
 }
 
-std::vector<uint8_t> HeadlessTarget::read(uint32_t format, int channels) const {
+void HeadlessTarget::read(uint32_t format, int channels, std::vector<uint8_t>& pixels) const {
     resolve();
-    std::vector<uint8_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) *
-                                static_cast<std::size_t>(channels));
+    pixels.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) *
+                  static_cast<std::size_t>(channels));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width_, height_, format, GL_UNSIGNED_BYTE, pixels.data());
     // The next frame is drawn where frames are drawn.
     if (drawFramebuffer_ != 0) gl_->bindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
     flipRows(pixels, width_, height_, channels);
-    return pixels;
 }
 
 std::vector<uint8_t> HeadlessTarget::readRgb() const {
-    return read(GL_RGB, 3);
+    std::vector<uint8_t> pixels;
+    read(GL_RGB, 3, pixels);
+    return pixels;
 }
 
 std::vector<uint8_t> HeadlessTarget::readRgba() const {
-    return read(GL_RGBA, 4);
+    std::vector<uint8_t> pixels;
+    read(GL_RGBA, 4, pixels);
+    return pixels;
+}
+
+void HeadlessTarget::readRgba(std::vector<uint8_t>& pixels) const {
+    read(GL_RGBA, 4, pixels);
 }
 
 }  // namespace korvex

@@ -35,6 +35,10 @@ public:
     // The picture as R,G,B,A bytes, top row first, as OpenGL blended them
     // (colour multiplied by alpha over a clear background).
     std::vector<uint8_t> readRgba() const;
+    // The same into `pixels`, whose memory is used again: a film reads
+    // hundreds of frames, and fresh memory for each costs more than
+    // reading it.
+    void readRgba(std::vector<uint8_t>& pixels) const;
 
     struct Gl;
 
@@ -44,7 +48,7 @@ private:
     void dropBuffers();
     // Bound for reading: the drawn picture, resolved to one sample a pixel.
     void resolve() const;
-    std::vector<uint8_t> read(uint32_t format, int channels) const;
+    void read(uint32_t format, int channels, std::vector<uint8_t>& pixels) const;
 
     void* display_ = nullptr;
     void* context_ = nullptr;

@@ -26,12 +26,18 @@ public:
         format.setAttachment(QOpenGLFramebufferObject::Depth);
         format.setInternalTextureFormat(GL_RGBA8);
         format.setSamples(samples);
+        // Whatever was bound before (the widget's own) is bound again after.
+        GLint bound = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
         drawn_ = std::make_unique<QOpenGLFramebufferObject>(size, format);
-        if (!drawn_->isValid()) return;
-        drawn_->bind();
-        GLint granted = 0;
-        glGetIntegerv(GL_SAMPLES, &granted);
-        granted_ = granted;
+        if (drawn_->isValid()) {
+            drawn_->bind();
+            GLint granted = 0;
+            glGetIntegerv(GL_SAMPLES, &granted);
+            granted_ = granted;
+        }
+        QOpenGLContext::currentContext()->extraFunctions()->glBindFramebuffer(GL_FRAMEBUFFER,
+                                                                              static_cast<GLuint>(bound));
     }
 
     bool valid() const { return drawn_->isValid(); }

@@ -73,6 +73,9 @@ std::vector<uint8_t> ViewWidget::drawStillPixels(const ViewState& view, const St
 
 QImage ViewWidget::drawPicture(const ViewState& view, const StillFrame& still, int samples) {
     const std::vector<uint8_t> pixels = drawStillPixels(view, still, samples);
+    // A picture's buffers (up to a gibibyte) are not kept for the next one,
+    // as a film's frames keep theirs.
+    withContext([this] { stillTarget_.reset(); });
     if (pixels.empty()) return {};
     return QImage(pixels.data(), still.width, still.height, static_cast<qsizetype>(still.width) * 4,
                   still.transparent ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888)

@@ -143,7 +143,8 @@ int inspectTurntable(const TurntableCommand& command, ProgramState& state, std::
         for (int frame = 0; frame < frames; ++frame) {
             state.view.RotationY = turntableAngle(start, frame, frames);
             drawStill(state, session->controls, still);
-            std::vector<uint8_t> rgba = session->target->readRgba();
+            std::vector<uint8_t> rgba = pipe.spentFrame();
+            session->target->readRgba(rgba);
             if (still.transparent) unpremultiply(rgba);
             pipe.push(std::move(rgba));
         }
