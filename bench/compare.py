@@ -163,14 +163,17 @@ def main():
     subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-i", mp4, "-start_number", "0", f"{frames}/f%03d.png"],
                    check=True)
     pngs = " ".join(f"{frames}/f{i:03d}.png" for i in range(180))
-    ffmpeg, ours_mp4, img2webp, ours_webp = hyperfine(
+    ffmpeg, ours_mp4, sharp_mp4, img2webp, ours_webp = hyperfine(
         [f"ffmpeg -loglevel error -y -framerate 30 -i {frames}/f%03d.png -c:v libx264 -preset medium -crf 23 "
          f"-pix_fmt yuv420p -movflags +faststart {inputs}/ref.mp4",
          f"{inspect} turntable {car} --out {mp4}",
+         f"{inspect} turntable {car} --out {mp4} --samples 0",
          f"img2webp -loop 0 -lossy -q 80 -m 4 -d 33 {pngs} -o {inputs}/ref.webp",
          f"{inspect} turntable {car} --out {webp}"], runs=4, warmup=1, rounds=2)
     table.add("a turntable of the sample car, 180 frames 800x600 to .mp4: `korvex-inspect turntable` / "
               "`ffmpeg` from PNG files", ours_mp4 * ms, ffmpeg * ms, "ms", 1.5)
+    table.add("the same without smooth edges (`--samples 0`) / `ffmpeg` from PNG files", sharp_mp4 * ms, ffmpeg * ms,
+              "ms")
     table.add("the same to animated .webp: `korvex-inspect turntable` / `img2webp` from PNG files",
               ours_webp * ms, img2webp * ms, "ms", 1.5)
 
