@@ -43,9 +43,10 @@ protected:
 };
 
 TEST_F(PresentingWindowTest, SmoothEdgesAreOnByDefaultReadBackAndRemembered) {
+    EXPECT_TRUE(MainWindow(prompts, colours).smoothEdgesAction->isChecked()) << "on at first";
     ViewWidget* view = window->view3d();
-    EXPECT_TRUE(window->smoothEdgesAction->isChecked());
     EXPECT_TRUE(window->viewMenu->actions().contains(window->smoothEdgesAction));
+    window->smoothEdgesAction->trigger();
     view->grabFramebuffer();
     EXPECT_GT(view->samplesDrawn(), 0) << "Mesa grants samples";
     window->smoothEdgesAction->trigger();

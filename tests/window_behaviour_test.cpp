@@ -304,7 +304,9 @@ TEST_F(WindowBehaviourTest, AModelSetTurningAgainGoesOnFromWhereItStood) {
     const float angle = state().view.RotationY;
     clock.now += 60000;  // a minute of standing still
     window->rotatingAction->setChecked(true);
-    QTest::qWait(100);
+    // However slowly this machine draws: the first frame turns it by
+    // nothing, the next ones a little.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state().view.RotationY != angle; }, 5000));
     // Ten milliseconds a reading: a few frames turn it by well under a degree each.
     EXPECT_LT(state().view.RotationY - angle, 10.0f);
     EXPECT_GT(state().view.RotationY, angle);

@@ -23,6 +23,9 @@ protected:
     void SetUp() override {
         window = std::make_unique<MainWindow>(prompts, colours);
         if (window->view3d() != nullptr) window->view3d()->setFrameLoopHeld(true);
+        // Smooth edges cost llvmpipe about twice the drawing; the tests that
+        // are about them turn them on.
+        window->smoothEdgesAction->setChecked(false);
         window->show();
         // Short-cuts and focus changes need the window to hold the X focus.
         window->activateWindow();
