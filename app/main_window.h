@@ -297,6 +297,10 @@ private:
     // The status tip of "Smooth Edges": the samples the display granted.
     void noteSmoothEdges();
     QSize viewPixelSize() const;
+    // The name a save dialog suggests: the model's file name without its
+    // extension (`unnamed` with no model open) followed by `ending`, as in
+    // "car.png" or "car_views.png".
+    std::filesystem::path suggestedFileName(const char* unnamed, const char* ending) const;
     std::optional<PictureOptions> askPicture(const QString& title);
     int stillSamples(bool smooth) const;
     // Encodes and writes `picture` as a PNG away from the window's thread.

@@ -158,14 +158,15 @@ void MainWindow::exitCommand() {
     QCoreApplication::exit(1);
 }
 
+std::filesystem::path MainWindow::suggestedFileName(const char* unnamed, const char* ending) const {
+    const std::filesystem::path model = fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption));
+    return (state_.ModelLoaded ? model.stem().string() : std::string(unnamed)) + ending;
+}
+
 void MainWindow::saveViewPicture() {
     runCommand([this] {
         const QImage picture = view3d_ != nullptr ? view3d_->grabFramebuffer() : view->grab().toImage();
-        const std::filesystem::path name =
-            state_.ModelLoaded
-                ? fromQPath(QString::fromStdU16String(state_.tree.RootNode.Caption)).replace_extension(".png")
-                : "view.png";
-        const auto chosen = prompts_.chooseSaveFile(PictureFileFilter, name);
+        const auto chosen = prompts_.chooseSaveFile(PictureFileFilter, suggestedFileName("view", ".png"));
         if (!chosen) return;
         const QString path = toQPath(*chosen);
         const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();

@@ -33,12 +33,6 @@ namespace {
 
 const char* const SmoothEdgesKey = "view/smoothEdges";
 
-// A suggested name: the model's, with `extension`.
-std::filesystem::path suggestedName(const ProgramState& state, const char* stem, const char* extension) {
-    if (!state.ModelLoaded) return std::filesystem::path(stem).replace_extension(extension);
-    return fromQPath(QString::fromStdU16String(state.tree.RootNode.Caption)).replace_extension(extension);
-}
-
 }  // namespace
 
 void MainWindow::createPresenting() {
@@ -122,7 +116,7 @@ void MainWindow::savePictureCommand() {
         if (view3d_ == nullptr) return;
         const auto options = askPicture("Save Picture");
         if (!options) return;
-        const auto chosen = prompts_.chooseSaveFile(PngFileFilter, suggestedName(state_, "view", ".png"), "Save Picture");
+        const auto chosen = prompts_.chooseSaveFile(PngFileFilter, suggestedFileName("view", ".png"), "Save Picture");
         if (!chosen) return;
         ViewState view = state_.view;
         const QImage picture =
@@ -147,32 +141,21 @@ void MainWindow::saveStandardViewsCommand() {
         const SheetLayout layout = sheetLayout(options->size.width(), options->size.height());
         if (layout.cellWidth == 0) return;
         const auto chosen =
-            prompts_.chooseSaveFile(PngFileFilter, suggestedName(state_, "views", "_views.png"), "Save Standard Views");
+            prompts_.chooseSaveFile(PngFileFilter, suggestedFileName("views", "_views.png"), "Save Standard Views");
         if (!chosen) return;
         static constexpr std::array<StandardView, 4> Views = {StandardView::Front, StandardView::Side,
                                                               StandardView::Top, StandardView::ThreeQuarter};
         const FrameControls controls = frameControls();
         std::array<QImage, 4> cells;
-        for (std::size_t cell = 0; cell < Views.size(); ++cell) {
-            // Each cell is framed at its own size, as "Fit" frames the view.
-            const ViewState shown = state_.view;
-            korvex::setStandardView(state_.view, Views[cell]);
-            state_.view.ZoomZ = StartZoomZ;
-            state_.view.ViewportWidth = layout.cellWidth;
-            state_.view.ViewportHeight = layout.cellHeight;
-            korvex::fitView(state_, controls);
-            const ViewState framed = state_.view;
-            state_.view = shown;
-            cells[cell] = view3d_->drawPicture(framed, {layout.cellWidth, layout.cellHeight, options->transparent},
-                                               stillSamples(options->smooth));
-        }
+        for (std::size_t cell = 0; cell < Views.size(); ++cell)
+            cells[cell] = view3d_->drawPicture(
+                fittedStandardView(state_, Views[cell], layout.cellWidth, layout.cellHeight, controls),
+                {layout.cellWidth, layout.cellHeight, options->transparent}, stillSamples(options->smooth));
         const QString caption =
             sheetCaption(toQPath(state_.ModelPath.filename()), state_,
                          [this, &controls](std::size_t part) { return partIsDrawn(state_, part, controls); });
-        const uint32_t background = state_.view.BackgroundColour;
-        const QColor colour(static_cast<int>(background & 0xFF), static_cast<int>((background >> 8) & 0xFF),
-                            static_cast<int>((background >> 16) & 0xFF));
-        writePictureAway(composeSheet(layout, cells, caption, colour, options->transparent), *chosen);
+        writePictureAway(
+            composeSheet(layout, cells, caption, state_.view.BackgroundColour, options->transparent), *chosen);
     });
 }
 
@@ -208,7 +191,7 @@ void MainWindow::exportTurntableCommand() {
         if (!options) return;
         turntableOptions_ = *options;
         const auto chosen = prompts_.chooseSaveFile(filmFileFilter(options->kind),
-                                                    suggestedName(state_, "turntable", filmExtension(options->kind)),
+                                                    suggestedFileName("turntable", filmExtension(options->kind)),
                                                     "Export Turntable");
         if (!chosen) return;
         FilmSettings settings;

@@ -2,6 +2,7 @@
 
 #include "export_scene.h"
 
+#include <QColor>
 #include <QFont>
 #include <QLocale>
 #include <QPainter>
@@ -39,7 +40,9 @@ QString sheetCaption(const QString& modelName, const ProgramState& state,
 }
 
 QImage composeSheet(const SheetLayout& layout, const std::array<QImage, 4>& cells, const QString& caption,
-                    QColor background, bool transparent) {
+                    uint32_t scene, bool transparent) {
+    const QColor background(static_cast<int>(scene & 0xFF), static_cast<int>((scene >> 8) & 0xFF),
+                            static_cast<int>((scene >> 16) & 0xFF));
     QImage sheet(layout.width, layout.height, QImage::Format_ARGB32);
     sheet.fill(transparent ? QColor(Qt::transparent) : background);
     QPainter painter(&sheet);

@@ -6,11 +6,11 @@
 
 #include "model/program_state.h"
 
-#include <QColor>
 #include <QImage>
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <functional>
 
@@ -33,8 +33,9 @@ QString sheetCaption(const QString& modelName, const ProgramState& state,
 
 // The four cells (front, side, top, three-quarter, each cellWidth x
 // cellHeight) left to right and top to bottom, and the caption centred
-// below them, on `background` (or on nothing, alpha 0, when transparent).
+// below them, on the scene's `background` (0x00BBGGRR), or on nothing
+// (alpha 0) when transparent.
 QImage composeSheet(const SheetLayout& layout, const std::array<QImage, 4>& cells, const QString& caption,
-                    QColor background, bool transparent);
+                    uint32_t background, bool transparent);
 
 }  // namespace korvex

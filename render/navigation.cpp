@@ -191,6 +191,19 @@ void setStandardView(ViewState& view, StandardView standard) {
     view.RotationX = tilt;
 }
 
+ViewState fittedStandardView(ProgramState& state, StandardView standard, int width, int height,
+                             const FrameControls& controls) {
+    const ViewState shown = state.view;
+    setStandardView(state.view, standard);
+    state.view.ZoomZ = StartZoomZ;
+    state.view.ViewportWidth = width;
+    state.view.ViewportHeight = height;
+    fitView(state, controls);
+    const ViewState framed = state.view;
+    state.view = shown;
+    return framed;
+}
+
 void fitView(ProgramState& state, const FrameControls& controls) {
     if (!state.ModelLoaded) return;
     const FrameControls* shown = &controls;

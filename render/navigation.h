@@ -44,6 +44,12 @@ void setStandardView(ViewState& view, StandardView standard);
 // stay as they are; without a model nothing changes.
 void fitView(ProgramState& state, const FrameControls& controls = {});
 
+// The view `standard` framed for a picture of `width` x `height` pixels,
+// as "Fit" frames it, from the starting distance; the state's own view is
+// left as it was.
+ViewState fittedStandardView(ProgramState& state, StandardView standard, int width, int height,
+                             const FrameControls& controls);
+
 // The camera as the viewer starts: no turn, the starting tilt and distance,
 // no pan, looking at the origin.
 void resetView(ViewState& view);

@@ -100,6 +100,8 @@ TEST_F(PresentingWindowTest, APictureIsDrawnAtTheSizeAskedWithAClearBackgroundNo
     prompts.fileAnswers.push_back(sheetPath);
     window->saveStandardViewsAction->trigger();
     const QImage sheet = written(sheetPath);
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.back().caption, "car_views.png") << "the name the save dialog suggests";
     ASSERT_EQ(sheet.size(), QSize(400, 330));
     const SheetLayout layout = sheetLayout(400, 330);
     for (int cell = 0; cell < 4; ++cell) {

@@ -63,8 +63,14 @@ void startFonts() {
     qInstallMessageHandler(previous);
 }
 
-uint32_t backgroundOf(const RenderSession& session, const ProgramState& state) {
-    return session.command.background.value_or(state.view.BackgroundColour);
+// A presenting command's own defaults: its size, and smooth edges.
+RenderCommand presentingCommand(const std::string& path, int width, int height) {
+    RenderCommand command;
+    command.model.path = path;
+    command.width = width;
+    command.height = height;
+    command.samples = 4;
+    return command;
 }
 
 }  // namespace
@@ -72,10 +78,7 @@ uint32_t backgroundOf(const RenderSession& session, const ProgramState& state) {
 std::optional<TurntableCommand> parseTurntableCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "turntable") return std::nullopt;
     TurntableCommand command;
-    command.render.model.path = args[1];
-    command.render.width = 800;
-    command.render.height = 600;
-    command.render.samples = 4;
+    command.render = presentingCommand(args[1], 800, 600);
     const auto own = [&command](const std::string& option, const std::string& value) {
         if (option == "--out" && !value.empty()) {
             command.out = value;
@@ -103,10 +106,7 @@ std::optional<TurntableCommand> parseTurntableCommand(const std::vector<std::str
 std::optional<SheetCommand> parseSheetCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "sheet") return std::nullopt;
     SheetCommand command;
-    command.render.model.path = args[1];
-    command.render.width = 1600;
-    command.render.height = 1200;
-    command.render.samples = 4;
+    command.render = presentingCommand(args[1], 1600, 1200);
     static const std::set<std::string> allowed = {"--png", "--size", "--samples", "--transparent", "--answer"};
     const auto none = [](const std::string&, const std::string&) { return false; };
     if (!parseOptions(args, command.render, allowed, none) || command.render.png.empty()) return std::nullopt;
@@ -157,16 +157,13 @@ int inspectSheet(const SheetCommand& command, ProgramState& state, std::ostream&
     RenderCommand cells = command.render;
     cells.width = layout.cellWidth;
     cells.height = layout.cellHeight;
-    cells.fit = true;
     std::optional<RenderSession> session = startRender(cells, state, out, err);
     if (!session) return 1;
     std::array<QImage, 4> pictures;
     static constexpr std::array<StandardView, 4> Views = {StandardView::Front, StandardView::Side, StandardView::Top,
                                                           StandardView::ThreeQuarter};
     for (std::size_t cell = 0; cell < Views.size(); ++cell) {
-        RenderCommand view = session->command;
-        view.standardView = Views[cell];
-        applyCamera(view, session->controls, state);
+        state.view = fittedStandardView(state, Views[cell], cells.width, cells.height, session->controls);
         drawStill(state, session->controls, {cells.width, cells.height, cells.transparent});
         pictures[cell] = sessionPicture(*session->target, cells.transparent);
     }
@@ -175,12 +172,10 @@ int inspectSheet(const SheetCommand& command, ProgramState& state, std::ostream&
     const QString caption =
         sheetCaption(QString::fromStdString(state.ModelPath.filename().string()), state,
                      [&state, &controls](std::size_t part) { return partIsDrawn(state, part, controls); });
-    const uint32_t background = backgroundOf(*session, state);
-    const QColor colour(static_cast<int>(background & 0xFF), static_cast<int>((background >> 8) & 0xFF),
-                        static_cast<int>((background >> 16) & 0xFF));
+    const uint32_t background = session->command.background.value_or(state.view.BackgroundColour);
     return writeOrSay(err, "for the sheet", [&] {
         refuseInputs(command.render.png, session->command, state);
-        writeImageFile(composeSheet(layout, pictures, caption, colour, cells.transparent), command.render.png, "png");
+        writeImageFile(composeSheet(layout, pictures, caption, background, cells.transparent), command.render.png, "png");
     });
 }
 

@@ -182,8 +182,11 @@ std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& 
     return command;
 }
 
-// The view is framed last, once it is turned and sized as it will be drawn.
-// The pan and the centre are left as they are: the viewer's start, or the look's.
+namespace {
+
+// Sets the view to the command's camera at the picture's size. The view is
+// framed last, once it is turned and sized as it will be drawn. The pan and
+// the centre are left as they are: the viewer's start, or the look's.
 void applyCamera(const RenderCommand& command, const FrameControls& controls, ProgramState& state) {
     ViewState& view = state.view;
     view.RotationY = command.rotationY.value_or(0.0f);
@@ -194,6 +197,8 @@ void applyCamera(const RenderCommand& command, const FrameControls& controls, Pr
     view.ViewportHeight = command.height;
     if (command.fit) fitView(state, controls);
 }
+
+}  // namespace
 
 std::optional<RenderSession> startRender(const RenderCommand& given, ProgramState& state, std::ostream& out,
                                          std::ostream& err) {

@@ -63,10 +63,6 @@ bool setRenderOption(RenderCommand& command, const std::string& option, const st
 std::optional<RenderSession> startRender(const RenderCommand& command, ProgramState& state, std::ostream& out,
                                          std::ostream& err);
 
-// Sets the view to the command's camera at the target's size: turned,
-// tilted, zoomed, or a standard view, framed last when asked.
-void applyCamera(const RenderCommand& command, const FrameControls& controls, ProgramState& state);
-
 // The picture drawn by the session's target as a straight-alpha picture
 // (opaque unless `transparent`).
 QImage sessionPicture(const HeadlessTarget& target, bool transparent);
