@@ -97,6 +97,33 @@ FilmWriter::~FilmWriter() {
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
+namespace {
+
+// Runs `work`; a failure in it stops the film, as the encoder's state is
+// then unknown.
+template <typename Work>
+void stopOnFailure(bool& failed, Work&& work) {
+    try {
+        work();
+    } catch (...) {
+        failed = true;
+        throw;
+    }
+}
+
+}  // namespace
+
+void FilmWriter::addFrame(const uint8_t* rgba, std::size_t stride) {
+    checkFrame(rgba, stride);
+    stopOnFailure(failed_, [&] { encodeFrame(rgba, stride); });
+    ++frames_;
+}
+
+void FilmWriter::finish() {
+    checkFinish();
+    stopOnFailure(failed_, [&] { finishFilm(); });
+}
+
 void FilmWriter::checkFrame(const uint8_t* rgba, std::size_t stride) const {
     if (finished_) throw MediaError("the film " + destination_.string() + " is already finished");
     if (failed_) throw MediaError("the film " + destination_.string() + " stopped at an earlier error");

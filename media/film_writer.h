@@ -51,23 +51,24 @@ public:
     // One frame of width x height pixels: R,G,B,A bytes, straight (not
     // premultiplied) alpha, top row first, rows `stride` bytes apart.
     // Throws MediaError.
-    virtual void addFrame(const uint8_t* rgba, std::size_t stride) = 0;
+    void addFrame(const uint8_t* rgba, std::size_t stride);
     // Flushes the encoder, writes the trailer, renames into place. Throws
     // MediaError (then nothing is at `path` that was not there before).
-    virtual void finish() = 0;
+    void finish();
     int framesWritten() const { return frames_; }
 
 protected:
     FilmWriter(const std::filesystem::path& path, const FilmSettings& settings);
 
+    // What each kind of film does with a frame that passed the checks, and
+    // to finish; whatever escapes them stops the film.
+    virtual void encodeFrame(const uint8_t* rgba, std::size_t stride) = 0;
+    virtual void finishFilm() = 0;
+
     // Throws unless another frame like this one may be added.
     void checkFrame(const uint8_t* rgba, std::size_t stride) const;
     // Throws unless finish() may go on: not done before, at least one frame.
     void checkFinish() const;
-    // Called once a frame has gone to the encoder.
-    void countFrame() { ++frames_; }
-    // Stops further frames after a failure: the encoder's state is unknown.
-    void markFailed() { failed_ = true; }
     // Makes the temporary file's contents durable and gives it the
     // destination's name. Throws MediaError.
     void placeFilm();

@@ -135,36 +135,23 @@ public:
         if (!scaler_) fail("the RGBA to YUV conversion is not available");
     }
 
-    void addFrame(const uint8_t* rgba, std::size_t stride) override {
-        checkFrame(rgba, stride);
-        try {
-            // The encoder may still hold the last frame's pictures.
-            if (const int error = av_frame_make_writable(frame_.get()); error < 0) fail(errorText(error));
-            const uint8_t* const rows[1] = {rgba};
-            const int rowStride[1] = {static_cast<int>(stride)};
-            sws_scale(scaler_.get(), rows, rowStride, 0, settings_.height, frame_->data, frame_->linesize);
-            frame_->pts = framesWritten();
-            encode(frame_.get());
-            countFrame();
-        } catch (...) {
-            markFailed();
-            throw;
-        }
+    void encodeFrame(const uint8_t* rgba, std::size_t stride) override {
+        // The encoder may still hold the last frame's pictures.
+        if (const int error = av_frame_make_writable(frame_.get()); error < 0) fail(errorText(error));
+        const uint8_t* const rows[1] = {rgba};
+        const int rowStride[1] = {static_cast<int>(stride)};
+        sws_scale(scaler_.get(), rows, rowStride, 0, settings_.height, frame_->data, frame_->linesize);
+        frame_->pts = framesWritten();
+        encode(frame_.get());
     }
 
-    void finish() override {
-        checkFinish();
-        try {
-            encode(nullptr);
-            if (const int error = av_write_trailer(format_.get()); error < 0) fail(errorText(error));
-            avio_flush(format_->pb);
-            if (format_->pb->error < 0) fail(errorText(format_->pb->error));
-            if (const int error = avio_closep(&format_->pb); error < 0) fail(errorText(error));
-            placeFilm();
-        } catch (...) {
-            markFailed();
-            throw;
-        }
+    void finishFilm() override {
+        encode(nullptr);
+        if (const int error = av_write_trailer(format_.get()); error < 0) fail(errorText(error));
+        avio_flush(format_->pb);
+        if (format_->pb->error < 0) fail(errorText(format_->pb->error));
+        if (const int error = avio_closep(&format_->pb); error < 0) fail(errorText(error));
+        placeFilm();
     }
 
 private:

@@ -55,44 +55,30 @@ public:
         if (!encoder_) fail("the WebP encoder cannot start");
     }
 
-    void addFrame(const uint8_t* rgba, std::size_t stride) override {
-        checkFrame(rgba, stride);
-        try {
-            Picture frame;
-            frame.picture.use_argb = 1;
-            frame.picture.width = settings_.width;
-            frame.picture.height = settings_.height;
-            // Without alpha the fourth byte is passed over and every pixel
-            // is taken as opaque.
-            const int stored = settings_.alpha
-                                   ? WebPPictureImportRGBA(&frame.picture, rgba, static_cast<int>(stride))
-                                   : WebPPictureImportRGBX(&frame.picture, rgba, static_cast<int>(stride));
-            if (!stored) fail(errnoText(ENOMEM));
-            // The frame's end must fit too, for finish() to give it.
-            timestampAt(framesWritten() + 1LL);
-            if (!WebPAnimEncoderAdd(encoder_.get(), &frame.picture, timestampAt(framesWritten()), &config_))
-                fail(encoderError());
-            countFrame();
-        } catch (...) {
-            markFailed();
-            throw;
-        }
+    void encodeFrame(const uint8_t* rgba, std::size_t stride) override {
+        Picture frame;
+        frame.picture.use_argb = 1;
+        frame.picture.width = settings_.width;
+        frame.picture.height = settings_.height;
+        // Without alpha the fourth byte is passed over and every pixel is
+        // taken as opaque.
+        const int stored = settings_.alpha ? WebPPictureImportRGBA(&frame.picture, rgba, static_cast<int>(stride))
+                                           : WebPPictureImportRGBX(&frame.picture, rgba, static_cast<int>(stride));
+        if (!stored) fail(errnoText(ENOMEM));
+        // The frame's end must fit too, for finish() to give it.
+        timestampAt(framesWritten() + 1LL);
+        if (!WebPAnimEncoderAdd(encoder_.get(), &frame.picture, timestampAt(framesWritten()), &config_))
+            fail(encoderError());
     }
 
-    void finish() override {
-        checkFinish();
-        try {
-            // No picture: only the time the last frame ends.
-            if (!WebPAnimEncoderAdd(encoder_.get(), nullptr, timestampAt(framesWritten()), nullptr))
-                fail(encoderError());
-            Assembled film;
-            if (!WebPAnimEncoderAssemble(encoder_.get(), &film.data)) fail(encoderError());
-            writeAll(film.data.bytes, film.data.size);
-            placeFilm();
-        } catch (...) {
-            markFailed();
-            throw;
-        }
+    void finishFilm() override {
+        // No picture: only the time the last frame ends.
+        if (!WebPAnimEncoderAdd(encoder_.get(), nullptr, timestampAt(framesWritten()), nullptr))
+            fail(encoderError());
+        Assembled film;
+        if (!WebPAnimEncoderAssemble(encoder_.get(), &film.data)) fail(encoderError());
+        writeAll(film.data.bytes, film.data.size);
+        placeFilm();
     }
 
 private:
