@@ -199,6 +199,12 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
         {"sheet", "x.o"},
         {"sheet", "x.o", "--png", "a.png", "--size", "10x10"},
         {"sheet", "x.o", "--png", "a.png", "--fit"},
+        {"thumbnail", "x.o"},
+        {"thumbnail", "x.o", "a.png", "b.png"},
+        {"thumbnail", "-s", "0", "x.o", "a.png"},
+        {"thumbnail", "-s", "4097", "x.o", "a.png"},
+        {"thumbnail", "x.o", "a.png", "-s"},
+        {"thumbnail", "--size", "64", "x.o", "a.png"},
     };
     for (const auto& args : wrong) {
         const InspectRun run = inspect(args);
@@ -219,7 +225,8 @@ TEST(KorvexInspect, UsageErrorsExitWithTwo) {
             "       korvex-inspect turntable MODEL|LOOK --out FILE.mp4|FILE.webp [--size WxH] [--seconds S] [--fps N] "
             "[--samples 0|2|4|8] [--transparent] [--view front|side|top|three-quarter] [--fit] [--answer yes|no]\n"
             "       korvex-inspect sheet MODEL|LOOK --png OUT.png [--size WxH] [--samples 0|2|4|8] [--transparent] "
-            "[--answer yes|no]\n");
+            "[--answer yes|no]\n"
+            "       korvex-inspect thumbnail [-s SIZE] INPUT OUTPUT\n");
     }
 }
 

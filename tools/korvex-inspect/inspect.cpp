@@ -4,6 +4,7 @@
 #include "inspect_presenting.h"
 #include "inspect_render.h"
 #include "inspect_texture.h"
+#include "inspect_thumbnail.h"
 #include "inspect_uv.h"
 
 namespace korvex {
@@ -19,6 +20,7 @@ int runInspect(const std::vector<std::string>& args, ProgramState& state, std::o
     if (const auto command = parseUvCommand(args)) return inspectUv(*command, state, out, err);
     if (const auto command = parseTurntableCommand(args)) return inspectTurntable(*command, state, out, err);
     if (const auto command = parseSheetCommand(args)) return inspectSheet(*command, state, out, err);
+    if (const auto command = parseThumbnailCommand(args)) return inspectThumbnail(*command, state, err);
     err << InspectUsage;
     return 2;
 }

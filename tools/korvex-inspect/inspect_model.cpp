@@ -23,7 +23,8 @@ const char* const InspectUsage =
     "       korvex-inspect turntable MODEL|LOOK --out FILE.mp4|FILE.webp [--size WxH] [--seconds S] [--fps N]"
     " [--samples 0|2|4|8] [--transparent] [--view front|side|top|three-quarter] [--fit] [--answer yes|no]\n"
     "       korvex-inspect sheet MODEL|LOOK --png OUT.png [--size WxH] [--samples 0|2|4|8] [--transparent]"
-    " [--answer yes|no]\n";
+    " [--answer yes|no]\n"
+    "       korvex-inspect thumbnail [-s SIZE] INPUT OUTPUT\n";
 
 std::optional<ModelCommand> parseModelCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "model") return std::nullopt;

@@ -200,19 +200,24 @@ void applyCamera(const RenderCommand& command, const FrameControls& controls, Pr
 
 }  // namespace
 
-std::optional<RenderSession> startRender(const RenderCommand& given, ProgramState& state, std::ostream& out,
-                                         std::ostream& err) {
-    RenderCommand command = given;
-    std::vector<std::optional<PixelBuffer>> pictures;
+std::optional<OpenedInput> openInput(const RenderCommand& given, ProgramState& state, std::ostream& out,
+                                     std::ostream& err) {
+    OpenedInput opened{given, {}};
     if (isLookFileName(given.model.path)) {
         std::optional<InspectedLook> look = inspectLook(given.model, state, out, err);
         if (!look) return std::nullopt;
-        command = overLook(given, state.view, look->controls);
-        pictures = std::move(look->pictures);
+        opened.command = overLook(given, state.view, look->controls);
+        opened.pictures = std::move(look->pictures);
     } else {
         inspectModel(given.model, state, out);
     }
-    applyPartPictures(command.textures, state, pictures, out);
+    applyPartPictures(opened.command.textures, state, opened.pictures, out);
+    return opened;
+}
+
+std::optional<RenderSession> startRender(const OpenedInput& opened, ProgramState& state, std::ostream& out,
+                                         std::ostream& err) {
+    const RenderCommand& command = opened.command;
     std::string whyNot;
     RenderSession session;
     session.target = HeadlessTarget::create(command.width, command.height, whyNot, command.samples);
@@ -220,7 +225,7 @@ std::optional<RenderSession> startRender(const RenderCommand& given, ProgramStat
         err << "korvex-inspect: cannot draw: " << whyNot << '\n';
         return std::nullopt;
     }
-    makeTextures(state.textureLibrary, pictures);
+    makeTextures(state.textureLibrary, opened.pictures);
     setUpScene(command, state, out);
     session.command = command;
     session.controls.UseLevelOfDetail = command.useLevelOfDetail;
@@ -228,6 +233,13 @@ std::optional<RenderSession> startRender(const RenderCommand& given, ProgramStat
     applyWindowState(command, state);
     applyCamera(command, session.controls, state);
     return session;
+}
+
+std::optional<RenderSession> startRender(const RenderCommand& command, ProgramState& state, std::ostream& out,
+                                         std::ostream& err) {
+    const std::optional<OpenedInput> opened = openInput(command, state, out, err);
+    if (!opened) return std::nullopt;
+    return startRender(*opened, state, out, err);
 }
 
 QImage sessionPicture(const HeadlessTarget& target, bool transparent) {

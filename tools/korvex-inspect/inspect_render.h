@@ -57,6 +57,24 @@ std::optional<RenderCommand> parseRenderCommand(const std::vector<std::string>& 
 // false for an option render does not have or a value it does not take.
 bool setRenderOption(RenderCommand& command, const std::string& option, const std::string& value);
 
+// A model or look opened for drawing: the command over what the look set,
+// and the decoded picture of each texture library entry.
+struct OpenedInput {
+    RenderCommand command;
+    std::vector<std::optional<PixelBuffer>> pictures;
+};
+
+// Opens the model or look as `render` does (printing what it prints) and
+// gives the parts the command's pictures; nothing, once `err` says why,
+// when the look cannot be opened.
+std::optional<OpenedInput> openInput(const RenderCommand& command, ProgramState& state, std::ostream& out,
+                                     std::ostream& err);
+
+// Makes the target for what is opened and sets up the scene; nothing, once
+// `err` says why, when nothing can be drawn.
+std::optional<RenderSession> startRender(const OpenedInput& opened, ProgramState& state, std::ostream& out,
+                                         std::ostream& err);
+
 // Opens the model or look as `render` does (printing what it prints), makes
 // the target and sets up the scene; nothing, once `err` says why, when the
 // look cannot be opened or nothing can be drawn.
