@@ -519,6 +519,19 @@ std::vector<HostileFile> hostileFiles() {
                        "\x7F"
                        "ELF");
          }},
+        {"a drawn frame's PNG onto its own model",
+         [](Folder f) {
+             auto args = model(f, oneQuad().build());
+             args[0] = "render";
+             args.insert(args.end(), {"--png", f.model().string(), "--size", "16x16"});
+             return args;
+         },
+         "korvex-inspect: cannot write PATH: it is the model being drawn\n", 1,
+         [](Folder f) {
+             EXPECT_EQ(contents(f.model()).substr(0, 4),
+                       "\x7F"
+                       "ELF");
+         }},
         {"an OBJ named as its own material file",
          [](Folder f) {
              return exportQuad(f, {"--obj", inFolder(f, "x.mtl")});

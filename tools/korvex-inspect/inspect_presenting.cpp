@@ -3,7 +3,6 @@
 #include "inspect_options.h"
 
 #include "export/export_scene.h"
-#include "export/file_set.h"
 #include "export/image_file.h"
 #include "export/view_sheet.h"
 #include "media/film_pipe.h"
@@ -40,13 +39,6 @@ bool parseOptions(const std::vector<std::string>& args, RenderCommand& command, 
         }
     }
     return true;
-}
-
-// The film, the sheet or the picture must not take the place of what it
-// is made from.
-void refuseInputs(const std::filesystem::path& path, const RenderCommand& command, const ProgramState& state) {
-    for (const ExportInput& input : filesRead(command.model, state, command.textures, "drawn", "the model"))
-        if (sameFile(path, input.path)) throw ExportError(path, "it is " + input.what);
 }
 
 // Text is laid out with the toolkit's fonts, which need an application

@@ -4,6 +4,7 @@
 #include "inspect_options.h"
 
 #include "export/export_scene.h"
+#include "export/file_set.h"
 #include "export/image_file.h"
 
 #include "render/frame_renderer.h"
@@ -256,17 +257,19 @@ QImage sessionPicture(const HeadlessTarget& target, bool transparent) {
         .copy();
 }
 
+void refuseInputs(const std::filesystem::path& path, const RenderCommand& command, const ProgramState& state) {
+    for (const ExportInput& input : filesRead(command.model, state, command.textures, "drawn", "the model"))
+        if (sameFile(path, input.path)) throw ExportError(path, "it is " + input.what);
+}
+
 int inspectRender(const RenderCommand& command, ProgramState& state, std::ostream& out, std::ostream& err) {
     std::optional<RenderSession> session = startRender(command, state, out, err);
     if (!session) return 1;
     drawStill(state, session->controls, {command.width, command.height, command.transparent});
-    try {
+    return writeOrSay(err, "for the picture", [&] {
+        refuseInputs(command.png, session->command, state);
         writeImageFile(sessionPicture(*session->target, command.transparent), command.png, "png");
-    } catch (const ExportError& failure) {
-        err << "korvex-inspect: " << failure.what() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }
 
 }  // namespace korvex

@@ -13,6 +13,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -84,6 +85,10 @@ std::optional<RenderSession> startRender(const RenderCommand& command, ProgramSt
 // The picture drawn by the session's target as a straight-alpha picture
 // (opaque unless `transparent`).
 QImage sessionPicture(const HeadlessTarget& target, bool transparent);
+
+// Throws ExportError when `path`, a file about to be written, is one the
+// command draws from: the model, the look or a picture.
+void refuseInputs(const std::filesystem::path& path, const RenderCommand& command, const ProgramState& state);
 
 // Prints what `model` prints (for a look, that of its model with the look's
 // set-up and a box naming the pictures it could not load), then the scene

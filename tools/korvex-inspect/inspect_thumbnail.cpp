@@ -137,7 +137,7 @@ int inspectThumbnail(const ThumbnailCommand& command, ProgramState& state, std::
         return 1;
     }
     return writeOrSay(err, "for the thumbnail", [&] {
-        if (sameFile(command.output, command.input)) throw ExportError(command.output, "it is the model being drawn");
+        refuseInputs(command.output, session->command, state);
         writeThumbnail(command.output, encodeImage(picture.copy(covered), command.output, "png"));
     });
 }
