@@ -20,6 +20,8 @@ cd "$work/files"
 touch car.o "my car.o" a:b.o BIG.KVLOOK look.kvlook paint.tga sky.jpg shot.png notes.txt film.mp4 parts.glb
 mkdir -p sub "sub dir"
 touch "sub dir/inner.o"
+mkdir -p "$HOME/garage/old cars"
+touch "$HOME/garage/old.o" "$HOME/garage/readme.txt"
 
 # The inspector prints its usage on stderr and ends with 2 when given nothing.
 status=0
@@ -41,7 +43,7 @@ grep -oE -- '[[ ]--?[a-z][a-z-]* [a-z0-9-]+(\|[a-z0-9-]+)+' "$work/usage" | cut 
 grep -oE -- '[[ ]--?[a-z][a-z-]* [A-Z]+\.[a-z0-9]+(\|[A-Z]+\.[a-z0-9]+)*' "$work/usage" | cut -c2- | sort -u \
   >"$work/outputs"
 mkdir out
-while read -r option files; do
+while read -r _ files; do
   for kind in ${files//|/ }; do touch "out/made.${kind#*.}"; done
 done <"$work/outputs"
 
@@ -177,6 +179,9 @@ exactly "korvex-inspect model 'my c" "my car.o"
 exactly "korvex-inspect model sub\\ dir/" "sub dir/inner.o"
 exactly "korvex-inspect model a:" b.o
 exactly "korvex-viewer \"my" "my car.o"
+# "~/" is the home folder: its folders are told from its files there.
+exactly "korvex-viewer ~/g" "~/garage"
+exactly "korvex-inspect model ~/garage/" "~/garage/old.o" "~/garage/old cars"
 
 # The viewer: its options, or a model, a look or a folder.
 exactly "korvex-viewer -" -h --help --version
