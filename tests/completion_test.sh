@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config
 mkdir -p "$HOME" "$work/files"
 cd "$work/files"
-touch car.o "my car.o" a:b.o BIG.KVLOOK look.kvlook paint.tga sky.jpg shot.png notes.txt film.mp4 parts.glb
+touch car.o "my car.o" a:b.o BIG.KVLOOK look.kvlook paint.tga sky.jpg shot.png notes.txt
 mkdir -p sub "sub dir"
 touch "sub dir/inner.o"
 mkdir -p "$HOME/garage/old cars"
@@ -93,36 +93,20 @@ complete_line() {
   "${completer[${COMP_WORDS[0]}]}" "${COMP_WORDS[0]}" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
 }
 
-offered() {  # offered LINE WORD...: each WORD is offered
-  complete_line "$1"
-  local want have ok=1
-  for want in "${@:2}"; do
-    for have in "${COMPREPLY[@]}"; do [[ $have == "$want" ]] && continue 2; done
-    fail "'$1' did not offer '$want' (offered: ${COMPREPLY[*]})"; ok=0
+# check has|lacks|is LINE WORD...: completing LINE offers each WORD, none
+# of them, or just them.
+check() {
+  local mode=$1 line=$2 word ok=1
+  shift 2
+  complete_line "$line"
+  local -A have=()
+  for word in "${COMPREPLY[@]}"; do have[$word]=1; done
+  for word; do
+    [[ -n ${have[$word]-} ]] && [[ $mode == lacks ]] && ok=0
+    [[ -z ${have[$word]-} ]] && [[ $mode != lacks ]] && ok=0
   done
-  ((ok)) && passed=$((passed + 1))
-  return 0
-}
-not_offered() {  # not_offered LINE WORD...: no WORD is offered
-  complete_line "$1"
-  local bad have ok=1
-  for bad in "${@:2}"; do
-    for have in "${COMPREPLY[@]}"; do
-      [[ $have == "$bad" ]] && { fail "'$1' offered '$bad'"; ok=0; }
-    done
-  done
-  ((ok)) && passed=$((passed + 1))
-  return 0
-}
-exactly() {  # exactly LINE WORD...: just these words, in any order
-  complete_line "$1"
-  local -A want=()
-  local word same=1
-  for word in "${@:2}"; do want[$word]=1; done
-  for word in "${COMPREPLY[@]}"; do [[ ${want[$word]-} ]] && want[$word]=2 || same=0; done
-  for word in "${!want[@]}"; do ((want[$word] == 2)) || same=0; done
-  ((${#COMPREPLY[@]} == ${#want[@]})) || same=0
-  if ((same)); then passed=$((passed + 1)); else fail "'$1' offered [${COMPREPLY[*]}], not [${*:2}]"; fi
+  [[ $mode == is ]] && ((${#have[@]} != $# || ${#COMPREPLY[@]} != $#)) && ok=0
+  if ((ok)); then passed=$((passed + 1)); else fail "'$line' offered [${COMPREPLY[*]}]; $mode: [$*]"; fi
 }
 
 declare -A completer
@@ -136,74 +120,69 @@ for command in korvex-inspect korvex-viewer; do
 done
 
 # The commands, then each command's own options and their values.
-exactly "korvex-inspect " model texture render export uv turntable sheet thumbnail
-exactly "korvex-inspect t" texture turntable thumbnail
-exactly "korvex-inspect render car.o --v" --view
-exactly "korvex-inspect render car.o --view " front side top three-quarter
-exactly "korvex-inspect turntable car.o --fit --view t" top three-quarter
-exactly "korvex-inspect uv car.o --answer " yes no
-exactly "korvex-inspect sheet car.o --samples " 0 2 4 8
-exactly "korvex-inspect model car.o " --answer --dump
-exactly "korvex-inspect thumbnail car.o -" -s
-not_offered "korvex-inspect sheet car.o --" --yaw --view --fit --out --texture
-not_offered "korvex-inspect turntable car.o --" --png --yaw
-not_offered "korvex-inspect export car.o --" --png --size
-offered "korvex-inspect render car.o --png shot.png --texture 0=paint.tga --w" --wireframe
+check is "korvex-inspect " model texture render export uv turntable sheet thumbnail
+check is "korvex-inspect render car.o --v" --view
+check is "korvex-inspect render car.o --view " front side top three-quarter
+check is "korvex-inspect turntable car.o --fit --view t" top three-quarter
+check is "korvex-inspect model car.o " --answer --dump
+check is "korvex-inspect thumbnail car.o -" -s
+check lacks "korvex-inspect sheet car.o --" --yaw --view --fit --out --texture
+check lacks "korvex-inspect turntable car.o --" --png --yaw
+check lacks "korvex-inspect export car.o --" --png --size
+check has "korvex-inspect render car.o --png shot.png --texture 0=paint.tga --w" --wireframe
 for line in "render car.o --size " "render car.o --yaw " "turntable car.o --fps " "uv car.o --part " \
             "thumbnail -s " "render car.o --texture " "render car.o --texture 0=" "nosuch " "render car.o --dump x"; do
-  exactly "korvex-inspect $line"
+  check is "korvex-inspect $line"
 done
 
 # What each place expects on disk: the types it reads or writes and folders.
-offered "korvex-inspect model " car.o "my car.o" a:b.o sub "sub dir" out
-not_offered "korvex-inspect model " notes.txt look.kvlook paint.tga
-offered "korvex-inspect render " car.o look.kvlook BIG.KVLOOK sub
-not_offered "korvex-inspect sheet " notes.txt paint.tga
-exactly "korvex-inspect texture " paint.tga sky.jpg sub "sub dir" out
-exactly "korvex-inspect thumbnail car.o " shot.png sub "sub dir" out
-offered "korvex-inspect thumbnail -s 64 " car.o
-exactly "korvex-inspect thumbnail car.o shot.png "
-exactly "korvex-inspect render car.o --env " paint.tga sky.jpg sub "sub dir" out
-exactly "korvex-inspect turntable car.o --out f" film.mp4
-exactly "korvex-inspect export car.o --glb p" parts.glb
-not_offered "korvex-inspect render car.o --png " car.o notes.txt paint.tga
-not_offered "korvex-inspect turntable car.o --out " car.o shot.png
+check has "korvex-inspect model " car.o "my car.o" a:b.o sub "sub dir" out
+check lacks "korvex-inspect model " notes.txt look.kvlook paint.tga
+check has "korvex-inspect render " car.o look.kvlook BIG.KVLOOK sub
+check lacks "korvex-inspect sheet " notes.txt paint.tga
+check is "korvex-inspect texture " paint.tga sky.jpg sub "sub dir" out
+check is "korvex-inspect thumbnail car.o " shot.png sub "sub dir" out
+check has "korvex-inspect thumbnail -s 64 " car.o
+check is "korvex-inspect thumbnail car.o shot.png "
+check is "korvex-inspect render car.o --env " paint.tga sky.jpg sub "sub dir" out
+check lacks "korvex-inspect render car.o --png " car.o notes.txt paint.tga
+check lacks "korvex-inspect turntable car.o --out " car.o shot.png
 # A value with ":" in it is one word: the picture is the second name.
-offered "korvex-inspect thumbnail -s 64 a:b.o " shot.png
+check has "korvex-inspect thumbnail -s 64 a:b.o " shot.png
 
 # Names with blanks, however they are quoted, and ":" in a name, of which
 # bash replaces only what follows the ":".
-exactly "korvex-inspect model my\\ c" "my car.o"
-exactly "korvex-inspect model \"my c" "my car.o"
-exactly "korvex-inspect model 'my c" "my car.o"
-exactly "korvex-inspect model sub\\ dir/" "sub dir/inner.o"
-exactly "korvex-inspect model a:" b.o
-exactly "korvex-viewer \"my" "my car.o"
+check is "korvex-inspect model my\\ c" "my car.o"
+check is "korvex-inspect model \"my c" "my car.o"
+check is "korvex-inspect model 'my c" "my car.o"
+check is "korvex-inspect model sub\\ dir/" "sub dir/inner.o"
+check is "korvex-inspect model a:" b.o
+check is "korvex-viewer \"my" "my car.o"
 # "~/" is the home folder: its folders are told from its files there.
-exactly "korvex-viewer ~/g" "~/garage"
-exactly "korvex-inspect model ~/garage/" "~/garage/old.o" "~/garage/old cars"
+check is "korvex-viewer ~/g" "~/garage"
+check is "korvex-inspect model ~/garage/" "~/garage/old.o" "~/garage/old cars"
 
 # The viewer: its options, or a model, a look or a folder.
-exactly "korvex-viewer -" -h --help --version
-exactly "korvex-viewer --v" --version
-offered "korvex-viewer " car.o look.kvlook BIG.KVLOOK "my car.o" sub "sub dir"
-not_offered "korvex-viewer " notes.txt paint.tga shot.png
+check is "korvex-viewer -" -h --help --version
+check has "korvex-viewer " car.o look.kvlook BIG.KVLOOK "my car.o" sub "sub dir"
+check lacks "korvex-viewer " notes.txt paint.tga shot.png
 
-# All the built inspector names is offered where it names it.
+# Every command, option and listed value in the built inspector's usage is
+# offered where the usage puts it.
 while read -r command options; do
-  offered "korvex-inspect " "$command"
+  check has "korvex-inspect " "$command"
   # shellcheck disable=SC2086
-  offered "korvex-inspect $command car.o -" $options
+  check has "korvex-inspect $command car.o -" $options
 done <"$work/options"
 while read -r command _; do
   line=$(grep "korvex-inspect $command " "$work/usage")
   while read -r option values; do
     [[ $line == *" [$option $values"* || $line == *" $option $values"* ]] || continue
-    exactly "korvex-inspect $command car.o $option " ${values//|/ }
+    check is "korvex-inspect $command car.o $option " ${values//|/ }
   done <"$work/choices"
   while read -r option files; do
     [[ $line == *" [$option $files"* || $line == *" $option $files"* ]] || continue
-    for kind in ${files//|/ }; do offered "korvex-inspect $command car.o $option out/" "out/made.${kind#*.}"; done
+    for kind in ${files//|/ }; do check has "korvex-inspect $command car.o $option out/" "out/made.${kind#*.}"; done
   done <"$work/outputs"
 done <"$work/options"
 
