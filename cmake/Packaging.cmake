@@ -7,6 +7,11 @@ set(KORVEX_PACKAGE korvex-viewer)
 set(KORVEX_MAINTAINER "Korvex Model Viewer developers <korvex-viewer@example.org>")
 set(KORVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${KORVEX_PACKAGE})
 
+# The package's version is the one the programs print.
+file(STRINGS ${PROJECT_SOURCE_DIR}/model/program_name.h KORVEX_PROGRAM_VERSION REGEX "ProgramVersion = ")
+if(NOT KORVEX_PROGRAM_VERSION MATCHES "\"${PROJECT_VERSION}\"")
+  message(FATAL_ERROR "model/program_name.h gives another version than ${PROJECT_VERSION}: ${KORVEX_PROGRAM_VERSION}")
+endif()
 # The changelog's newest entry must be the version being built.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog KORVEX_CHANGELOG_TOP LIMIT_COUNT 1)
 if(NOT KORVEX_CHANGELOG_TOP MATCHES "^${KORVEX_PACKAGE} \\(${PROJECT_VERSION}\\) ")
