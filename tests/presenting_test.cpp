@@ -1,6 +1,7 @@
 // Pictures and films for presenting, made by korvex-inspect and read back:
 // smooth edges and clear backgrounds, turntable films through the libraries
-// that play them, and the sheet of standard views against single renders.
+// that play them, the sheet of standard views against single renders, and
+// the thumbnails file managers show.
 // Runs in inspect_render_test's program.
 
 #include "tools/korvex-inspect/inspect_presenting.h"
@@ -18,6 +19,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace korvex {
 namespace {
@@ -42,6 +44,8 @@ protected:
         EXPECT_EQ(run.status, 0) << run.err;
         return QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGBA8888);
     }
+
+    std::string inCars(const std::string& name) const { return (folder.cars() / name).string(); }
 
     fixtures::CarFolder folder;
 };
@@ -195,6 +199,93 @@ TEST_F(PresentingTest, TheSheetsCellsAreTheFourStandardViewsFittedAndRendered) {
     for (int y = 0; y < caption.height() && !lit; ++y)
         for (int x = 0; x < caption.width() && !lit; ++x) lit = qGray(caption.pixel(x, y)) > 128;
     EXPECT_TRUE(lit);
+}
+
+// The thumbnail a file manager shows for a car file.
+
+bool rowCovered(const QImage& image, int y) {
+    for (int x = 0; x < image.width(); ++x)
+        if (qAlpha(image.pixel(x, y)) != 0) return true;
+    return false;
+}
+
+bool columnCovered(const QImage& image, int x) {
+    for (int y = 0; y < image.height(); ++y)
+        if (qAlpha(image.pixel(x, y)) != 0) return true;
+    return false;
+}
+
+TEST_F(PresentingTest, ThumbnailIsTheFittedSmoothThreeQuarterViewOnAClearBackgroundTrimmedToTheCar) {
+    const InspectRun run = inspect({"thumbnail", "-s", "96", Car, inCars("thumb.png")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    const QImage thumb = QImage(QString::fromStdString(inCars("thumb.png"))).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(thumb.isNull());
+    EXPECT_TRUE(thumb.hasAlphaChannel());
+    EXPECT_LE(thumb.width(), 96);
+    EXPECT_LE(thumb.height(), 96);
+    // The car seen from three quarters is wider than tall, and fills most of the width.
+    EXPECT_GT(thumb.width(), thumb.height());
+    EXPECT_GE(thumb.width(), 80);
+    // Trimmed: the car reaches every edge.
+    EXPECT_TRUE(rowCovered(thumb, 0) && rowCovered(thumb, thumb.height() - 1));
+    EXPECT_TRUE(columnCovered(thumb, 0) && columnCovered(thumb, thumb.width() - 1));
+
+    // It is render's picture of that view at the size asked for, cut to the car.
+    const InspectRun full = inspect({"render", Car, "--png", inCars("full.png"), "--env", Env, "--size", "96x96", "--view",
+                                     "three-quarter", "--fit", "--samples", "4", "--transparent"});
+    ASSERT_EQ(full.status, 0) << full.err;
+    const QImage whole = QImage(QString::fromStdString(inCars("full.png"))).convertToFormat(QImage::Format_ARGB32);
+    bool found = false;
+    for (int top = 0; top + thumb.height() <= whole.height() && !found; ++top)
+        for (int left = 0; left + thumb.width() <= whole.width() && !found; ++left)
+            found = whole.copy(left, top, thumb.width(), thumb.height()) == thumb;
+    EXPECT_TRUE(found) << "the thumbnail is not a part of the rendered view";
+    int partial = 0;
+    for (int y = 0; y < thumb.height(); ++y)
+        for (int x = 0; x < thumb.width(); ++x) partial += qAlpha(thumb.pixel(x, y)) % 255 != 0;
+    EXPECT_GT(partial, 0) << "the edges are not smoothed";
+}
+
+TEST_F(PresentingTest, ThumbnailGoesIntoTheEmptyFileAServiceMadeForIt) {
+    // A thumbnail service may read the picture back through the file it made.
+    std::ofstream(inCars("made.png")).close();
+    std::ifstream made(inCars("made.png"), std::ios::binary);
+    const InspectRun run = inspect({"thumbnail", "-s", "32", Car, inCars("made.png")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    char signature[4] = {};
+    made.read(signature, 4);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+}
+
+TEST_F(PresentingTest, ThumbnailOfWhatIsNotACarOrTooLargeIsNotMade) {
+    const std::string output = inCars("none.png");
+    // An object file of another kind: not a model of any car.
+    fixtures::writeText(folder.cars() / "other.o", "\x7f" "ELF not a model");
+    InspectRun run = inspect({"thumbnail", inCars("other.o"), output});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "korvex-inspect: " + inCars("other.o") + " is not a car model\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    // Over 100 MB: refused before it is read (the file is sparse).
+    std::filesystem::copy_file(Car, inCars("big.o"));
+    std::filesystem::resize_file(inCars("big.o"), 100'000'001);
+    run = inspect({"thumbnail", inCars("big.o"), output});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "korvex-inspect: " + inCars("big.o") + " is larger than 100 MB; it gets no thumbnail\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    run = inspect({"thumbnail", inCars("missing.o"), output});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    // Nor is the model written over.
+    std::filesystem::copy_file(Car, inCars("car.o"));
+    const auto size = std::filesystem::file_size(inCars("car.o"));
+    run = inspect({"thumbnail", inCars("car.o"), inCars("car.o")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(std::filesystem::file_size(inCars("car.o")), size);
 }
 
 }  // namespace
