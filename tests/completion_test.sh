@@ -2,9 +2,9 @@
 # completion_test.sh INSPECT COMPLETIONS
 #
 # Drives the bash completion of korvex-inspect and korvex-viewer (the
-# scripts in the folder COMPLETIONS) as bash would, in a folder of sample
-# files: once in a bare shell, once with the bash-completion package's
-# helpers loaded (when the package is there). Every command and option in
+# script korvex in the folder COMPLETIONS) as bash would, in a folder of
+# sample files: once in a bare shell, once with the bash-completion
+# package's helpers loaded (when the package is there). Every command and option in
 # the usage text of the inspector INSPECT must be offered too.
 set -euo pipefail
 
@@ -55,8 +55,9 @@ if [ -n "$helpers" ]; then
 else
   ! declare -F _init_completion >/dev/null || { echo "FAIL: helpers loaded in the bare shell"; exit 1; }
 fi
-source "$scripts/korvex-inspect"
-source "$scripts/korvex-viewer"
+# Installed under both names, the script may be loaded once for each.
+source "$scripts/korvex"
+source "$scripts/korvex"
 
 passed=0 failed=0
 fail() { echo "FAIL${helpers:+ (with helpers)}: $*"; failed=$((failed + 1)); }
@@ -168,7 +169,14 @@ check has "korvex-viewer " car.o look.kvlook BIG.KVLOOK "my car.o" sub "sub dir"
 check lacks "korvex-viewer " notes.txt paint.tga shot.png
 
 # Every command, option and listed value in the built inspector's usage is
-# offered where the usage puts it.
+# offered where the usage puts it. Each usage line is read, the
+# thumbnail's ("thumbnail [-s SIZE] INPUT OUTPUT") among them.
+if (($(grep -c 'korvex-inspect [a-z]' "$work/usage") == $(wc -l <"$work/options"))) &&
+   grep -qx 'thumbnail -s ' "$work/options"; then
+  passed=$((passed + 1))
+else
+  fail "the usage's commands were not all read: [$(tr '\n' ';' <"$work/options")]"
+fi
 while read -r command options; do
   check has "korvex-inspect " "$command"
   # shellcheck disable=SC2086
