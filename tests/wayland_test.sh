@@ -80,6 +80,10 @@ if [ -z "$screenshot" ]; then
     status=0
     "$@" || status=$?
     kill -0 "$weston_pid" 2>/dev/null || weston_failed "weston stopped during the test"
+    if [ $status -ne 0 ]; then
+        echo "wayland_test: the end of weston's log:" >&2
+        tail -n 20 "$work/weston.log" >&2
+    fi
     exit "$status"
 fi
 

@@ -33,6 +33,12 @@ namespace {
 
 class WaylandWindowTest : public fixtures::MainWindowFixture {
 protected:
+    void SetUp() override {
+        // Nothing here may pass on another platform.
+        ASSERT_EQ(QGuiApplication::platformName().toStdString(), "wayland");
+        MainWindowFixture::SetUp();
+        ASSERT_NE(window->view3d(), nullptr) << "no OpenGL on this Wayland display";
+    }
     ViewWidget& view() { return *window->view3d(); }
     ProgramState& state() { return window->state(); }
     void openSampleCar() {
@@ -54,8 +60,6 @@ protected:
 };
 
 TEST_F(WaylandWindowTest, TheViewDrawsTheTurningCarThroughEglOnTheCompositor) {
-    ASSERT_EQ(QGuiApplication::platformName(), "wayland");
-    ASSERT_NE(window->view3d(), nullptr) << "no OpenGL on this Wayland display";
     openSampleCar();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     ASSERT_NE(view().context(), nullptr);
