@@ -228,6 +228,7 @@ void ViewWidget::paintGL() {
     if (smooth != nullptr) smooth->bind();
     RenderFrame(state_, controls);
     if (smooth != nullptr) smooth->resolveInto(defaultFramebufferObject());
+    makeOpaque();
     ++frames_;
     // The frame's time is its drawing's, not only the commands' sending.
     context()->functions()->glFinish();
@@ -237,6 +238,19 @@ void ViewWidget::paintGL() {
     // The picture moved under a resting pointer.
     if (pointer_ && !sameCamera(drawn_, notedCamera_) && !pointerNote_.isActive()) pointerNote_.start(PointerNoteMs);
     if (onFrameDrawn) onFrameDrawn();
+}
+
+void ViewWidget::makeOpaque() {
+    QOpenGLFunctions* gl = context()->functions();
+    GLfloat clear[4];
+    GLboolean written[4];
+    gl->glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    gl->glGetBooleanv(GL_COLOR_WRITEMASK, written);
+    gl->glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    gl->glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+    gl->glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    gl->glColorMask(written[0], written[1], written[2], written[3]);
 }
 
 SurfacePoint ViewWidget::surfaceAt(QPoint at) const {

@@ -115,6 +115,12 @@ protected:
 
 private:
     void notePointer();
+    // Sets the alpha of every pixel of the frame just drawn to opaque. The
+    // scene clears to alpha 0 and blends additively; where the window has
+    // an alpha channel (on Wayland, for the decorations the window draws
+    // itself) the frame keeps that alpha, the compositor would show the
+    // desktop through the view, and F12 would save a see-through picture.
+    void makeOpaque();
     // The framebuffer a smooth frame is drawn into before it is resolved
     // into the widget's, or nothing (not smooth, or no samples granted).
     class Multisampled;
