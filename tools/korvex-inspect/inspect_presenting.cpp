@@ -55,7 +55,8 @@ void startFonts() {
     qInstallMessageHandler(previous);
 }
 
-// A presenting command's own defaults: its size, and smooth edges.
+}  // namespace
+
 RenderCommand presentingCommand(const std::string& path, int width, int height) {
     RenderCommand command;
     command.model.path = path;
@@ -64,8 +65,6 @@ RenderCommand presentingCommand(const std::string& path, int width, int height) 
     command.samples = 4;
     return command;
 }
-
-}  // namespace
 
 std::optional<TurntableCommand> parseTurntableCommand(const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != "turntable") return std::nullopt;

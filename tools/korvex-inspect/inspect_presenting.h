@@ -28,6 +28,10 @@ struct SheetCommand {
 // The most a film may last: ten minutes.
 inline constexpr double MostFilmSeconds = 600.0;
 
+// What every presenting command starts from: the model or look at `path`,
+// drawn at that size with smooth edges (4 samples).
+RenderCommand presentingCommand(const std::string& path, int width, int height);
+
 std::optional<TurntableCommand> parseTurntableCommand(const std::vector<std::string>& args);
 std::optional<SheetCommand> parseSheetCommand(const std::vector<std::string>& args);
 

@@ -1,6 +1,7 @@
 #include "inspect_thumbnail.h"
 
 #include "inspect_options.h"
+#include "inspect_presenting.h"
 #include "inspect_render.h"
 
 #include "export/export_scene.h"
@@ -111,23 +112,20 @@ int inspectThumbnail(const ThumbnailCommand& command, ProgramState& state, std::
         err << "korvex-inspect: " << command.input << " is larger than 100 MB; it gets no thumbnail\n";
         return 1;
     }
-    RenderCommand render;
-    render.model.path = command.input;
+    RenderCommand render = presentingCommand(command.input, command.size, command.size);
     render.model.answerYes = false;
-    render.width = render.height = command.size;
     render.standardView = StandardView::ThreeQuarter;
     render.fit = true;
-    render.samples = 4;
     render.transparent = true;
     // A model opens as it would in the window; what the opening says is not wanted here.
     std::ostringstream quiet;
-    const OpenedInput opened{render, {}};
-    inspectModel(render.model, state, quiet);
+    const std::optional<OpenedInput> opened = openInput(render, state, quiet, err);
+    if (!opened) return 1;
     if (!holdsACar(state)) {
         err << "korvex-inspect: " << command.input << " is not a car model\n";
         return 1;
     }
-    std::optional<RenderSession> session = startRender(opened, state, quiet, err);
+    std::optional<RenderSession> session = startRender(*opened, state, quiet, err);
     if (!session) return 1;
     drawStill(state, session->controls, {render.width, render.height, render.transparent});
     const QImage picture = sessionPicture(*session->target, render.transparent);
